@@ -1,0 +1,54 @@
+// C++ interface of the VORTA engine for callers other than the desktop front end: the
+// command-line program, scripts and tests. Each call runs one complete analysis on its own
+// state, so several analyses may run at once in one process as long as they use different files.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vorta {
+
+// Status of a run, as the exported entry returns it.
+using RunStatus = std::int32_t;
+inline constexpr RunStatus kRunCompleted = 0;       // both output files are complete
+inline constexpr RunStatus kRunStoppedOnInput = 1;  // the report says why the analysis stopped
+inline constexpr RunStatus kRunFileError = 2;       // a file was missing, unreadable or malformed
+
+// Date and time printed in the report header.
+struct LocalDateTime {
+    int year = 0;
+    int month = 0;  // 1..12
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+struct RunOptions {
+    std::ostream* console = nullptr;       // banner, progress and messages; nullptr: standard output
+    std::istream* consoleInput = nullptr;  // answers to the file-name prompts; nullptr: standard input
+    std::optional<LocalDateTime> clock;    // fixed header time; empty: the local time of the run
+};
+
+// Runs on the names.dat of `workingDirectory`, as the front end does, without changing the
+// process's working directory: relative file names are taken relative to that directory.
+RunStatus runInDirectory(const std::filesystem::path& workingDirectory, const RunOptions& options = {});
+
+// Runs on explicit files. An empty `cpt` path means a sounding with no points.
+struct RunFiles {
+    std::filesystem::path input;
+    std::filesystem::path report;
+    std::filesystem::path plot;
+    std::filesystem::path cpt;
+    std::string versionText;  // shown in the banner; empty: the engine's own version
+};
+RunStatus runOnFiles(const RunFiles& files, const RunOptions& options = {});
+
+// Version of this engine build, as the banner shows it when names.dat gives none.
+std::string_view engineVersion();
+
+}  // namespace vorta

@@ -1,0 +1,50 @@
+// Input subsystem: the input data file and the CPT file, the checks on the soil profile, the
+// division of the pile into segments, the node preparation of each pass and the input echo.
+#pragma once
+
+#include "engine/analysis_state.h"
+#include "input/free_format_reader.h"
+
+namespace vorta {
+
+// Reads the input data file, record by record, into s.input with the normalisations made while
+// reading. Throws InputError for a malformed or truncated file or a count over a table's capacity.
+void readInputData(AnalysisState& s, FreeFormatReader& in);
+
+// Reads the CPT file into s.input.cptSounding. Throws InputError as readInputData does.
+void readCptFile(AnalysisState& s, FreeFormatReader& in);
+
+// Values the engine cannot compute with (zero increment, no output step, too few soil points,
+// decreasing depths, unknown units or pile type, a taper that closes the tip). Writes the message
+// to the report and returns false when the run must stop on its input.
+bool checkInputValues(AnalysisState& s);
+
+// The two depth checks of the soil profile against the pile. The first only warns on the
+// console; when the second fails the report gets the message and the result is false.
+bool checkSoilProfile(AnalysisState& s);
+
+// The input echo, from the "* INPUT INFORMATION *" heading to the "* COMPUTATION RESULT *"
+// heading. Sets the embedded pile length, the batter in radians and the axial area on the way.
+void writeInputEcho(AnalysisState& s);
+
+// Thin soil intervals collapse into a step or widen to one length increment (once per run).
+void adjustThinIntervals(AnalysisState& s);
+
+// Counts the pile segments. More than 500: the message goes to the console and the report and
+// the result is false.
+bool countSegments(AnalysisState& s);
+
+// depthIncrement = lengthIncrement * cos(batter), once, after the count.
+void computeDepthIncrement(AnalysisState& s);
+
+// Divides the pile into segments and fills the per-segment soil arrays and rowCount (each pass).
+void segmentPile(AnalysisState& s);
+
+// Node stresses, limited stresses and the completed friction angles and strengths (each pass).
+void prepareNodes(AnalysisState& s);
+
+// Friction angle (degrees) from a blow count N and an effective overburden in psi; `previous` is
+// the last estimate of the run, returned (subject to the upper limit) where the charts give none.
+double frictionAngleFromBlowCount(double blowCount, double overburdenPsi, double previous);
+
+}  // namespace vorta

@@ -1,0 +1,28 @@
+// CPT-based static capacity methods: unit skin friction from cone resistance (sand) or from
+// strength, yield stress ratio and plasticity index (clay), and their end-bearing rules.
+#pragma once
+
+#include "engine/analysis_state.h"
+
+namespace vorta {
+
+void ngiMethod(AnalysisState& s);    // method code 5
+void icpMethod(AnalysisState& s);    // method code 6
+void fugroMethod(AnalysisState& s);  // method code 7
+void uwaMethod(AnalysisState& s);    // method code 8
+
+// Cone resistance of segment i in ksf or kPa: the segment's qc, else the CPT file at the
+// segment's top depth, else paFactor (2.8 pa) times the segment's yield-stress-ratio column.
+double coneResistanceAtSegment(const AnalysisState& s, int segment, double paFactor);
+
+// Unit end bearing in sand of segment i at its top and bottom nodes, by the rule of the CPT
+// method s.currentMethod (5 NGI, 6 ICP/MTD, 7 Fugro, 8 UWA); called by computeNodeEndBearing.
+void cptSandEndBearing(AnalysisState& s, int segment, double& topNode, double& bottomNode);
+
+// Unit end bearing in clay from qc, shared by ICP/MTD, Fugro and UWA (both nodes).
+double cptClayEndBearing(const AnalysisState& s, int segment);
+
+// Interface friction angle (degrees) of clay by plasticity index.
+double clayInterfaceAngle(double plasticityIndex);
+
+}  // namespace vorta

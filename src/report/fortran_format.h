@@ -1,0 +1,299 @@
+// Fortran-style formatted output. Report and plot-data lines are written through formats given
+// as edit descriptors exactly as the report layouts are written, for example
+//     report.write("(11X,F7.2,6X,F8.1,6X,F8.1,4X,F9.1)", length, skin, tip, ultimate);
+// A format literal is parsed once, when the program is compiled.
+//
+// Descriptors: nX (n blanks), Aw and A (text), Fw.d (fixed point), Ew.d and Ew.dEe (exponent
+// form 0.ddd), Iw and Iw.m (integer, at least m digits), "text" and 'text' (written as they
+// stand), / (ends a line), r(...) (a group repeated r times), and a repeat count r before a data
+// descriptor (3E16.4). The rules are Fortran's: a value too wide for its field prints as
+// asterisks; numbers round to nearest on their exact binary value with ties to even; a negative
+// value that rounds to zero keeps its sign; the optional zero before the decimal point is
+// dropped only when the field has no room for it; blanks of nX at the end of a line are not
+// written; output stops at the first data descriptor for which no value is left; values left
+// over when the format ends start a new line at the last top-level group (or the format start).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <iosfwd>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace vorta {
+
+struct FormatItem {
+    enum class Kind : std::uint8_t { Literal, Blanks, Slash, Text, Fixed, Exponent, Integer, GroupBegin, GroupEnd };
+    Kind kind = Kind::Literal;
+    std::int16_t repeat = 1;       // data descriptors, groups and slashes
+    std::int16_t width = 0;        // A (0: the text's own length), F, E, I; X: blank count
+    std::int16_t digits = -1;      // F, E: digits after the point; I: minimum digits (-1: none)
+    std::int16_t exponent = 0;     // E: exponent digits when given as Ew.dEe (0: default)
+    std::int16_t partner = 0;      // groups: index of the matching begin or end
+    std::int16_t textOffset = 0;   // literals: position in the text pool
+    std::int16_t textLength = 0;
+};
+
+class FortranFormat {
+public:
+    static constexpr std::size_t kMaxItems = 64;
+    static constexpr std::size_t kMaxText = 512;
+
+    // Compile-time parse of a format literal; a malformed format does not compile.
+    template <std::size_t N>
+    consteval FortranFormat(const char (&text)[N]) {  // NOLINT(google-explicit-constructor)
+        parse(std::string_view(text, N - 1));
+    }
+
+    // Run-time parse (tests and tools); throws std::invalid_argument on a malformed format.
+    static constexpr FortranFormat fromText(std::string_view text) {
+        FortranFormat f;
+        f.parse(text);
+        return f;
+    }
+
+    constexpr std::size_t size() const { return count_; }
+    constexpr const FormatItem& item(std::size_t i) const { return items_[i]; }
+    constexpr std::size_t reversionIndex() const { return reversion_; }
+    constexpr std::string_view text(const FormatItem& it) const {
+        return std::string_view(pool_.data() + it.textOffset, static_cast<std::size_t>(it.textLength));
+    }
+
+private:
+    constexpr FortranFormat() = default;
+
+    constexpr void parse(std::string_view s);
+    constexpr FormatItem& add(FormatItem::Kind kind) {
+        if (count_ >= kMaxItems) throw std::invalid_argument("format has too many items");
+        items_[count_] = FormatItem{};
+        items_[count_].kind = kind;
+        return items_[count_++];
+    }
+
+    std::array<FormatItem, kMaxItems> items_{};
+    std::array<char, kMaxText> pool_{};
+    std::size_t count_ = 0;
+    std::size_t poolUsed_ = 0;
+    std::size_t reversion_ = 0;
+};
+
+constexpr void FortranFormat::parse(std::string_view s) {
+    std::size_t p = 0;
+    auto skipBlanks = [&] {
+        while (p < s.size() && (s[p] == ' ' || s[p] == '\t')) ++p;
+    };
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    auto readNumber = [&]() -> int {
+        skipBlanks();
+        if (p >= s.size() || !isDigit(s[p])) throw std::invalid_argument("format: number expected");
+        int v = 0;
+        while (p < s.size() && isDigit(s[p])) {
+            v = v * 10 + (s[p] - '0');
+            if (v > 30000) throw std::invalid_argument("format: number too large");
+            ++p;
+        }
+        return v;
+    };
+    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+
+    skipBlanks();
+    if (p >= s.size() || s[p] != '(') throw std::invalid_argument("format: must start with '('");
+    ++p;
+    std::array<std::size_t, 16> open{};
+    std::size_t depth = 0;
+    bool lastTopGroupSet = false;
+    while (true) {
+        skipBlanks();
+        if (p >= s.size()) throw std::invalid_argument("format: missing ')'");
+        char c = s[p];
+        if (c == ',') {
+            ++p;
+            continue;
+        }
+        if (c == ')') {
+            ++p;
+            if (depth == 0) break;
+            std::size_t begin = open[--depth];
+            FormatItem& end = add(FormatItem::Kind::GroupEnd);
+            end.partner = static_cast<std::int16_t>(begin);
+            items_[begin].partner = static_cast<std::int16_t>(count_ - 1);
+            continue;
+        }
+        if (c == '/') {
+            ++p;
+            add(FormatItem::Kind::Slash);
+            continue;
+        }
+        if (c == '"' || c == '\'') {
+            char quote = c;
+            ++p;
+            FormatItem& lit = add(FormatItem::Kind::Literal);
+            lit.textOffset = static_cast<std::int16_t>(poolUsed_);
+            while (true) {
+                if (p >= s.size()) throw std::invalid_argument("format: unterminated text");
+                if (s[p] == quote) {
+                    if (p + 1 < s.size() && s[p + 1] == quote) {
+                        p += 2;
+                        if (poolUsed_ >= kMaxText) throw std::invalid_argument("format: text too long");
+                        pool_[poolUsed_++] = quote;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                if (poolUsed_ >= kMaxText) throw std::invalid_argument("format: text too long");
+                pool_[poolUsed_++] = s[p++];
+            }
+            lit.textLength = static_cast<std::int16_t>(poolUsed_ - static_cast<std::size_t>(lit.textOffset));
+            continue;
+        }
+        int repeat = 1;
+        bool hasRepeat = false;
+        if (isDigit(c)) {
+            repeat = readNumber();
+            hasRepeat = true;
+            skipBlanks();
+            if (p >= s.size()) throw std::invalid_argument("format: descriptor expected");
+            c = s[p];
+        }
+        if (c == '(') {
+            ++p;
+            if (depth >= open.size()) throw std::invalid_argument("format: groups nested too deeply");
+            if (depth == 0) {
+                reversion_ = count_;
+                lastTopGroupSet = true;
+            }
+            open[depth++] = count_;
+            FormatItem& g = add(FormatItem::Kind::GroupBegin);
+            g.repeat = static_cast<std::int16_t>(repeat);
+            continue;
+        }
+        if (c == '/') {
+            ++p;
+            FormatItem& sl = add(FormatItem::Kind::Slash);
+            sl.repeat = static_cast<std::int16_t>(repeat);
+            continue;
+        }
+        char d = upper(c);
+        ++p;
+        if (d == 'X') {
+            FormatItem& x = add(FormatItem::Kind::Blanks);
+            x.width = static_cast<std::int16_t>(hasRepeat ? repeat : 1);
+            continue;
+        }
+        if (d == 'A') {
+            FormatItem& a = add(FormatItem::Kind::Text);
+            a.repeat = static_cast<std::int16_t>(repeat);
+            skipBlanks();
+            if (p < s.size() && isDigit(s[p])) a.width = static_cast<std::int16_t>(readNumber());
+            continue;
+        }
+        if (d == 'F' || d == 'E' || d == 'I') {
+            FormatItem& v = add(d == 'F' ? FormatItem::Kind::Fixed
+                                         : (d == 'E' ? FormatItem::Kind::Exponent : FormatItem::Kind::Integer));
+            v.repeat = static_cast<std::int16_t>(repeat);
+            v.width = static_cast<std::int16_t>(readNumber());
+            if (v.width < 1) throw std::invalid_argument("format: field width must be positive");
+            skipBlanks();
+            if (p < s.size() && s[p] == '.') {
+                ++p;
+                v.digits = static_cast<std::int16_t>(readNumber());
+            } else if (d != 'I') {
+                throw std::invalid_argument("format: F and E need a decimal count");
+            }
+            if (d == 'E') {
+                if (v.digits < 1) throw std::invalid_argument("format: E needs at least one digit");
+                skipBlanks();
+                if (p < s.size() && upper(s[p]) == 'E') {
+                    ++p;
+                    v.exponent = static_cast<std::int16_t>(readNumber());
+                }
+            }
+            continue;
+        }
+        throw std::invalid_argument("format: unknown edit descriptor");
+    }
+    skipBlanks();
+    if (p != s.size()) throw std::invalid_argument("format: text after the closing ')'");
+    if (depth != 0) throw std::invalid_argument("format: unbalanced parentheses");
+    if (!lastTopGroupSet) reversion_ = 0;
+}
+
+// One value handed to a format.
+class FormatArg {
+public:
+    enum class Kind : std::uint8_t { Integer, Real, Text };
+
+    template <typename T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool>, int> = 0>
+    constexpr FormatArg(T v) : kind_(Kind::Integer), integer_(static_cast<long long>(v)) {}  // NOLINT
+    constexpr FormatArg(double v) : kind_(Kind::Real), real_(v) {}                            // NOLINT
+    constexpr FormatArg(float v) : kind_(Kind::Real), real_(static_cast<double>(v)) {}        // NOLINT
+    constexpr FormatArg(std::string_view v) : kind_(Kind::Text), text_(v) {}                  // NOLINT
+    constexpr FormatArg(const char* v) : kind_(Kind::Text), text_(v) {}                       // NOLINT
+    FormatArg(const std::string& v) : kind_(Kind::Text), text_(v) {}                          // NOLINT
+
+    constexpr Kind kind() const { return kind_; }
+    constexpr long long integer() const { return integer_; }
+    constexpr double real() const { return kind_ == Kind::Integer ? static_cast<double>(integer_) : real_; }
+    constexpr std::string_view text() const { return text_; }
+
+private:
+    Kind kind_;
+    long long integer_ = 0;
+    double real_ = 0.0;
+    std::string_view text_;
+};
+
+// The lines that a format writes for the given values, separated by '\n' (no final newline).
+std::string formatRecords(const FortranFormat& format, std::span<const FormatArg> values);
+
+template <typename... Values>
+std::string format(const FortranFormat& fmt, const Values&... values) {
+    const std::array<FormatArg, sizeof...(Values)> args{FormatArg(values)...};
+    return formatRecords(fmt, std::span<const FormatArg>(args.data(), args.size()));
+}
+
+// Single fields, as the descriptors write them.
+std::string formatFixed(double value, int width, int decimals);                      // Fw.d
+std::string formatExponent(double value, int width, int digits, int exponent = 0);   // Ew.d, Ew.dEe
+std::string formatInteger(long long value, int width, int minDigits = -1);           // Iw, Iw.m
+std::string formatText(std::string_view text, int width);                            // Aw (0: A)
+
+// A free-format (list-directed) record of integers, as the plot-data count records are written.
+std::string formatFreeIntegers(std::span<const long long> values);
+
+// Writes whole lines through formats to a stream; the report file, the plot-data file and the
+// console are each one of these.
+class RecordWriter {
+public:
+    RecordWriter() = default;
+    explicit RecordWriter(std::ostream* out) : out_(out) {}
+
+    void attach(std::ostream* out) { out_ = out; }
+    std::ostream* stream() const { return out_; }
+    bool attached() const { return out_ != nullptr; }
+
+    template <typename... Values>
+    void write(const FortranFormat& fmt, const Values&... values) {
+        if (out_ == nullptr) return;
+        const std::array<FormatArg, sizeof...(Values)> args{FormatArg(values)...};
+        writeRecords(fmt, std::span<const FormatArg>(args.data(), args.size()));
+    }
+    void writeRecords(const FortranFormat& fmt, std::span<const FormatArg> values);
+
+    // A free-format record of integers (count records of the plot-data file).
+    void writeFree(std::initializer_list<long long> values);
+
+    // A line as it stands.
+    void writeLine(std::string_view line);
+
+private:
+    std::ostream* out_ = nullptr;
+};
+
+}  // namespace vorta

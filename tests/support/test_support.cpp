@@ -1,0 +1,85 @@
+#include "support/test_support.h"
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace vorta::test {
+
+TempDir::TempDir(std::string_view name) {
+    static std::atomic<unsigned> counter{0};  // test-only: unique folder names within a process
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    const std::string leaf = "vorta-" + std::string(name) + "-" + std::to_string(stamp) + "-" +
+                             std::to_string(counter++) + "-" +
+                             std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()) % 100000);
+    path_ = std::filesystem::temp_directory_path() / leaf;
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + file.string());
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::filesystem::path& file, std::string_view text) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error("cannot write " + file.string());
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+std::unique_ptr<AnalysisState> newState() {
+    auto s = std::make_unique<AnalysisState>();
+    s->input.lightSoilDepth = 99999.0;
+    s->input.tensionReductionFactor = 1.0;
+    return s;
+}
+
+RunResult runOnTexts(std::string_view inputText, std::string_view cptText) {
+    TempDir dir("run");
+    writeFile(dir / "case.dat", inputText);
+    writeFile(dir / "case.cpt", cptText);
+    std::ostringstream console;
+    std::istringstream noAnswers;
+    RunOptions options;
+    options.console = &console;
+    options.consoleInput = &noAnswers;
+    options.clock = kFixedClock;
+    RunFiles files;
+    files.input = dir / "case.dat";
+    files.report = dir / "case.out";
+    files.plot = dir / "case.plt";
+    files.cpt = dir / "case.cpt";
+    files.versionText = "TEST";
+    RunResult result;
+    result.status = runOnFiles(files, options);
+    result.console = console.str();
+    if (std::filesystem::exists(files.report)) result.report = readFile(files.report);
+    if (std::filesystem::exists(files.plot)) result.plot = readFile(files.plot);
+    return result;
+}
+
+std::vector<std::string> splitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace vorta::test

@@ -1,0 +1,51 @@
+// Helpers shared by the test programs: temporary folders, files, fresh states and whole runs.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/analysis_state.h"
+#include "vorta/vorta.h"
+
+namespace vorta::test {
+
+// The clock of every test run: 5 March 2024, 09:07:03.
+inline constexpr LocalDateTime kFixedClock{2024, 3, 5, 9, 7, 3};
+
+// A new, empty folder for one test, removed with the object.
+class TempDir {
+public:
+    explicit TempDir(std::string_view name);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / std::string(name); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& file);
+void writeFile(const std::filesystem::path& file, std::string_view text);
+
+// A cleared state with the values a run starts from (lightSoilDepth 99999, tension factor 1).
+std::unique_ptr<AnalysisState> newState();
+
+// A whole run on texts: the input data file and the CPT file are written into a fresh folder and
+// the engine runs on them with the fixed clock.
+struct RunResult {
+    RunStatus status = kRunCompleted;
+    std::string report;
+    std::string plot;
+    std::string console;
+};
+RunResult runOnTexts(std::string_view inputText, std::string_view cptText);
+
+// Lines of a text, without their newlines.
+std::vector<std::string> splitLines(std::string_view text);
+
+}  // namespace vorta::test
