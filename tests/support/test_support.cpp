@@ -1,7 +1,9 @@
 #include "support/test_support.h"
 
 #include <atomic>
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -68,6 +70,45 @@ RunResult runOnTexts(std::string_view inputText, std::string_view cptText) {
     if (std::filesystem::exists(files.report)) result.report = readFile(files.report);
     if (std::filesystem::exists(files.plot)) result.plot = readFile(files.plot);
     return result;
+}
+
+std::string maskRunSpecificLines(std::string_view report) {
+    std::string out;
+    for (const std::string& line : splitLines(report)) {
+        if (line.rfind("     Path to file locations      : ", 0) == 0) {
+            out += "     Path to file locations      : <masked>\n";
+        } else if (line.rfind("               Date:  ", 0) == 0) {
+            out += "               Date:  <masked>\n";
+        } else {
+            out += line + "\n";
+        }
+    }
+    return out;
+}
+
+std::filesystem::path sourcePath(const std::string& relative) { return std::filesystem::path(VORTA_SOURCE_DIR) / relative; }
+
+::testing::AssertionResult matchesGolden(std::string_view actual, const std::string& goldenPath) {
+    const std::filesystem::path file = sourcePath(goldenPath);
+    const char* update = std::getenv("VORTA_UPDATE_GOLDEN");
+    if (update != nullptr && std::string(update) == "1") {
+        std::filesystem::create_directories(file.parent_path());
+        writeFile(file, actual);
+        return ::testing::AssertionSuccess() << "golden file written: " << file.string();
+    }
+    if (!std::filesystem::exists(file)) return ::testing::AssertionFailure() << "no golden file " << file.string();
+    const std::vector<std::string> want = splitLines(readFile(file));
+    const std::vector<std::string> got = splitLines(actual);
+    const std::size_t n = std::max(want.size(), got.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::string w = i < want.size() ? want[i] : "<no line>";
+        const std::string g = i < got.size() ? got[i] : "<no line>";
+        if (w != g) {
+            return ::testing::AssertionFailure() << goldenPath << ", line " << (i + 1) << ":\n  expected: [" << w
+                                                 << "]\n  actual:   [" << g << "]";
+        }
+    }
+    return ::testing::AssertionSuccess();
 }
 
 std::vector<std::string> splitLines(std::string_view text) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "engine/analysis_state.h"
 #include "vorta/vorta.h"
 
@@ -44,6 +46,18 @@ struct RunResult {
     std::string console;
 };
 RunResult runOnTexts(std::string_view inputText, std::string_view cptText);
+
+// The report with the lines that differ from run to run (the path of the input file and the date
+// and time of the analysis) replaced by fixed markers.
+std::string maskRunSpecificLines(std::string_view report);
+
+// Compares a text with a golden file under the source tree (path relative to the source root),
+// line by line, and reports the first differing lines. With VORTA_UPDATE_GOLDEN=1 in the
+// environment the golden file is written instead (review the difference before committing it).
+::testing::AssertionResult matchesGolden(std::string_view actual, const std::string& goldenPath);
+
+// Full path of a file in the source tree.
+std::filesystem::path sourcePath(const std::string& relative);
 
 // Lines of a text, without their newlines.
 std::vector<std::string> splitLines(std::string_view text);
