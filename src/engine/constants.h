@@ -15,6 +15,10 @@ inline constexpr int kSi = 2;
 // The no-limit marker for maximum unit friction and maximum unit bearing.
 inline constexpr double kNoLimit = 9999999.0;
 
+// criticalDepth under the effective-stress rule when no node reaches the threshold: there is no
+// critical depth within the profile, so nothing is limited and no end bearing is capped.
+inline constexpr double kNoCriticalDepth = 1.0e30;
+
 // Small length (in or mm) per length (ft or m).
 constexpr double smallLengthPerLength(int unitSystem) { return unitSystem == kEnglish ? 12.0 : 1000.0; }
 
