@@ -1,6 +1,5 @@
 // Placeholder bodies of the capacity subsystem until the integration lands.
 #include "capacity/capacity.h"
-#include "capacity/soil_tables.h"
 
 namespace vorta {
 
@@ -9,11 +8,5 @@ void integrateCapacity(AnalysisState&) {}
 int segmentAtDepth(const AnalysisState&, double) { return 1; }
 double nodeValueAtDepth(const AnalysisState&, const NodeArray&, double) { return 0.0; }
 double interpolateCptQc(const AnalysisState&, double) { return 0.0; }
-double bearingFactorForAngle(double) { return 0.0; }
-double limitingFrictionForAngle(double) { return 0.0; }
-double usaceBearingFactor(double) { return 0.0; }
-double fhwaBearingFactor(double) { return 0.0; }
-double fhwaLimitingBearing(double) { return 0.0; }
-double fhwaAlphaT(double, double) { return 0.0; }
 
 }  // namespace vorta
