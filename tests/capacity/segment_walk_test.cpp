@@ -1,0 +1,119 @@
+// The segment walk and the CPT sounding interpolation.
+#include <gtest/gtest.h>
+
+#include "capacity/capacity.h"
+#include "capacity/state_builders.h"
+
+namespace vorta {
+namespace {
+
+using test::buildGrid;
+using test::newState;
+
+TEST(SegmentWalk, DepthOnASegmentBottomBelongsToTheSegmentAbove) {
+    auto s = newState();
+    buildGrid(*s, 4, 2.0, 6.0);
+    EXPECT_EQ(segmentAtDepth(*s, 0.0), 1);
+    EXPECT_EQ(segmentAtDepth(*s, 2.0), 1);
+    EXPECT_EQ(segmentAtDepth(*s, 2.0 + 0.5e-6), 1);  // within the tolerance
+    EXPECT_EQ(segmentAtDepth(*s, 2.0 + 2e-6), 2);
+    EXPECT_EQ(segmentAtDepth(*s, 7.9), 4);
+}
+
+TEST(SegmentWalk, NeverGoesBeyondTheLastSegment) {
+    auto s = newState();
+    buildGrid(*s, 3, 1.0, 2.0);
+    EXPECT_EQ(segmentAtDepth(*s, 3.0), 3);
+    EXPECT_EQ(segmentAtDepth(*s, 50.0), 3);
+    // A count beyond the arrays' capacity is held at the capacity.
+    s->segmentCount = 100000;
+    EXPECT_LE(segmentAtDepth(*s, 1.0e9), static_cast<int>(kMaxSegments));
+}
+
+TEST(SegmentWalk, DepthsAreAccumulatedFromTheLengthsNotReadFromTheTops) {
+    auto s = newState();
+    buildGrid(*s, 2, 1.0, 1.0);
+    // Tops that disagree with the running sum of lengths: the walk only adds lengths.
+    s->segTopDepth[2] = 5.0;
+    s->segBottomDepth[2] = 7.0;  // length 2, so the second segment spans 1..3
+    EXPECT_EQ(segmentAtDepth(*s, 2.5), 2);
+    NodeArray v;
+    v[3] = 10.0;
+    v[4] = 30.0;
+    // 2.5 is three quarters down the second segment (1 + 0.75 * 2): 10 + 20 * 0.75 = 25.
+    EXPECT_DOUBLE_EQ(nodeValueAtDepth(*s, v, 2.5), 25.0);
+}
+
+TEST(NodeValueAtDepth, LinearBetweenTheSegmentsOwnNodes) {
+    auto s = newState();
+    buildGrid(*s, 3, 2.0, 4.0);
+    NodeArray v;
+    // Nodes 2 and 3 lie at the same depth with different values.
+    v[1] = 0.0;
+    v[2] = 4.0;
+    v[3] = 10.0;
+    v[4] = 14.0;
+    v[5] = 20.0;
+    v[6] = 26.0;
+    EXPECT_DOUBLE_EQ(nodeValueAtDepth(*s, v, 1.0), 2.0);
+    EXPECT_DOUBLE_EQ(nodeValueAtDepth(*s, v, 2.0), 4.0);   // bottom of segment 1, not node 3
+    EXPECT_DOUBLE_EQ(nodeValueAtDepth(*s, v, 3.0), 12.0);
+    EXPECT_DOUBLE_EQ(nodeValueAtDepth(*s, v, 5.0), 23.0);
+    // Below the grid the last segment's line continues: 20 + 6 * (7 - 4) / 2 = 29.
+    EXPECT_DOUBLE_EQ(nodeValueAtDepth(*s, v, 7.0), 29.0);
+}
+
+TEST(NodeValueAtDepth, NoSegmentsAndZeroLengthSegmentsAreSafe) {
+    auto s = newState();
+    NodeArray v;
+    v[1] = 3.0;
+    EXPECT_EQ(nodeValueAtDepth(*s, v, 1.0), 0.0);
+    s->segmentCount = 1;  // a segment without length
+    EXPECT_EQ(nodeValueAtDepth(*s, v, 0.0), 3.0);
+}
+
+void setSounding(AnalysisState& s, std::initializer_list<std::pair<double, double>> points) {
+    int n = 0;
+    for (const auto& [depth, qc] : points) {
+        ++n;
+        s.input.cptSounding.cptDepth[n] = depth;
+        s.input.cptSounding.cptQc[n] = qc;
+    }
+    s.input.cptSounding.cptPointCount = n;
+}
+
+TEST(InterpolateCptQc, EmptySoundingGivesZero) {
+    auto s = newState();
+    EXPECT_EQ(interpolateCptQc(*s, 3.0), 0.0);
+}
+
+TEST(InterpolateCptQc, EndValuesBeyondTheSoundingAndLinearWithin) {
+    auto s = newState();
+    setSounding(*s, {{1.0, 100.0}, {3.0, 300.0}, {4.0, 200.0}});
+    EXPECT_EQ(interpolateCptQc(*s, 0.0), 100.0);
+    EXPECT_EQ(interpolateCptQc(*s, 1.0), 100.0);
+    EXPECT_DOUBLE_EQ(interpolateCptQc(*s, 2.0), 200.0);
+    EXPECT_DOUBLE_EQ(interpolateCptQc(*s, 3.0), 300.0);
+    EXPECT_DOUBLE_EQ(interpolateCptQc(*s, 3.5), 250.0);
+    EXPECT_EQ(interpolateCptQc(*s, 9.0), 200.0);
+}
+
+TEST(InterpolateCptQc, RepeatedDepthTakesThePointBeforeTheStepWithoutDividingByZero) {
+    auto s = newState();
+    setSounding(*s, {{0.0, 0.0}, {2.0, 50.0}, {2.0, 80.0}, {4.0, 100.0}});
+    // At 2.0 the first point at or below is the first one at 2.0: its value, exactly.
+    EXPECT_DOUBLE_EQ(interpolateCptQc(*s, 2.0), 50.0);
+    // Just below, the interval from the second point at 2.0 is used: 80 + 20 * 1 / 2.
+    EXPECT_DOUBLE_EQ(interpolateCptQc(*s, 3.0), 90.0);
+}
+
+TEST(InterpolateCptQc, CountBeyondCapacityIsHeldAtTheCapacity) {
+    auto s = newState();
+    setSounding(*s, {{1.0, 10.0}, {2.0, 20.0}});
+    s->input.cptSounding.cptPointCount = 5000;
+    // Reads stay within the table; below all points the last stored (zero) value holds.
+    EXPECT_DOUBLE_EQ(interpolateCptQc(*s, 1.5), 15.0);
+}
+
+}  // namespace
+}  // namespace vorta
