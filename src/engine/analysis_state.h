@@ -145,6 +145,7 @@ struct InputData {
     Array1<SoilPoint, kMaxSoilPoints> soilPoints;
     Array1<int, kMaxSoilPoints> frictionUnlimited;
     Array1<int, kMaxSoilPoints> bearingUnlimited;
+    Array1<double, kMaxSoilPoints> tzParam1AsRead;  // column 17 before the SI division by 1000: the adhesion case
     double lightSoilDepth = 99999.0;
 
     int tzOutputFlag = 0;
@@ -218,6 +219,7 @@ struct StoredMethodRows {
     RowArray skinFriction;
     RowArray tipResistance;  // factored
     RowArray unitFriction;
+    RowArray unfactoredTipResistance;  // handed over where the LRFD bearing factor is 0
 };
 
 // A side load-transfer (t-z) curve: points 0..9, point 0 the origin.
@@ -289,6 +291,7 @@ struct AnalysisState {
 
     // Unit load transfer of the method being run.
     int currentMethod = 0;
+    double fhwaAlpha = 0.0;  // Tomlinson adhesion factor last computed in the run (FHWA)
     NodeArray nodeSkinFriction;
     Array2<double, kMaxNodes, kMethodCount> methodUnitFriction;  // (node, method code)
     NodeArray nodeUnitEndBearing;

@@ -1,0 +1,118 @@
+// Checks of the input before anything is computed: values the engine cannot compute with, and the
+// depth of the soil profile against the pile.
+#include <cmath>
+
+#include "engine/constants.h"
+#include "input/input.h"
+
+namespace vorta {
+
+bool checkInputValues(AnalysisState& s) {
+    const InputData& d = s.input;
+    bool proceed = true;
+
+    if (!(d.lengthIncrement > 0.0)) {
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE INCREMENT OF \","
+            "/,10X,\"PILE LENGTH USED IN COMPUTATION\",F10.2,1X,A3,\" IS NOT GREATER THAN ZERO\")",
+            d.lengthIncrement, s.unitLabels.length);
+        proceed = false;
+    }
+    if (d.outputStep < 1) {
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE OUTPUT STEP\",I6,"
+            "/,10X,\"IS LESS THAN 1\")",
+            d.outputStep);
+        proceed = false;
+    }
+    if (d.soilPointCount < 2) {
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE SOIL PROFILE HAS\",I4,\" SOIL POINT(S)\","
+            "/,10X,\"AT LEAST TWO SOIL POINTS (TOP AND BOTTOM OF A LAYER) ARE NEEDED\")",
+            d.soilPointCount);
+        proceed = false;
+    }
+    for (int i = 1; i < d.soilPointCount; ++i) {
+        const double upper = d.soilPoints[i].depth;
+        const double lower = d.soilPoints[i + 1].depth;
+        if (lower < upper) {
+            s.report.write(
+                "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE DEPTH OF SOIL POINT\",I3,F10.2,1X,A3,"
+                "/,10X,\"IS LESS THAN THE DEPTH OF SOIL POINT\",I3,F10.2,1X,A3,"
+                "/,10X,\"SOIL POINTS MUST BE GIVEN IN ORDER OF INCREASING DEPTH\")",
+                i + 1, lower, s.unitLabels.length, i, upper, s.unitLabels.length);
+            proceed = false;
+            break;
+        }
+    }
+    const bool knownUnits = d.unitSystem == kEnglish || d.unitSystem == kSi;
+    if (!knownUnits) {
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE UNIT SYSTEM\",I6,"
+            "/,10X,\"IS NEITHER 1 (ENGLISH UNITS) NOR 2 (SI UNITS)\")",
+            d.unitSystem);
+        proceed = false;
+    }
+    if (d.pileType < 1 || d.pileType > 7) {
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE PILE TYPE\",I6,"
+            "/,10X,\"IS NOT ONE OF THE PILE TYPES 1 TO 7\")",
+            d.pileType);
+        proceed = false;
+    }
+    // A pile battered to the horizontal or beyond has no vertical depth to divide into segments.
+    if (std::fabs(d.batterAngle) >= 90.0) {
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE BATTER ANGLE\",F10.2,\" DEG\","
+            "/,10X,\"IS NOT LESS THAN 90 DEGREES FROM THE VERTICAL\")",
+            d.batterAngle);
+        proceed = false;
+    }
+    // The tip diameter, the outside diameter narrowed by the taper over the whole pile length,
+    // must stay positive: the end bearing and the perimeter are computed from it.
+    if (knownUnits) {
+        const double embeddedLength = d.pileLength - d.stickupLength;
+        double tipDiameter = d.outsideDiameter / smallLengthPerLength(d.unitSystem);
+        if (d.taperAngle > 0.0) {
+            tipDiameter = tipDiameter - (d.stickupLength + embeddedLength) * 2.0 * std::tan(d.taperAngle * sp(0.01745));
+        }
+        if (tipDiameter <= 0.0) {
+            s.report.write(
+                "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE DIAMETER AT THE PILE TIP\","
+                "/,10X,\"(OUTSIDE DIAMETER LESS THE TAPER OVER THE PILE LENGTH) IS\",F10.2,1X,A3,"
+                "/,10X,\"THE TIP DIAMETER MUST BE GREATER THAN ZERO\")",
+                tipDiameter, s.unitLabels.length);
+            proceed = false;
+        }
+    }
+    return proceed;
+}
+
+bool checkSoilProfile(AnalysisState& s) {
+    const InputData& d = s.input;
+    const double embeddedLength = d.pileLength - d.stickupLength;
+    const double batter = d.batterAngle * sp(3.1415927) / 180.0;
+    s.requiredSoilDepth =
+        std::cos(batter) * embeddedLength + 2.0 * d.outsideDiameter / smallLengthPerLength(d.unitSystem);
+
+    // The last soil point above the pile tip zone only warns.
+    if (s.requiredSoilDepth > d.soilPoints[d.soilPointCount].depth) {
+        s.console.write(
+            "(/,/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE NO SOIL\",\" INFORMATION\","
+            "/,10X,\"WAS PROVIDED AT THE DEPTH \",F10.2,1X,A3,"
+            "/,10X,\"PLEASE NOTE THAT SOIL SHOULD EXTEND AT LEAST THE \","
+            "/,10X,\" PILE LENGTH PLUS TWO PILE DIAMETERS\")",
+            s.requiredSoilDepth, s.unitLabels.length);
+    }
+    // A profile analysed to less than the required depth stops the run.
+    if (d.deepestSoilDepth < s.requiredSoilDepth) {
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE \",\"DEEPEST SOIL PROFILE \",F7.2,1X,A3,"
+            "/,10X,\"IS LESS THAN PILE \",\"EMBEDDED LENGTH PLUS TWO TIMES THE PILE DIAMETER \",F10.2,1X,A3)",
+            d.deepestSoilDepth, s.unitLabels.length, s.requiredSoilDepth, s.unitLabels.length);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace vorta
