@@ -3,7 +3,6 @@
 
 namespace vorta {
 
-void computeNodeEndBearing(AnalysisState&) {}
 void integrateCapacity(AnalysisState&) {}
 
 }  // namespace vorta
