@@ -17,7 +17,15 @@ double coneResistanceAtSegment(const AnalysisState& s, int segment, double paFac
 
 // Unit end bearing in sand of segment i at its top and bottom nodes, by the rule of the CPT
 // method s.currentMethod (5 NGI, 6 ICP/MTD, 7 Fugro, 8 UWA); called by computeNodeEndBearing.
+// Any other code gives 0 at both nodes.
 void cptSandEndBearing(AnalysisState& s, int segment, double& topNode, double& bottomNode);
+
+// The sand rules of the four methods, limited by the segment's maximum unit bearing when the
+// user set one. NGI differs between the two nodes; the others give one value for both.
+void ngiUnitEndBearing(const AnalysisState& s, int segment, double& topNode, double& bottomNode);
+double icpUnitEndBearing(const AnalysisState& s, int segment);
+double fugroUnitEndBearing(const AnalysisState& s, int segment);
+double uwaUnitEndBearing(const AnalysisState& s, int segment);
 
 // Unit end bearing in clay from qc, shared by ICP/MTD, Fugro and UWA (both nodes).
 double cptClayEndBearing(const AnalysisState& s, int segment);

@@ -1,0 +1,83 @@
+// ICP/MTD method (code 6): unit skin friction from the radial effective stress at failure, in
+// sand from qc, the height above the tip and the dilation of the interface, in clay from the
+// yield stress ratio, the sensitivity and the interface angle; end bearing in sand from qc and
+// the pile diameter.
+#include <algorithm>
+#include <cmath>
+
+#include "methods/cpt/cpt.h"
+#include "methods/cpt/cpt_common.h"
+
+namespace vorta {
+namespace {
+
+void icpSandSegment(AnalysisState& s, int segment, double equivalentRadius) {
+    const InputData& in = s.input;
+    const double pa = cpt::shaftAtmosphericPressure(in.unitSystem);
+    const double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem));
+    const int a = 2 * segment - 1;
+    const int b = 2 * segment;
+
+    // Height above the tip in equivalent radii, at least 8.
+    const double height = std::max(cpt::heightAboveTip(s, segment) * smallLengthPerLength(in.unitSystem), sp(1.0e-5));
+    double heightRatio = height / equivalentRadius;
+    if (!(heightRatio >= 8.0)) heightRatio = 8.0;
+
+    // Dilation of the interface: the operational shear modulus at the bottom node's stress and a
+    // radial displacement of 0.02 mm (0.0007874 in), the same for both nodes.
+    const double eta = qc / std::sqrt(s.nodeEffStress[b] * pa);
+    const double shearModulus = qc / (sp(0.0203) + sp(0.00125) * eta - sp(1.216e-6) * (eta * eta));
+    const double radius = in.outsideDiameter / 2.0;
+    const double displacement = in.unitSystem == kEnglish ? sp(0.0007874) : sp(0.02);
+    const double dilation = 2.0 * shearModulus * displacement / radius;
+
+    const double tanDelta = std::tan(cpt::radians(s.segFrictionAngle[segment] - 5.0));
+    const bool tension = in.loadingType == 1;
+    const bool openEnd = cpt::endInsideDiameter(in) > sp(1.0e-5);
+    auto atNode = [&](int node) {
+        const double radial = sp(0.029) * qc * std::pow(s.nodeEffStress[node] / pa, sp(0.13)) *
+                              std::pow(heightRatio, -sp(0.38));
+        if (!tension) return tanDelta * (radial + dilation);
+        double f = tanDelta * (sp(0.8) * radial + dilation);
+        if (openEnd) f *= sp(0.9);
+        return f;
+    };
+    const double top = atNode(a);
+    const double bottom = atNode(b);
+    cpt::storeNodeFriction(s, segment, kCodeIcp, top, bottom, top, bottom);
+}
+
+}  // namespace
+
+void icpMethod(AnalysisState& s) {
+    const double equivalentRadius = cpt::equivalentRadius(s.input);
+    const int segments = cpt::segmentsToWalk(s);
+    for (int i = 1; i <= segments; ++i) {
+        if (cpt::isSandSegment(s, i)) {
+            icpSandSegment(s, i, equivalentRadius);
+        } else {
+            cpt::clayRadialStressFriction(s, i, kCodeIcp, equivalentRadius);
+        }
+    }
+    cpt::integrateRows(s);
+}
+
+// Sand: a fraction of qc that falls with the pile diameter (in mm), with a floor for piles wider
+// than 900 mm; an unplugged open end bears on qc in full.
+double icpUnitEndBearing(const AnalysisState& s, int segment) {
+    const InputData& in = s.input;
+    const double diameter = in.unitSystem == kEnglish ? in.outsideDiameter * sp(25.4) : in.outsideDiameter;
+    const double qc = coneResistanceAtSegment(s, segment, cpt::bearingConeFactor(in.unitSystem));
+    double q = 0.0;
+    if (cpt::endInsideDiameter(in) >= sp(1.0e-4)) {
+        q = (0.5 - 0.25 * std::log10(diameter / 36.0)) * qc;
+        if (diameter > 900.0) q = std::max(q, sp(0.15) * qc);
+        if (in.plugCondition == 2) q = qc;
+    } else {
+        q = (1.0 - 0.5 * std::log10(diameter / 36.0)) * qc;
+        if (diameter > 900.0) q = std::max(q, sp(0.3) * qc);
+    }
+    return cpt::limitedByMaxUnitBearing(s, segment, q);
+}
+
+}  // namespace vorta
