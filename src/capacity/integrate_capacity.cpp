@@ -10,6 +10,7 @@
 #include "capacity/capacity.h"
 #include "capacity/soil_tables.h"
 #include "engine/constants.h"
+#include "methods/cpt/cpt_common.h"
 
 namespace vorta {
 namespace {
@@ -24,10 +25,6 @@ int usableRows(const AnalysisState& s) { return std::clamp(s.rowCount, 0, static
 bool hasOwnPlugFriction(int method) {
     return method == kCodeFhwa || method == kCodeUsace || (method >= kCodeNgi && method <= kCodeUwa);
 }
-
-// Inside diameter of the pile end (in or mm): a closed-ended pile has none, whatever inside
-// diameter its enhanced end section keeps.
-double endInsideDiameter(const InputData& in) { return in.tipClosure == 1 ? 0.0 : in.enhancedEndInsideDiameter; }
 
 // Cone resistance acting on the pile wall at node n (ksf or kPa). The node's row j = n/2 + 1
 // has its tip at the node's depth; its soil is that of segment j (the segment below a bottom
@@ -50,7 +47,8 @@ double coneResistanceAtNode(const AnalysisState& s, int n, int segments) {
 // node. The CPT methods and the general method bear on the cone resistance at an open end.
 void computeAnnulusBearing(AnalysisState& s, int segments) {
     const InputData& in = s.input;
-    const double endId = endInsideDiameter(in);
+    // A closed-ended pile is closed here too, whatever inside diameter its end section keeps.
+    const double endId = cpt::endInsideDiameter(in);
     for (int n = 1; n <= 2 * segments; ++n) {
         double q = s.nodeUnitEndBearing[n];
         if (s.currentMethod >= kCodeNgi && endId > sp(1.0e-4)) q = coneResistanceAtNode(s, n, segments);
