@@ -9,6 +9,8 @@ void computeFhwaMethod(AnalysisState& s);           // method code 1
 void computeUsaceMethod(AnalysisState& s);          // method code 2
 void computeRevisedLambdaMethod(AnalysisState& s);  // method code 3
 void computeApiMethod(AnalysisState& s);            // method code 4
-int computeUserLoadTransfer(AnalysisState& s);      // method code 9; returns rowCount
+// Method code 9; fills the general method's own columns methodColumns[kCodeUser].rowSkinFriction
+// and .rowTipResistance, which its table prints; returns rowCount.
+int computeUserLoadTransfer(AnalysisState& s);
 
 }  // namespace vorta

@@ -7,17 +7,29 @@
 #include "engine/constants.h"
 
 namespace vorta {
+namespace {
+
+// Rows that fit the per-row tables, whatever rowCount says.
+int usableRows(const AnalysisState& s) { return std::clamp(s.rowCount, 0, static_cast<int>(kMaxRows)); }
+
+}  // namespace
+
+int segmentOfRow(const AnalysisState& s, int row) {
+    const int last = std::clamp(s.segmentCount, 1, static_cast<int>(kMaxSegments));
+    return std::clamp(row, 1, last);
+}
 
 void spreadNodeFrictionToRows(AnalysisState& s) {
     const InputData& in = s.input;
-    for (int k = 1; k <= s.rowCount; ++k) {
+    const int rows = usableRows(s);
+    for (int k = 1; k <= rows; ++k) {
         const double x = (k - 1) * s.depthIncrement;
         if (x - in.zeroFrictionLength <= -sp(1.0e-6)) {
             s.rowUnitFriction[k] = 0.0;
         } else {
             s.rowUnitFriction[k] = nodeValueAtDepth(s, s.nodeSkinFriction, x);
         }
-        s.rowMaxUnitFriction[k] = s.segMaxUnitFriction[k];
+        s.rowMaxUnitFriction[k] = s.segMaxUnitFriction[segmentOfRow(s, k)];
     }
 }
 
@@ -25,15 +37,16 @@ void accumulateSkinFriction(AnalysisState& s, const SkinFrictionRules& rules) {
     const InputData& in = s.input;
     const bool tension = in.loadingType == 1;
     using Tension = SkinFrictionRules::Tension;
+    const int rows = usableRows(s);
 
     if (tension && rules.tension == Tension::RowsFromSecond) {
-        for (int k = 2; k <= s.rowCount; ++k) s.rowUnitFriction[k] *= in.tensionReductionFactor;
+        for (int k = 2; k <= rows; ++k) s.rowUnitFriction[k] *= in.tensionReductionFactor;
     }
     if (tension && rules.tension == Tension::AllRows) {
-        for (int k = 1; k <= s.rowCount; ++k) s.rowUnitFriction[k] *= in.tensionReductionFactor;
+        for (int k = 1; k <= rows; ++k) s.rowUnitFriction[k] *= in.tensionReductionFactor;
     }
     if (rules.fillLimitedColumn) {
-        for (int k = 1; k <= s.rowCount; ++k)
+        for (int k = 1; k <= rows; ++k)
             s.rowLimitedUnitFriction[k] = std::min(s.rowUnitFriction[k], s.rowMaxUnitFriction[k]);
     }
 
@@ -41,7 +54,7 @@ void accumulateSkinFriction(AnalysisState& s, const SkinFrictionRules& rules) {
     s.rowSkinFriction[1] = 0.0;
     double unfactored = 0.0;
     const double smallPerLength = smallLengthPerLength(in.unitSystem);
-    for (int k = 1; k < s.rowCount; ++k) {
+    for (int k = 1; k < rows; ++k) {
         double perimeter = rules.perimeter;
         if (rules.followTaper && in.taperAngle > 0.0) {
             const double xBelow = k * s.depthIncrement;
@@ -62,7 +75,7 @@ void accumulateSkinFriction(AnalysisState& s, const SkinFrictionRules& rules) {
         }
         unfactored += growth;
         s.rowFactoredSkinFriction[k + 1] =
-            s.rowFactoredSkinFriction[k] + growth * s.segLrfdFrictionFactor[k + rules.lrfdSegmentOffset];
+            s.rowFactoredSkinFriction[k] + growth * s.segLrfdFrictionFactor[segmentOfRow(s, k + rules.lrfdSegmentOffset)];
         if (in.reducedSideFriction == 0) {
             s.rowTransferSkinFriction[k + 1] = unfactored;
         } else if (in.reducedSideFriction == 1) {

@@ -8,9 +8,14 @@
 
 namespace vorta {
 
+// The segment that starts at penetration row k (segments are one length increment long), whose
+// row maximum and LRFD factors the row takes. A row below the last segment takes the last one, so
+// that a short grid is never read past its end.
+int segmentOfRow(const AnalysisState& s, int row);
+
 // rowUnitFriction of every row from nodeSkinFriction: zero for a row whose tip lies above the
 // zero-friction length (by more than 1.0E-6), otherwise linear within the segment that contains
-// the row's tip. rowMaxUnitFriction(k) = segMaxUnitFriction(k), the segment that starts at row k.
+// the row's tip. rowMaxUnitFriction(k) = segMaxUnitFriction of the segment that starts at row k.
 void spreadNodeFrictionToRows(AnalysisState& s);
 
 struct SkinFrictionRules {

@@ -1,8 +1,0 @@
-// Placeholder body of the FHWA method until it lands.
-#include "methods/conventional/conventional.h"
-
-namespace vorta {
-
-void computeFhwaMethod(AnalysisState&) {}
-
-}  // namespace vorta
