@@ -1,0 +1,557 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/constants.h"
+#include "engine/run_control.h"
+#include "input/input.h"
+#include "input_decks.h"
+
+namespace vorta::test {
+namespace {
+
+std::string blanks(std::size_t n) { return std::string(n, ' '); }
+std::string padded(const std::string& text, std::size_t width) { return text + blanks(width - text.size()); }
+
+// The echo of a deck, as the run writes it after the checks.
+struct Echo {
+    std::unique_ptr<AnalysisState> state;
+    std::string text;
+};
+
+Echo echoOf(const Deck& deck) {
+    Echo e;
+    e.state = readDeck(deck.text());
+    setUnitLabels(*e.state);
+    std::ostringstream report;
+    e.state->report.attach(&report);
+    writeInputEcho(*e.state);
+    e.state->report.attach(nullptr);
+    e.text = report.str();
+    return e;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string t;
+    for (const std::string& l : lines) t += l + "\n";
+    return t;
+}
+
+// The lines of the echo from the first line that starts with `first` (after its indent), `count` lines.
+std::vector<std::string> block(const std::string& text, const std::string& first, std::size_t count) {
+    const std::vector<std::string> lines = splitLines(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].find(first) != std::string::npos) {
+            std::vector<std::string> out(lines.begin() + static_cast<std::ptrdiff_t>(i),
+                                         lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), i + count)));
+            return out;
+        }
+    }
+    return {"<no line with " + first + ">"};
+}
+
+const std::string t10 = blanks(10);
+
+// English open-ended pipe pile in tension with FHWA, USACE (effective-stress rule) and API
+// selected; an enhanced end section, the program's plug, both markers, the no-limit markers and
+// a soil code that repeats the type above.
+Deck englishPipePile() {
+    Deck d;
+    d.title = "ENGLISH PIPE PILE";
+    d.designer = "A. ENGINEER";
+    d.jobNumber = "J-100";
+    d.rec4 = "1 1 4 0";
+    d.rec5 = "0 0 24 23 29000000 55 5";
+    d.rec6 = "10 20 0";
+    d.rec7 = "0 1 1 0 1 0 0";
+    d.rec8 = "1 1 0 1 0 0 0 0 0";
+    d.rec9 = "60 0";
+    d.soil = {"0 1 0 120 30 0",  "0 0 0 10 0 0 0 0 0 0.9 0.8 0 0 0",
+              "30 1 0.9 120 38 0", "2000 0 0 20 0 0 0 0 0 0.9 0.8 0 0 0",
+              "30 2 1 110 0 8",  "1000 5000 2000 1000 0 20 0 0 0 1 1 0 0 0",
+              "60 4 1 110 0 8",  "1000 5000 2000 1000 0 20 0 500 4000 1 1 0 0 0"};
+    d.rec12 = "1 0.7";
+    d.rec13 = "0 0 0";
+    d.rec14 = "0 0";
+    d.rec15 = "1 0";
+    return d;
+}
+
+// SI H-pile under compression with USACE (user critical depth, long pile option) and ICP/MTD
+// (drained clay) selected, API for load transfer, reduced side friction, a batter, and the CPT
+// table.
+Deck siHPile() {
+    Deck d;
+    d.title = "SI H-PILE";
+    d.designer = "B. DESIGNER";
+    d.jobNumber = "J-200";
+    d.rec4 = "2 1 4 1";
+    d.rec5 = "1200 0.0355 0 0 200000000 20 1";
+    d.rec6 = "0 0 10";
+    d.rec7 = "0.5 0.5 6 0 4 1 1";
+    d.rec8 = "0 1 0 0 0 0 1 0 0";
+    d.rec9 = "25 0.0150";
+    d.soil = {"0 2 1 9 0 0",      "25 0 50 20 2.5 30 1500 0 0 0.9 0.8 0 0 0",
+              "10 2 1 9 0 0",     "25 0 60 25 2.5 30 1800 0 0 0.9 0.8 0 0 0",
+              "10 1 0 10 32 0",   "0 0 0 15 0 0 5000 0 0 1 1 0 0 0",
+              "25 1 0.8 10 34 40", "100 10000 0 25 0 0 8000 0 0 1 1 0 0 0"};
+    d.rec12 = "2 1";
+    d.rec13 = "1 0 1";
+    d.rec14 = "0 0";
+    d.rec15 = "2 12.5";
+    return d;
+}
+
+const std::vector<std::string> kInputHeading = {"", "", "", "1", t10 + "*********************",
+                                                t10 + "* INPUT INFORMATION *", t10 + "*********************"};
+const std::vector<std::string> kResultHeading = {"", "", "", "1", t10 + "**********************",
+                                                 t10 + "* COMPUTATION RESULT *", t10 + "**********************"};
+
+TEST(InputEcho, EnglishPipePileCharacterForCharacter) {
+    std::vector<std::string> want = kInputHeading;
+    const std::vector<std::string> rest = {
+        "", "", "",
+        t10 + padded("ENGLISH PIPE PILE", 70),
+        "",
+        t10 + "DESIGNER   : " + padded("A. ENGINEER", 60),
+        "",
+        t10 + "JOB NUMBER : " + padded("J-100", 60),
+        "", "",
+        t10 + "METHOD FOR UNIT LOAD TRANSFERS : ",
+        "",
+        t10 + "- FHWA (Federal Highway Administration)",
+        t10 + "  Unfactored Unit Side Friction and Unit Side Resistance are used.",
+        "", "", "",
+        t10 + "COMPUTATION METHOD(S) FOR PILE CAPACITY : ",
+        "",
+        t10 + "- FHWA (Federal Highway Administration)",
+        t10 + "- USACE (U.S. Army Corps of Engineers)",
+        t10 + "  # Critical Depth Method for Sand:",
+        t10 + "    At Effective Stress Reaching 3,500 psf (185 kPa)",
+        t10 + "- API RP 2A (American Petroleum Institute)",
+        "", "",
+        t10 + "TYPE OF LOADING : ",
+        t10 + "- TENSION  ",
+        t10 + "  REDUCTION FACTOR FOR TENSION LOADING =      0.70",
+        "", "",
+        t10 + "PILE TYPE : ",
+        "",
+        t10 + "Steel pipe pile or non-tapered portion of monotube pile",
+        t10 + "- Open-Ended Pile",
+        "", "",
+        t10 + "DATA FOR AXIAL STIFFNESS : ",
+        "",
+        t10 + "- MODULUS OF ELASTICITY     = 0.290E+08 PSI",
+        t10 + "- CROSS SECTION AREA        =     36.91 IN2",  // 0.7854 x (24^2 - 23^2) = 36.9138
+        "", "",
+        t10 + "CIRCULAR PILE PROPERTIES : ",
+        "",
+        t10 + "- OUTSIDE DIAMETER, OD      =     24.00 IN.",
+        t10 + "- INTERNAL DIAMETER, ID     =     23.00 IN.",
+        t10 + "- TOTAL PILE LENGTH, TL     =     55.00 FT.",
+        t10 + "- BATTER ANGLE              =      0.00 DEG",
+        t10 + "- PILE STICKUP LENGTH, PSL  =      5.00 FT.",
+        t10 + "- ZERO FRICTION LENGTH, ZFL =      0.00 FT.",
+        t10 + "- INCREMENT OF PILE LENGTH",
+        t10 + "  USED IN COMPUTATION       =      1.00 FT.",
+        t10 + "- LENGTH OF ENHANCED ",
+        t10 + "  END SECTION               =     10.00 FT.",
+        t10 + "- INTERNAL DIAMETER OF ",
+        t10 + "  ENHANCED END SECTION      =     20.00 IN.",
+        "", "",
+        t10 + "PLUGGED/UNPLUGGED CONDITIONS : ",
+        t10 + "Internal Pile Plug Calculated by Program",
+        "", "", "",
+        t10 + "SOIL INFORMATIONS :",
+        "", "", "",
+        t10 + "                  LATERAL    EFFECTIVE    FRICTION   BEARING",
+        t10 + "          SOIL    EARTH      UNIT         ANGLE      CAPACITY",
+        t10 + " DEPTH    TYPE    PRESSURE   WEIGHT       DEGREES    FACTOR",
+        blanks(12) + "FT." + blanks(24) + "LB/FT^3",
+        // K 0 shown as 0.80 "* "; Nq 0 at 30 degrees shown as the chart at 25 degrees, 20.
+        t10 + "   0.00" + "   SAND" + "      0.80" + "* " + "     120.00" + "        30.00" + "     20.00" + "**",
+        // Nq 0 at 38 degrees: the chart at 33 degrees, 40 + 3 x 10 / 5 = 46.
+        t10 + "  30.00" + "   SAND" + "      0.90" + "  " + "     120.00" + "        38.00" + "     46.00" + "**",
+        t10 + "  30.00" + "   CLAY" + "      1.00" + "       110.00" + "         0.00" + "      8.00",
+        t10 + "  60.00" + "   CLAY" + "      1.00" + "       110.00" + "         0.00" + "      8.00",
+        "",
+        t10 + "*  VALUE ASSUMED BY THE PROGRAM ",
+        t10 + "** VALUE ESTIMATED BY THE PROGRAM BASED ON FRICTION ANGLE",
+        "", "", "",
+        t10 + "MAXIMUM   MAXIMUM   UNDISTURB  REMOLDED ",
+        t10 + "UNIT      UNIT      SHEAR      SHEAR     BLOW   UNIT SKIN  UNIT END",
+        t10 + "FRICTION  BEARING   STRENGTH   STRENGTH  COUNT  FRICTION   BEARING",
+        blanks(12) + "KSF" + blanks(7) + "KSF" + blanks(8) + "KSF" + blanks(7) + "KSF" + blanks(15) + "KSF" +
+            blanks(7) + "KSF",
+        blanks(9) + " 0.10E+08*" + " 0.10E+08*" + "       0.00" + "      0.00" + "  10.00" + "       0.00" +
+            "      0.00",
+        blanks(9) + " 0.20E+01 " + " 0.10E+08*" + "       0.00" + "      0.00" + "  20.00" + "       0.00" +
+            "      0.00",
+        blanks(9) + " 0.10E+01 " + " 0.50E+01 " + "       2.00" + "      1.00" + "   0.00" + "       0.00" +
+            "      0.00",
+        blanks(9) + " 0.10E+01 " + " 0.50E+01 " + "       2.00" + "      1.00" + "   0.00" + "       0.50" +
+            "      4.00",
+        "",
+        t10 + "* MAXIMUM UNIT FRICTION AND/OR MAXIMUM UNIT BEARING ",
+        t10 + "  WERE SET TO BE 0.10E+08 BECAUSE THE USER DOES NOT ",
+        t10 + "  PLAN TO LIMIT THE COMPUTED DATA.",
+        "", "", "",
+        t10 + "         LRFD FACTOR  LRFD FACTOR    ",
+        t10 + "          ON UNIT      ON UNIT       ",
+        t10 + " DEPTH    FRICTION     BEARING   ",
+        blanks(12) + "FT.",
+        t10 + "   0.00" + "    0.900" + "       0.800",
+        t10 + "  30.00" + "    0.900" + "       0.800",
+        t10 + "  30.00" + "    1.000" + "       1.000",
+        t10 + "  60.00" + "    1.000" + "       1.000",
+    };
+    want.insert(want.end(), rest.begin(), rest.end());
+    want.insert(want.end(), kResultHeading.begin(), kResultHeading.end());
+
+    const Echo e = echoOf(englishPipePile());
+    const std::vector<std::string> got = splitLines(e.text);
+    for (std::size_t i = 0; i < std::max(want.size(), got.size()); ++i) {
+        ASSERT_LT(i, got.size()) << "missing line " << i + 1 << ": [" << want[i] << "]";
+        ASSERT_LT(i, want.size()) << "extra line " << i + 1 << ": [" << got[i] << "]";
+        ASSERT_EQ(got[i], want[i]) << "line " << i + 1;
+    }
+    EXPECT_EQ(e.text, joined(want));
+}
+
+TEST(InputEcho, SiHPileCharacterForCharacter) {
+    std::vector<std::string> want = kInputHeading;
+    const std::vector<std::string> rest = {
+        "", "", "",
+        t10 + padded("SI H-PILE", 70),
+        "",
+        t10 + "DESIGNER   : " + padded("B. DESIGNER", 60),
+        "",
+        t10 + "JOB NUMBER : " + padded("J-200", 60),
+        "", "",
+        t10 + "METHOD FOR UNIT LOAD TRANSFERS : ",
+        "",
+        t10 + "- API RP 2A (American Petroleum Institute)",
+        t10 + "  Reduced Unit Side Friction and Unit Side Resistance are used.",
+        "", "", "",
+        t10 + "COMPUTATION METHOD(S) FOR PILE CAPACITY : ",
+        "",
+        t10 + "- USACE (U.S. Army Corps of Engineers)",
+        t10 + "  # Critical Depth Method for Sand:",
+        t10 + "    At User-Specified Critical Depth =     12.50 M. ",
+        t10 + "  Use Long Pile Option",
+        t10 + "- ICP/MTD (Imperial College of London)",
+        t10 + "  # Use Drained Condition for Clay",
+        "", "",
+        t10 + "TYPE OF LOADING : ",
+        t10 + "- COMPRESSION  ",
+        "", "",
+        t10 + "PILE TYPE : ",
+        "",
+        t10 + "H-Pile/Steel Pile",
+        "", "",
+        t10 + "DATA FOR AXIAL STIFFNESS : ",
+        "",
+        t10 + "- MODULUS OF ELASTICITY     = 0.200E+09 KPA",
+        t10 + "- CROSS SECTION AREA        =      0.04 M2 ",  // the tip area as read, 0.0355
+        "", "",
+        t10 + "NONCIRCULAR PILE PROPERTIES : ",
+        "",
+        t10 + "- TOTAL PILE LENGTH, TL     =     20.00 M. ",
+        t10 + "- BATTER ANGLE              =     10.00 DEG",
+        t10 + "- PILE STICKUP LENGTH, PSL  =      1.00 M. ",
+        t10 + "- ZERO FRICTION LENGTH, ZFL =      0.50 M. ",
+        t10 + "- PERIMETER OF PILE         =   1200.00 MM.",
+        t10 + "- TIP AREA OF PILE          =      0.04 M2 ",
+        t10 + "- INCREMENT OF PILE LENGTH",
+        t10 + "  USED IN COMPUTATION       =      0.50 M. ",
+        "", "", "",
+        t10 + "SOIL INFORMATIONS :",
+        "", "", "",
+        t10 + "                  LATERAL    EFFECTIVE    FRICTION   BEARING",
+        t10 + "          SOIL    EARTH      UNIT         ANGLE      CAPACITY",
+        t10 + " DEPTH    TYPE    PRESSURE   WEIGHT       DEGREES    FACTOR",
+        blanks(12) + "M. " + blanks(24) + "KN/M^3 ",
+        // Clay with Nq 0 is estimated too: the chart at -5 degrees holds its first value, 8.
+        t10 + "   0.00" + "   CLAY" + "      1.00" + "  " + "       9.00" + "         0.00" + "      8.00" + "**",
+        t10 + "  10.00" + "   CLAY" + "      1.00" + "  " + "       9.00" + "         0.00" + "      8.00" + "**",
+        // 32 degrees: the chart at 27 degrees, 20 + 2 x 20 / 5 = 28.
+        t10 + "  10.00" + "   SAND" + "      0.80" + "* " + "      10.00" + "        32.00" + "     28.00" + "**",
+        t10 + "  25.00" + "   SAND" + "      0.80" + "        10.00" + "        34.00" + "     40.00",
+        "",
+        t10 + "*  VALUE ASSUMED BY THE PROGRAM ",
+        t10 + "** VALUE ESTIMATED BY THE PROGRAM BASED ON FRICTION ANGLE",
+        "", "", "",
+        t10 + "MAXIMUM   MAXIMUM   UNDISTURB  REMOLDED ",
+        t10 + "UNIT      UNIT      SHEAR      SHEAR     BLOW   UNIT SKIN  UNIT END",
+        t10 + "FRICTION  BEARING   STRENGTH   STRENGTH  COUNT  FRICTION   BEARING",
+        blanks(12) + "KPA" + blanks(7) + "KPA" + blanks(8) + "KPA" + blanks(7) + "KPA" + blanks(15) + "KPA" +
+            blanks(7) + "KPA",
+        blanks(9) + " 0.25E+02 " + " 0.10E+08*" + "      50.00" + "     20.00" + "   2.50" + "       0.00" +
+            "      0.00",
+        blanks(9) + " 0.25E+02 " + " 0.10E+08*" + "      60.00" + "     25.00" + "   2.50" + "       0.00" +
+            "      0.00",
+        blanks(9) + " 0.10E+08*" + " 0.10E+08*" + "       0.00" + "      0.00" + "  15.00" + "       0.00" +
+            "      0.00",
+        blanks(9) + " 0.10E+03 " + " 0.10E+05 " + "       0.00" + "      0.00" + "  25.00" + "       0.00" +
+            "      0.00",
+        "",
+        t10 + "* MAXIMUM UNIT FRICTION AND/OR MAXIMUM UNIT BEARING ",
+        t10 + "  WERE SET TO BE 0.10E+08 BECAUSE THE USER DOES NOT ",
+        t10 + "  PLAN TO LIMIT THE COMPUTED DATA.",
+        "", "", "",
+        t10 + "         LRFD FACTOR  LRFD FACTOR    ",
+        t10 + "          ON UNIT      ON UNIT       ",
+        t10 + " DEPTH    FRICTION     BEARING   ",
+        blanks(12) + "M. ",
+        t10 + "   0.00" + "    0.900" + "       0.800",
+        t10 + "  10.00" + "    0.900" + "       0.800",
+        t10 + "  10.00" + "    1.000" + "       1.000",
+        t10 + "  25.00" + "    1.000" + "       1.000",
+        "", "", "", "",
+        t10 + "        PLASTIC    YIELD      Qc                             ",
+        t10 + "         INDEX    STRESS     FROM                            ",
+        t10 + " DEPTH     PI      RATIO     CPT                             ",
+        blanks(12) + "M. " + blanks(6) + "%" + blanks(17) + "KPA",
+        t10 + "   0.00" + "  30.00" + "     2.50" + "    0.150E+04",
+        t10 + "  10.00" + "  30.00" + "     2.50" + "    0.180E+04",
+        t10 + "  10.00" + "   0.00" + "    15.00" + "    0.500E+04",
+        t10 + "  25.00" + "   0.00" + "    25.00" + "    0.800E+04",
+    };
+    want.insert(want.end(), rest.begin(), rest.end());
+    want.insert(want.end(), kResultHeading.begin(), kResultHeading.end());
+
+    const Echo e = echoOf(siHPile());
+    const std::vector<std::string> got = splitLines(e.text);
+    for (std::size_t i = 0; i < std::max(want.size(), got.size()); ++i) {
+        ASSERT_LT(i, got.size()) << "missing line " << i + 1 << ": [" << want[i] << "]";
+        ASSERT_LT(i, want.size()) << "extra line " << i + 1 << ": [" << got[i] << "]";
+        ASSERT_EQ(got[i], want[i]) << "line " << i + 1;
+    }
+    EXPECT_EQ(e.text, joined(want));
+}
+
+TEST(InputEcho, WorkingValuesChangeWhileTheEchoIsWritten) {
+    const Echo e = echoOf(englishPipePile());
+    const InputData& d = e.state->input;
+    EXPECT_DOUBLE_EQ(d.pileLength, 50.0);  // 55 - 5 stickup
+    EXPECT_DOUBLE_EQ(d.batterAngle, 0.0);
+    EXPECT_DOUBLE_EQ(d.axialArea, sp(0.7854) * 47.0);
+    // The columns that the echo shows as assumed or estimated are not changed.
+    EXPECT_DOUBLE_EQ(d.soilPoints[1].column[kColLateralK], 0.0);
+    EXPECT_DOUBLE_EQ(d.soilPoints[1].column[kColBearingFactorNq], 0.0);
+
+    const Echo si = echoOf(siHPile());
+    EXPECT_DOUBLE_EQ(si.state->input.batterAngle, 10.0 * sp(3.1415927) / 180.0);
+    EXPECT_DOUBLE_EQ(si.state->input.pileLength, 19.0);
+    EXPECT_DOUBLE_EQ(si.state->input.axialArea, 0.0355);
+}
+
+TEST(InputEcho, CriticalDepthTextsOfTheSandRule) {
+    Deck d;
+    d.rec8 = "0 1 0 0 0 0 0 0 0";
+    d.rec15 = "0 0";
+    EXPECT_EQ(block(echoOf(d).text, "- USACE", 3),
+              (std::vector<std::string>{t10 + "- USACE (U.S. Army Corps of Engineers)",
+                                        t10 + "  # Critical Depth Method for Sand:",
+                                        t10 + "    10 to 20 Pile Diameter based on the Density"}));
+    d.rec15 = "3 5";
+    EXPECT_EQ(block(echoOf(d).text, "- USACE", 2),
+              (std::vector<std::string>{t10 + "- USACE (U.S. Army Corps of Engineers)", ""}));
+}
+
+TEST(InputEcho, UndrainedClayTextFollowsTheIcpLine) {
+    Deck d;
+    d.rec8 = "0 0 0 0 0 0 1 1 1";
+    d.rec13 = "0 0 0";
+    EXPECT_EQ(block(echoOf(d).text, "- ICP/MTD", 4),
+              (std::vector<std::string>{t10 + "- ICP/MTD (Imperial College of London)",
+                                        t10 + "  # Use Undrained Condition for Clay",
+                                        t10 + "- FUGRO (Offshore Driven Piles in Sand)",
+                                        t10 + "- UWA (University of Western Australia)"}));
+}
+
+TEST(InputEcho, TensionWithoutApiHasNoReductionFactorLine) {
+    Deck d;
+    d.rec12 = "1 0.7";
+    EXPECT_EQ(block(echoOf(d).text, "TYPE OF LOADING", 3),
+              (std::vector<std::string>{t10 + "TYPE OF LOADING : ", t10 + "- TENSION  ", ""}));
+}
+
+TEST(InputEcho, LoadTransferMethodOutsideTheListPrintsNoMethodLine) {
+    Deck d;
+    d.rec7 = "0 1 1 0 12 0 0";
+    EXPECT_EQ(block(echoOf(d).text, "METHOD FOR UNIT LOAD TRANSFERS", 3),
+              (std::vector<std::string>{t10 + "METHOD FOR UNIT LOAD TRANSFERS : ", "",
+                                        t10 + "  Unfactored Unit Side Friction and Unit Side Resistance are used."}));
+}
+
+TEST(InputEcho, ConcretePileVariants) {
+    Deck square;
+    square.rec5 = "48 144 0 0 4000000 50 0";
+    square.rec7 = "0 1 3 0 1 0 0";
+    const std::string s = echoOf(square).text;
+    EXPECT_EQ(block(s, "PILE TYPE", 4),
+              (std::vector<std::string>{t10 + "PILE TYPE : ", "", t10 + "Precast concrete pile (Square/Rectangular/Orthogonal)", ""}));
+    EXPECT_EQ(block(s, "CROSS SECTION AREA", 1),
+              (std::vector<std::string>{t10 + "- CROSS SECTION AREA        =    144.00 IN2"}));
+    EXPECT_EQ(block(s, "NONCIRCULAR PILE PROPERTIES", 1)[0], t10 + "NONCIRCULAR PILE PROPERTIES : ");
+    EXPECT_EQ(block(s, "PERIMETER OF PILE", 1),
+              (std::vector<std::string>{t10 + "- PERIMETER OF PILE         =     48.00 IN."}));
+
+    // Circular, closed: the closure line, OD and ID, and neither enhanced end nor plug block.
+    Deck closed;
+    closed.rec4 = "1 1 4 1";
+    closed.rec5 = "0 0 18 0 4000000 50 0";
+    closed.rec6 = "10 0 0";
+    closed.rec7 = "0 1 3 0 1 0 0";
+    const std::string c = echoOf(closed).text;
+    EXPECT_EQ(block(c, "Precast concrete pile", 2),
+              (std::vector<std::string>{t10 + "Precast concrete pile (Circular/Tubular)", t10 + "- Close-Ended Pile"}));
+    EXPECT_EQ(block(c, "CIRCULAR PILE PROPERTIES", 11),
+              (std::vector<std::string>{t10 + "CIRCULAR PILE PROPERTIES : ", "",
+                                        t10 + "- OUTSIDE DIAMETER, OD      =     18.00 IN.",
+                                        t10 + "- INTERNAL DIAMETER, ID     =      0.00 IN.",
+                                        t10 + "- TOTAL PILE LENGTH, TL     =     50.00 FT.",
+                                        t10 + "- BATTER ANGLE              =      0.00 DEG",
+                                        t10 + "- PILE STICKUP LENGTH, PSL  =      0.00 FT.",
+                                        t10 + "- ZERO FRICTION LENGTH, ZFL =      0.00 FT.",
+                                        t10 + "- INCREMENT OF PILE LENGTH",
+                                        t10 + "  USED IN COMPUTATION       =      1.00 FT.", ""}));
+    EXPECT_EQ(c.find("PLUGGED/UNPLUGGED"), std::string::npos);
+    // Solid circle: 0.7854 x 18^2 = 254.47.
+    EXPECT_EQ(block(c, "CROSS SECTION AREA", 1),
+              (std::vector<std::string>{t10 + "- CROSS SECTION AREA        =    254.47 IN2"}));
+
+    // Circular, open: enhanced end and plug block as for a pipe pile.
+    closed.rec4 = "1 1 4 0";
+    closed.rec13 = "0 1 0";
+    const std::string o = echoOf(closed).text;
+    EXPECT_EQ(block(o, "Precast concrete pile", 2)[1], t10 + "- Open-Ended Pile");
+    EXPECT_EQ(block(o, "PLUGGED/UNPLUGGED", 2),
+              (std::vector<std::string>{t10 + "PLUGGED/UNPLUGGED CONDITIONS : ", t10 + "Plugged for open-ended pile"}));
+    EXPECT_EQ(block(o, "- LENGTH OF ENHANCED", 2)[1], t10 + "  END SECTION               =     10.00 FT.");
+}
+
+TEST(InputEcho, EnhancedEndLinesOnlyWhenTheSectionDiffersFromTheEmbeddedLength) {
+    // The embedded length itself: no enhanced end lines.
+    Deck d;
+    d.rec5 = "0 0 24 23 29000000 55 5";
+    d.rec6 = "50 20 0";
+    d.rec13 = "0 2 0";
+    const std::string t = echoOf(d).text;
+    EXPECT_EQ(t.find("ENHANCED"), std::string::npos);
+    EXPECT_EQ(block(t, "INCREMENT OF PILE LENGTH", 5),
+              (std::vector<std::string>{t10 + "- INCREMENT OF PILE LENGTH",
+                                        t10 + "  USED IN COMPUTATION       =      1.00 FT.", "", "",
+                                        t10 + "PLUGGED/UNPLUGGED CONDITIONS : "}));
+    EXPECT_EQ(block(t, "PLUGGED/UNPLUGGED", 2)[1], t10 + "Unplugged for open-ended pile");
+
+    // No section given: it spans the whole pile (55 - 1.0E-7 ft), which differs from 50 ft.
+    d.rec6 = "0 0 0";
+    d.rec13 = "0 7 0";
+    const std::string none = echoOf(d).text;
+    EXPECT_EQ(block(none, "- LENGTH OF ENHANCED", 4),
+              (std::vector<std::string>{t10 + "- LENGTH OF ENHANCED ", t10 + "  END SECTION               =     55.00 FT.",
+                                        t10 + "- INTERNAL DIAMETER OF ",
+                                        t10 + "  ENHANCED END SECTION      =     23.00 IN."}));
+    // A plug condition other than 0, 1 or 2: the heading alone.
+    EXPECT_EQ(block(none, "PLUGGED/UNPLUGGED", 3),
+              (std::vector<std::string>{t10 + "PLUGGED/UNPLUGGED CONDITIONS : ", "", ""}));
+}
+
+TEST(InputEcho, OtherPileTypesAndTheTaperLine) {
+    Deck d;
+    d.rec7 = "0 1 5 0.5 1 0 0";
+    d.rec8 = "0 0 0 1 0 0 0 0 0";
+    const std::string t = echoOf(d).text;
+    EXPECT_EQ(block(t, "PILE TYPE", 4),
+              (std::vector<std::string>{t10 + "PILE TYPE : ", "", t10 + "Raymond Uniform taper pile",
+                                        t10 + "Angle of taper for a tapered pile  (degrees) =      0.50"}));
+    // Not a pipe section: outside diameter only, then the lengths, no plug block.
+    EXPECT_EQ(block(t, "CIRCULAR PILE PROPERTIES", 4),
+              (std::vector<std::string>{t10 + "CIRCULAR PILE PROPERTIES : ", "",
+                                        t10 + "- OUTSIDE DIAMETER, OD      =     24.00 IN.",
+                                        t10 + "- TOTAL PILE LENGTH, TL     =     50.00 FT."}));
+    EXPECT_EQ(t.find("PLUGGED/UNPLUGGED"), std::string::npos);
+    EXPECT_EQ(t.find("INTERNAL DIAMETER"), std::string::npos);
+    // 0.7854 x 24^2 = 452.39, the inside diameter ignored.
+    EXPECT_EQ(block(t, "CROSS SECTION AREA", 1),
+              (std::vector<std::string>{t10 + "- CROSS SECTION AREA        =    452.39 IN2"}));
+
+    // Without API the taper line is not printed.
+    d.rec8 = "1 0 0 0 0 0 0 0 0";
+    EXPECT_EQ(echoOf(d).text.find("Angle of taper"), std::string::npos);
+    // Type 6 is not tapered: no taper line even with API.
+    d.rec7 = "0 1 6 0.5 1 0 0";
+    d.rec8 = "0 0 0 1 0 0 0 0 0";
+    EXPECT_EQ(echoOf(d).text.find("Angle of taper"), std::string::npos);
+
+    for (const auto& [type, text] : std::vector<std::pair<int, std::string>>{
+             {2, "Timber pile"}, {4, "Raymond step-taper pile"}, {7, "Tapered portion of Monotube pile"}}) {
+        d.rec7 = "0 1 " + std::to_string(type) + " 0 1 0 0";
+        EXPECT_EQ(block(echoOf(d).text, "PILE TYPE", 3)[2], t10 + text) << "type " << type;
+    }
+}
+
+TEST(InputEcho, AreaTableAlongThePile) {
+    Deck d;
+    d.rec14 = "2 2\n0 30.5\n25 20.25";
+    d.rec9 = "60 99";
+    const Echo e = echoOf(d);
+    EXPECT_EQ(block(e.text, "- MODULUS OF ELASTICITY", 5),
+              (std::vector<std::string>{t10 + "- MODULUS OF ELASTICITY     = 0.290E+08 PSI",
+                                        t10 + "- CROSS SECTION AREA ALONG PILE LENGTH",
+                                        t10 + " DIST.,FT." + blanks(10) + " AREA,IN2",
+                                        t10 + "      0.00" + blanks(10) + "     30.50",
+                                        t10 + "     25.00" + blanks(10) + "     20.25"}));
+    EXPECT_DOUBLE_EQ(e.state->input.axialArea, 99.0);  // not computed with the table
+
+    d.rec14 = "0 1";
+    EXPECT_EQ(block(echoOf(d).text, "CROSS SECTION AREA", 1),
+              (std::vector<std::string>{t10 + "- CROSS SECTION AREA        =     99.00 IN2"}));
+}
+
+TEST(InputEcho, PlasticityTableInEnglishShowsQcInKsf) {
+    Deck d;
+    d.rec7 = "0 1 1 0 1 2 0";
+    d.soil[5] = "1000 0 2000 1000 1.5 20 25000 0 0 1 1 0 0 0";
+    const std::string t = echoOf(d).text;
+    EXPECT_EQ(block(t, "PLASTIC    YIELD", 6),
+              (std::vector<std::string>{t10 + "        PLASTIC    YIELD      Qc                             ",
+                                        t10 + "         INDEX    STRESS     FROM                            ",
+                                        t10 + " DEPTH     PI      RATIO     CPT                             ",
+                                        blanks(12) + "FT." + blanks(6) + "%" + blanks(17) + "KSF",
+                                        // sand carries its blow count in the yield stress ratio column
+                                        t10 + "   0.00" + "   0.00" + "    10.00" + "    0.000E+00",
+                                        t10 + "  30.00" + "   0.00" + "    10.00" + "    0.000E+00"}));
+    EXPECT_EQ(block(t, "PLASTIC    YIELD", 8)[6], t10 + "  30.00" + "  20.00" + "     1.50" + "    0.250E+02");
+}
+
+TEST(InputEcho, NoMarkersNoFootnotes) {
+    Deck d;
+    for (std::size_t i = 0; i < d.soil.size(); i += 2) d.soil[i] = d.soil[i].substr(0, d.soil[i].find(' ')) + " 2 1 110 0 8";
+    for (std::size_t i = 1; i < d.soil.size(); i += 2) d.soil[i] = "1000 5000 2000 1000 0 20 0 0 0 1 1 0 0 0";
+    const std::string t = echoOf(d).text;
+    EXPECT_EQ(t.find("VALUE ASSUMED"), std::string::npos);
+    EXPECT_EQ(t.find("VALUE ESTIMATED"), std::string::npos);
+    EXPECT_EQ(t.find("WERE SET TO BE"), std::string::npos);
+    EXPECT_EQ(block(t, "LB/FT^3", 6)[5], "");
+    // Only the estimated marker: its footnote alone after the blank line.
+    d.soil[0] = "0 2 1 110 0 0";
+    const std::string one = echoOf(d).text;
+    EXPECT_EQ(one.find("VALUE ASSUMED"), std::string::npos);
+    EXPECT_EQ(block(one, "LB/FT^3", 7)[6], t10 + "** VALUE ESTIMATED BY THE PROGRAM BASED ON FRICTION ANGLE");
+}
+
+TEST(InputEcho, FirstPointWithAnUnknownSoilCodeHasABlankType) {
+    Deck d;
+    d.soil[0] = "0 7 1 110 0 8";
+    EXPECT_EQ(block(echoOf(d).text, "LB/FT^3", 2)[1],
+              t10 + "   0.00" + "       " + "      1.00" + "       110.00" + "         0.00" + "      8.00");
+}
+
+}  // namespace
+}  // namespace vorta::test
