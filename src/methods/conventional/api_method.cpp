@@ -75,7 +75,7 @@ void computeApiMethod(AnalysisState& s) {
     // for the methods that follow.
     const int rows = std::clamp(s.rowCount, 0, static_cast<int>(kMaxRows));
     for (int k = 1; k <= rows; ++k) {
-        const int seg = std::min(k, static_cast<int>(kMaxSegments));
+        const int seg = segmentOfRow(s, k);
         double maximum = s.segMaxUnitFriction[seg];
         if (maximum == kApiDefaultMarker && s.segSoilType[seg] == 1.0) {
             maximum = defaultSandMaximum(in.unitSystem, s.segFrictionAngle[seg]);

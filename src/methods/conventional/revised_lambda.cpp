@@ -8,6 +8,7 @@
 #include "capacity/capacity.h"
 #include "engine/constants.h"
 #include "methods/conventional/conventional.h"
+#include "methods/conventional/row_steps.h"
 
 namespace vorta {
 namespace {
@@ -121,7 +122,7 @@ void computeRevisedLambdaMethod(AnalysisState& s) {
     double previousUnitFriction = 0.0;  // limited, unreduced
     for (int k = 1; k <= rows; ++k) {
         const double x = (k - 1) * s.depthIncrement;
-        const int seg = std::min(k, static_cast<int>(kMaxSegments));
+        const int seg = segmentOfRow(s, k);
         s.rowMaxUnitFriction[k] = s.segMaxUnitFriction[seg];
 
         const PenetrationMeans means = meansOverPenetration(s, x, strength, stressIntegral, strengthIntegral);
@@ -154,7 +155,7 @@ void computeRevisedLambdaMethod(AnalysisState& s) {
 
     // LRFD factor on unit friction, applied to the growth of each row.
     for (int k = 1; k <= rows; ++k) {
-        const double factor = s.segLrfdFrictionFactor[std::min(k, static_cast<int>(kMaxSegments))];
+        const double factor = s.segLrfdFrictionFactor[segmentOfRow(s, k)];
         s.rowFactoredSkinFriction[k] =
             k == 1 ? factor * s.rowSkinFriction[1]
                    : s.rowFactoredSkinFriction[k - 1] + (s.rowSkinFriction[k] - s.rowSkinFriction[k - 1]) * factor;

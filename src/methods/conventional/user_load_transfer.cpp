@@ -8,6 +8,7 @@
 #include "capacity/capacity.h"
 #include "engine/constants.h"
 #include "methods/conventional/conventional.h"
+#include "methods/conventional/row_steps.h"
 
 namespace vorta {
 namespace {
@@ -46,26 +47,17 @@ int computeUserLoadTransfer(AnalysisState& s) {
     s.rowDepth[1] = 0.0;
     table.rowSkinFriction[1] = 0.0;
     table.rowTipResistance[1] = s.segUserUnitBearing[1] * tipArea;
-    table.rowUnitFriction[1] = s.segUserUnitFriction[1];
 
     // Row 2 lies one length increment down, the rows below it at their vertical depths.
     for (int k = 2; k <= rowCount; ++k) {
         const double x = k == 2 ? in.lengthIncrement : (k - 1) * s.depthIncrement;
         s.rowDepth[k] = x;
         const int j = x - s.segBottomDepth[1] > sp(1.0e-6) ? std::max(1, segmentAtDepth(s, x)) : 1;
-        const int seg = std::min(k, static_cast<int>(kMaxSegments));
+        const int seg = segmentOfRow(s, k);
         table.rowTipResistance[k] = s.segUserUnitBearing[j] * tipArea;
         table.rowSkinFriction[k] =
             table.rowSkinFriction[k - 1] +
             s.segLrfdFrictionFactor[seg] * in.lengthIncrement * sp(3.14159) * diameter * s.segUserUnitFriction[j];
-        table.rowUnitFriction[k] = s.segUserUnitFriction[seg];
-    }
-
-    // The current columns hold the same values until the next method overwrites them.
-    for (int k = 1; k <= rowCount; ++k) {
-        s.rowSkinFriction[k] = table.rowSkinFriction[k];
-        s.rowTipResistance[k] = table.rowTipResistance[k];
-        s.rowUnitFriction[k] = table.rowUnitFriction[k];
     }
     return rowCount;
 }
