@@ -3,6 +3,7 @@
 // tip movement, with the elastic shortening of the pile from its axial stiffness.
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "engine/constants.h"
 #include "settlement/load_settlement_steps.h"
