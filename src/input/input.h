@@ -14,9 +14,10 @@ void readInputData(AnalysisState& s, FreeFormatReader& in);
 // Reads the CPT file into s.input.cptSounding. Throws InputError as readInputData does.
 void readCptFile(AnalysisState& s, FreeFormatReader& in);
 
-// Values the engine cannot compute with (zero increment, no output step, too few soil points,
-// decreasing depths, unknown units or pile type, a taper that closes the tip). Writes the message
-// to the report and returns false when the run must stop on its input.
+// Values the engine cannot compute with (an increment that is not positive, an output step below 1,
+// fewer than two soil points, decreasing depths, unknown units or pile type, a batter of 90 degrees
+// or more, a tip diameter of zero or less after the taper). Writes a message for each to the
+// report and returns false when the run must stop on its input.
 bool checkInputValues(AnalysisState& s);
 
 // The two depth checks of the soil profile against the pile. The first only warns on the

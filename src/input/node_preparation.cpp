@@ -109,7 +109,7 @@ double frictionAngleFromBlowCount(double n, double b, double previous) {
 
 void prepareNodes(AnalysisState& s) {
     const InputData& d = s.input;
-    const int n = s.segmentCount;
+    const int n = std::min(s.segmentCount, static_cast<int>(kMaxSegments));
     if (n < 1) return;
     const int units = d.unitSystem;
     const double diameter = d.outsideDiameter / smallLengthPerLength(units);

@@ -1,5 +1,6 @@
 // Thin soil intervals, the number of pile segments and the division of the soil column into
 // segments of one length increment, each carrying the soil properties at its mid-depth.
+#include <algorithm>
 #include <cmath>
 
 #include "engine/constants.h"
@@ -67,9 +68,10 @@ void computeDepthIncrement(AnalysisState& s) { s.depthIncrement = s.input.length
 void segmentPile(AnalysisState& s) {
     const InputData& d = s.input;
     const int lastInterval = d.soilPointCount - 1;
+    const int segments = std::min(s.segmentCount, static_cast<int>(kMaxSegments));
     int j = 1;
     double top = 0.0;
-    for (int c = 1; c <= s.segmentCount && lastInterval >= 1; ++c) {
+    for (int c = 1; c <= segments && lastInterval >= 1; ++c) {
         if (c > 1) top = s.segBottomDepth[c - 1];
         // The interval from soil point j to j + 1 that holds the segment; below the last soil
         // point the last interval is kept and its values are extrapolated.

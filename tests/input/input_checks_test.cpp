@@ -1,0 +1,309 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "engine/constants.h"
+#include "engine/run_control.h"
+#include "input/input.h"
+#include "input_decks.h"
+
+namespace vorta::test {
+namespace {
+
+// The checks of a deck as the run makes them, with the report and the console captured.
+struct Checked {
+    std::unique_ptr<AnalysisState> state;
+    bool inputValuesPass = false;
+    bool profilePass = false;
+    std::string report;
+    std::string console;
+};
+
+Checked check(const Deck& deck) {
+    Checked c;
+    c.state = readDeck(deck.text());
+    setUnitLabels(*c.state);
+    std::ostringstream report, console;
+    c.state->report.attach(&report);
+    c.state->console.attach(&console);
+    c.inputValuesPass = checkInputValues(*c.state);
+    if (c.inputValuesPass) c.profilePass = checkSoilProfile(*c.state);
+    c.state->report.attach(nullptr);
+    c.state->console.attach(nullptr);
+    c.report = report.str();
+    c.console = console.str();
+    return c;
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(ProfileCheck, EmbeddedLengthPlusTwoDiametersIsRequired) {
+    // Embedded 50 ft, vertical, 24 in: 50 + 2 x 2 = 54 ft.
+    Deck deck;
+    deck.rec9 = "54 0";
+    Checked c = check(deck);
+    EXPECT_TRUE(c.profilePass);
+    EXPECT_DOUBLE_EQ(c.state->requiredSoilDepth, 54.0);
+    EXPECT_EQ(c.report, "");
+    EXPECT_EQ(c.console, "");
+
+    deck.rec9 = "53.99 0";
+    c = check(deck);
+    EXPECT_FALSE(c.profilePass);
+    EXPECT_EQ(c.report,
+              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE DEEPEST SOIL PROFILE   53.99 FT.\n"
+              "          IS LESS THAN PILE EMBEDDED LENGTH PLUS TWO TIMES THE PILE DIAMETER      54.00 FT.\n");
+}
+
+TEST(ProfileCheck, StickupIsNotEmbedded) {
+    Deck deck;
+    deck.rec5 = "0 0 24 23 29000000 55 5";
+    deck.rec9 = "54 0";
+    EXPECT_TRUE(check(deck).profilePass);
+}
+
+TEST(ProfileCheck, BatteredPileNeedsItsVerticalProjection) {
+    // Batter 10 degrees, embedded 100 ft, 12 in: cos(10) x 100 + 2 = 100.48 ft.
+    Deck deck;
+    deck.rec5 = "0 0 12 11 29000000 100 0";
+    deck.rec6 = "0 0 10";
+    deck.rec9 = "100.48 0";
+    deck.soil[6] = "110 2 1 110 0 0";
+    Checked c = check(deck);
+    EXPECT_NEAR(c.state->requiredSoilDepth, 100.4808, 1.0e-4);
+    EXPECT_DOUBLE_EQ(c.state->requiredSoilDepth,
+                     std::cos(10.0 * sp(3.1415927) / 180.0) * 100.0 + 2.0 * 12.0 / 12.0);
+    EXPECT_FALSE(c.profilePass);  // 100.48 is just short of 100.4808
+    deck.rec9 = "100.49 0";
+    EXPECT_TRUE(check(deck).profilePass);
+}
+
+TEST(ProfileCheck, SiDiameterInMillimetres) {
+    Deck deck;
+    deck.rec4 = "2 1 4 0";
+    deck.rec5 = "0 0 600 580 2.0E8 15 0";
+    deck.rec9 = "16.2 0";
+    Checked c = check(deck);
+    EXPECT_DOUBLE_EQ(c.state->requiredSoilDepth, 15.0 + 2.0 * 600.0 / 1000.0);
+    EXPECT_TRUE(c.profilePass);
+    deck.rec9 = "16.1 0";
+    c = check(deck);
+    EXPECT_FALSE(c.profilePass);
+    EXPECT_TRUE(contains(c.report, "DEEPEST SOIL PROFILE   16.10 M. \n")) << c.report;
+}
+
+TEST(ProfileCheck, ShallowLastSoilPointOnlyWarnsOnTheConsole) {
+    Deck deck;
+    deck.soil[6] = "52 2 1 110 0 0";  // last point at 52 ft, 54 required, analysed to 60
+    const Checked c = check(deck);
+    EXPECT_TRUE(c.profilePass);
+    EXPECT_EQ(c.report, "");
+    EXPECT_EQ(c.console,
+              "\n\n\n          COMPUTATION DOES NOT PROCEED BECAUSE NO SOIL INFORMATION\n"
+              "          WAS PROVIDED AT THE DEPTH      54.00 FT.\n"
+              "          PLEASE NOTE THAT SOIL SHOULD EXTEND AT LEAST THE \n"
+              "           PILE LENGTH PLUS TWO PILE DIAMETERS\n");
+}
+
+TEST(InputValueCheck, SoundInputPasses) {
+    const Checked c = check(Deck());
+    EXPECT_TRUE(c.inputValuesPass);
+    EXPECT_EQ(c.report, "");
+}
+
+TEST(InputValueCheck, IncrementThatIsNotPositiveStops) {
+    Deck deck;
+    deck.rec7 = "0 0 1 0 1 0 0";
+    Checked c = check(deck);
+    EXPECT_FALSE(c.inputValuesPass);
+    EXPECT_EQ(c.report,
+              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE INCREMENT OF \n"
+              "          PILE LENGTH USED IN COMPUTATION      0.00 FT. IS NOT GREATER THAN ZERO\n");
+    deck.rec7 = "0 -0.5 1 0 1 0 0";
+    EXPECT_FALSE(check(deck).inputValuesPass);
+}
+
+TEST(InputValueCheck, OutputStepBelowOneStops) {
+    Deck deck;
+    deck.rec4 = "1 0 4 0";
+    const Checked c = check(deck);
+    EXPECT_FALSE(c.inputValuesPass);
+    EXPECT_EQ(c.report,
+              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE OUTPUT STEP     0\n"
+              "          IS LESS THAN 1\n");
+}
+
+TEST(InputValueCheck, FewerThanTwoSoilPointsStop) {
+    Deck deck;
+    deck.rec4 = "1 1 1 0";
+    deck.soil.resize(2);
+    const Checked c = check(deck);
+    EXPECT_FALSE(c.inputValuesPass);
+    EXPECT_TRUE(contains(c.report, "THE SOIL PROFILE HAS   1 SOIL POINT(S)\n")) << c.report;
+    deck.rec4 = "1 1 0 0";
+    deck.soil.clear();
+    EXPECT_FALSE(check(deck).inputValuesPass);
+    deck.rec4 = "1 1 -2 0";
+    EXPECT_FALSE(check(deck).inputValuesPass);
+}
+
+TEST(InputValueCheck, DecreasingSoilDepthsStop) {
+    Deck deck;
+    deck.soil[4] = "25 2 1 110 0 0";  // point 3 above point 2 at 30 ft
+    const Checked c = check(deck);
+    EXPECT_FALSE(c.inputValuesPass);
+    EXPECT_EQ(c.report,
+              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE DEPTH OF SOIL POINT  3     25.00 FT.\n"
+              "          IS LESS THAN THE DEPTH OF SOIL POINT  2     30.00 FT.\n"
+              "          SOIL POINTS MUST BE GIVEN IN ORDER OF INCREASING DEPTH\n");
+}
+
+TEST(InputValueCheck, UnknownUnitSystemOrPileTypeStops) {
+    Deck deck;
+    deck.rec4 = "3 1 4 0";
+    Checked c = check(deck);
+    EXPECT_FALSE(c.inputValuesPass);
+    EXPECT_EQ(c.report,
+              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE UNIT SYSTEM     3\n"
+              "          IS NEITHER 1 (ENGLISH UNITS) NOR 2 (SI UNITS)\n");
+
+    for (int type : {0, 8, -1}) {
+        Deck t;
+        t.rec7 = "0 1 " + std::to_string(type) + " 0 1 0 0";
+        c = check(t);
+        EXPECT_FALSE(c.inputValuesPass) << "type " << type;
+        EXPECT_TRUE(contains(c.report, "BECAUSE THE PILE TYPE" + formatInteger(type, 6) + "\n")) << c.report;
+        EXPECT_TRUE(contains(c.report, "IS NOT ONE OF THE PILE TYPES 1 TO 7\n"));
+    }
+    for (int type = 1; type <= 7; ++type) {
+        Deck t;
+        t.rec7 = "0 1 " + std::to_string(type) + " 0 1 0 0";
+        EXPECT_TRUE(check(t).inputValuesPass) << "type " << type;
+    }
+}
+
+TEST(InputValueCheck, TaperThatClosesTheTipStops) {
+    // 12 in (1 ft) at the head, 50 ft long: a taper of 1 degree narrows it by
+    // 50 x 2 x tan(0.01745) = 1.745 ft, past zero.
+    Deck deck;
+    deck.rec5 = "0 0 12 0 4000000 50 0";
+    deck.rec7 = "0 1 5 1 1 0 0";
+    Checked c = check(deck);
+    EXPECT_FALSE(c.inputValuesPass);
+    const double tip = 1.0 - (0.0 + 50.0) * 2.0 * std::tan(1.0 * sp(0.01745));
+    EXPECT_EQ(c.report,
+              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE DIAMETER AT THE PILE TIP\n"
+              "          (OUTSIDE DIAMETER LESS THE TAPER OVER THE PILE LENGTH) IS" + formatFixed(tip, 10, 2) +
+                  " FT.\n          THE TIP DIAMETER MUST BE GREATER THAN ZERO\n");
+    EXPECT_EQ(formatFixed(tip, 10, 2), "     -0.75");
+
+    // Half a degree: 0.873 ft of taper leaves 0.127 ft at the tip.
+    deck.rec7 = "0 1 5 0.5 1 0 0";
+    EXPECT_TRUE(check(deck).inputValuesPass);
+    // The stickup is part of the length over which the pile narrows.
+    deck.rec5 = "0 0 12 0 4000000 60 10";
+    deck.rec9 = "60 0";
+    EXPECT_FALSE(check(deck).inputValuesPass);
+}
+
+TEST(InputValueCheck, NoDiameterStopsEvenWithoutTaper) {
+    Deck deck;
+    deck.rec5 = "0 0 0 0 4000000 50 0";
+    deck.rec7 = "0 1 2 0 1 0 0";
+    EXPECT_FALSE(check(deck).inputValuesPass);
+}
+
+TEST(InputValueCheck, BatterOfNinetyDegreesOrMoreStops) {
+    Deck deck;
+    deck.rec6 = "0 0 90";
+    Checked c = check(deck);
+    EXPECT_FALSE(c.inputValuesPass);
+    EXPECT_EQ(c.report,
+              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE BATTER ANGLE     90.00 DEG\n"
+              "          IS NOT LESS THAN 90 DEGREES FROM THE VERTICAL\n");
+    deck.rec6 = "0 0 -89.5";
+    EXPECT_TRUE(check(deck).inputValuesPass);
+}
+
+TEST(InputValueCheck, EveryFaultIsReported) {
+    Deck deck;
+    deck.rec4 = "1 0 4 0";
+    deck.rec7 = "0 0 9 0 1 0 0";
+    const Checked c = check(deck);
+    EXPECT_FALSE(c.inputValuesPass);
+    EXPECT_TRUE(contains(c.report, "INCREMENT OF"));
+    EXPECT_TRUE(contains(c.report, "OUTPUT STEP"));
+    EXPECT_TRUE(contains(c.report, "PILE TYPE"));
+}
+
+// Whole runs.
+
+TEST(RunStops, ProfileTooShortReturnsOneWithHeaderAndMessageOnly) {
+    Deck deck;
+    deck.rec9 = "53.99 0";
+    const RunResult r = runOnTexts(deck.text(), "0 0\n");
+    EXPECT_EQ(r.status, kRunStoppedOnInput);
+    EXPECT_TRUE(contains(r.report, "Time and Date of Analysis"));
+    EXPECT_TRUE(contains(r.report, "IS LESS THAN PILE EMBEDDED LENGTH PLUS TWO TIMES THE PILE DIAMETER"));
+    EXPECT_FALSE(contains(r.report, "INPUT INFORMATION"));
+    EXPECT_FALSE(contains(r.console, "COMPUTATION IS PROCEEDING"));
+    EXPECT_EQ(r.plot, "");
+}
+
+TEST(RunStops, ZeroIncrementReturnsOneBeforeTheEcho) {
+    Deck deck;
+    deck.rec7 = "0 0 1 0 1 0 0";
+    const RunResult r = runOnTexts(deck.text(), "0 0\n");
+    EXPECT_EQ(r.status, kRunStoppedOnInput);
+    EXPECT_TRUE(contains(r.report, "PILE LENGTH USED IN COMPUTATION      0.00 FT. IS NOT GREATER THAN ZERO"));
+    EXPECT_FALSE(contains(r.report, "INPUT INFORMATION"));
+    EXPECT_EQ(r.plot, "");
+}
+
+TEST(RunStops, UnknownUnitSystemReturnsOne) {
+    Deck deck;
+    deck.rec4 = "0 1 4 0";
+    const RunResult r = runOnTexts(deck.text(), "0 0\n");
+    EXPECT_EQ(r.status, kRunStoppedOnInput);
+    EXPECT_TRUE(contains(r.report, "IS NEITHER 1 (ENGLISH UNITS) NOR 2 (SI UNITS)"));
+}
+
+TEST(RunStops, TooManySegmentsReturnsOneAfterTheWholeEcho) {
+    Deck deck;
+    deck.rec7 = "0 0.19 1 0 1 0 0";
+    deck.rec9 = "100 0";
+    deck.soil[6] = "100 2 1 110 0 0";
+    const RunResult r = runOnTexts(deck.text(), "0 0\n");
+    EXPECT_EQ(r.status, kRunStoppedOnInput);
+    const std::string message =
+        "\n\n YOUR NUMBERS OF SEGMENT  526 IS LARGER THAN\n"
+        " DEFAULT VALUE 500. YOU MIGHT WANT TO CHANGE THE LENGTH OF \n"
+        " SEGMENT OR CONSULT KELMAR, INC. FOR CHANGING THE DEFAULT VALUE\n";
+    const std::string ending = "          * COMPUTATION RESULT *\n          **********************\n" + message;
+    ASSERT_GE(r.report.size(), ending.size());
+    EXPECT_EQ(r.report.substr(r.report.size() - ending.size()), ending);
+    EXPECT_TRUE(contains(r.console, message));
+}
+
+TEST(RunStops, CompletedRunReturnsZeroWithTheEcho) {
+    const RunResult r = runOnTexts(Deck().text(), "0 0\n");
+    EXPECT_EQ(r.status, kRunCompleted);
+    EXPECT_TRUE(contains(r.console, "\n\n         COMPUTATION IS PROCEEDING........\n"));
+    EXPECT_TRUE(contains(r.report, "* INPUT INFORMATION *"));
+    EXPECT_TRUE(contains(r.report, "* COMPUTATION RESULT *"));
+    EXPECT_FALSE(contains(r.report, "NO SOIL INFORMATION"));
+}
+
+TEST(RunStops, MalformedInputIsAFileError) {
+    Deck deck;
+    deck.soil[3] = "0 0 0 0 10 0 x 0 0 1 1 0 0 0";
+    const RunResult r = runOnTexts(deck.text(), "0 0\n");
+    EXPECT_EQ(r.status, kRunFileError);
+    EXPECT_TRUE(contains(r.report, "line 13 (soil point 2, second record)")) << r.report;
+    EXPECT_EQ(runOnTexts(Deck().text(), "").status, kRunFileError);
+}
+
+}  // namespace
+}  // namespace vorta::test
