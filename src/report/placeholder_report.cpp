@@ -1,8 +1,0 @@
-// Placeholder body of the method sequence until it lands.
-#include "report/report.h"
-
-namespace vorta {
-
-void runMethodsAndTables(AnalysisState&, int) {}
-
-}  // namespace vorta
