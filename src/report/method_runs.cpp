@@ -132,7 +132,7 @@ void runMethodsAndTables(AnalysisState& s, int pass) {
     integrate(s, kCodeUsace);
     integrate(s, kCodeLambda);
 
-    s.printedRowCount = printedRowCountFor(s.rowCount, s.input.outputStep);
+    s.printedRowCount = printedRowCountFor(std::clamp(s.rowCount, 0, static_cast<int>(kMaxRows)), s.input.outputStep);
     if (pass == 1) writePlotHeader(s);
 
     if (pass == 1) {

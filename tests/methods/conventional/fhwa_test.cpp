@@ -219,8 +219,9 @@ TEST(FhwaTomlinson, ClayBelowSandIsCaseOne) {
 TEST(FhwaTomlinson, CaseFollowsTheStrengthOfTheClayAbove) {
     // Segment 1 clay of su 0.79 or 0.80 ksf, segment 2 clay of su 2.0 in one clay layer 0..40:
     // b = (0 - 0 + 30) / 1 = 30. Soft clay above: case 2 from 20: 0.675. Stiff: case 3 at b 30:
-    // 0.688 + 20 * (0.9 - 0.688) / 30 = 0.829333.
-    for (const double above : {0.79, sp(0.8)}) {
+    // 0.688 + 20 * (0.9 - 0.688) / 30 = 0.829333. The threshold is the engine's 0.8
+    // (0.800000011920929): 800 psf read from a file is 0.8 exactly, just below it, and is case 2.
+    for (const double above : {0.79, 0.8, sp(0.8)}) {
         auto s = sandOverClay(1, 2.0);
         s->segShearStrength[1] = above;
         computeFhwaMethod(*s);
