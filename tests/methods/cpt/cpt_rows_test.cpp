@@ -83,8 +83,6 @@ TEST(CptRows, SiPerimeterIsInMetres) {
 }
 
 TEST(CptRows, SingleRowHasNoSkinFriction) {
-    CptPile p;
-    p.pileLength = 0.0;
     auto s = sandWithQc();
     s->rowCount = 1;
     ngiMethod(*s);
