@@ -90,24 +90,15 @@ TEST(ApiRows, SandRowMarkedWith9999GetsTheDefaultAndTheSegmentKeepsIt) {
     EXPECT_DOUBLE_EQ(s->segMaxUnitFriction[4], 9999.0);
 }
 
-TEST(ApiRows, SiDefaultAtThirtyTwoDegrees) {
-    auto s = handBuiltProfile(kSi, 3, 1.0, 2.0, 300.0);
-    setUniformUnitWeight(*s, 18.0);
-    for (int i = 1; i <= 3; ++i) setSand(*s, i, 32.0, 1.0);
-    s->segMaxUnitFriction[1] = 9999.0;
-    computeApiMethod(*s);
-    // 83.1 + 12.4 x 2 / 5 = 88.06 kPa.
-    EXPECT_NEAR(s->segMaxUnitFriction[1], 88.06, 1e-4);
-}
-
 TEST(ApiRows, DefaultMaximumFollowsTheFrictionAngleBands) {
     struct Case {
         double phi;
         double english;
         double si;
     };
-    // Hand values: 1.0 + 0.4 x 2.5 / 5 = 1.2; 1.4 + 0.3 x 5 / 5 = 1.7 at 30; 2.0 + 0.4 x 2.5 / 5 = 2.2.
-    const Case cases[] = {{18.0, 1.0, 47.8}, {22.5, 1.2, 57.4}, {30.0, 1.7, 83.1},
+    // Hand values: 1.0 + 0.4 x 2.5 / 5 = 1.2; 1.4 + 0.3 x 5 / 5 = 1.7 at 30; 2.0 + 0.4 x 2.5 / 5 = 2.2;
+    // at 32: 1.7 + 0.3 x 2 / 5 = 1.82 ksf and 83.1 + 12.4 x 2 / 5 = 88.06 kPa.
+    const Case cases[] = {{18.0, 1.0, 47.8}, {22.5, 1.2, 57.4}, {30.0, 1.7, 83.1}, {32.0, 1.82, 88.06},
                           {37.5, 2.2, 105.15}, {42.0, 2.4, 114.8}};
     for (const Case& c : cases) {
         for (int units : {kEnglish, kSi}) {

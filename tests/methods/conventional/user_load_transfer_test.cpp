@@ -83,17 +83,13 @@ TEST(GeneralMethod, SecondRowLiesOneLengthIncrementDownOnABatteredPile) {
     EXPECT_DOUBLE_EQ(s->rowDepth[4], 2.7);
 }
 
-TEST(GeneralMethod, RowCountFromTheEmbeddedLength) {
+TEST(GeneralMethod, RowCountFromTheEmbeddedLengthWithinTheTable) {
     auto s = uniformUserLayer(1.0, 0.0);
     s->input.pileLength = 9.0;
     s->input.lengthIncrement = 3.0;
     EXPECT_EQ(computeUserLoadTransfer(*s), 4);
     s->input.pileLength = 8.99;
     EXPECT_EQ(computeUserLoadTransfer(*s), 3);
-}
-
-TEST(GeneralMethod, RowCountNeverExceedsTheTable) {
-    auto s = uniformUserLayer(1.0, 0.0);
     s->input.pileLength = 1.0e6;
     EXPECT_EQ(computeUserLoadTransfer(*s), static_cast<int>(kMaxRows));
     s->input.lengthIncrement = 0.0;
