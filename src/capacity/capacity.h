@@ -19,8 +19,29 @@ void integrateCapacity(AnalysisState& s);
 int segmentAtDepth(const AnalysisState& s, double depth);
 
 // A node-valued quantity at a depth: linear between the top and bottom node values of the
-// segment that contains it (the segment walk above).
+// segment that contains it (the segment walk above). A depth below the last segment continues
+// the last segment's line; a segment without length gives its top node value.
 double nodeValueAtDepth(const AnalysisState& s, const NodeArray& values, double depth);
+
+// The same walk for many lookups on one grid: the accumulated segment bottoms are added up once,
+// in the walk's own order, and each lookup searches them, giving exactly what the walk gives.
+class SegmentWalk {
+public:
+    explicit SegmentWalk(const AnalysisState& s);
+
+    int segmentCount() const { return count_; }
+    int segmentAt(double depth) const;
+    double valueAt(const NodeArray& values, double depth) const;
+
+    // Depth of the bottom of segment i accumulated from the segment lengths (0 for i = 0).
+    double accumulatedBottom(int i) const { return i <= 0 ? 0.0 : bottom_[static_cast<std::size_t>(i)]; }
+    double length(int i) const { return length_[static_cast<std::size_t>(i)]; }
+
+private:
+    int count_ = 0;
+    SegmentArray bottom_;
+    SegmentArray length_;
+};
 
 // qc from the CPT file at a depth (psf or kPa as read); 0 when the file has no point.
 double interpolateCptQc(const AnalysisState& s, double depth);

@@ -114,15 +114,16 @@ void computePlugFriction(AnalysisState& s, int segments) {
 // Plug friction over the bottom enhancedEndLength of the pile and the wall bearing, per row.
 void computeRowPlugValues(AnalysisState& s, int rows) {
     const InputData& in = s.input;
+    const SegmentWalk walk(s);
     for (int k = 1; k <= rows; ++k) {
         double capacity = 0.0;  // row 1: the tip at the surface has no plug
         if (k >= 2) {
             const double z = (k - 1) * s.depthIncrement;
             const double above = z - in.enhancedEndLength;
-            const double toTip = nodeValueAtDepth(s, s.nodePlugFrictionCum, z);
-            const double toEndTop = above <= sp(1.0e-6) ? 0.0 : nodeValueAtDepth(s, s.nodePlugFrictionCum, above);
+            const double toTip = walk.valueAt(s.nodePlugFrictionCum, z);
+            const double toEndTop = above <= sp(1.0e-6) ? 0.0 : walk.valueAt(s.nodePlugFrictionCum, above);
             capacity = toTip - toEndTop;
-            s.rowAnnulusBearing[k] = nodeValueAtDepth(s, s.nodeAnnulusBearing, z);
+            s.rowAnnulusBearing[k] = walk.valueAt(s.nodeAnnulusBearing, z);
         } else {
             s.rowAnnulusBearing[1] = s.nodeAnnulusBearing[1];
         }
@@ -133,46 +134,43 @@ void computeRowPlugValues(AnalysisState& s, int rows) {
     s.rowPlugLength.fill(0.0);
 }
 
-// Integral from depth 0 to `depth` of a quantity linear within each segment between its top and
-// bottom node values (trapezoids), walking the segments as the node interpolation does.
-double integralOfNodeValues(const AnalysisState& s, const NodeArray& values, double depth, int segments) {
-    const int last = segmentAtDepth(s, depth);
-    double sum = 0.0;
-    double top = 0.0;
-    for (int i = 1; i <= segments; ++i) {
-        const double length = s.segBottomDepth[i] - s.segTopDepth[i];
-        const double vTop = values[2 * i - 1];
-        const double vBottom = values[2 * i];
-        if (i < last) {
-            sum += (vTop + vBottom) * 0.5 * length;
-            top += length;
-            continue;
+// Running integrals from depth 0 of the tip-zone quantities: a force linear within each segment
+// between its node values (trapezoids) and a limit constant within each segment. The whole
+// segments above a depth are added up once, top down, in the order a walk from the surface adds
+// them; the part of the segment that holds the depth is added at each lookup.
+class TipZoneIntegrals {
+public:
+    TipZoneIntegrals(const AnalysisState& s, const NodeArray& force, const SegmentArray& limit)
+        : walk_(s), force_(force), limit_(limit) {
+        for (int i = 1; i <= walk_.segmentCount(); ++i) {
+            forceAbove_[i] = forceAbove_[i - 1] + (force[2 * i - 1] + force[2 * i]) * 0.5 * walk_.length(i);
+            limitAbove_[i] = limitAbove_[i - 1] + limit[i] * walk_.length(i);
         }
-        const double part = depth - top;
-        const double vAtDepth = length > 0.0 ? vTop + (vBottom - vTop) * part / length : vTop;
-        sum += (vTop + vAtDepth) * 0.5 * part;
-        break;
     }
-    return sum;
-}
 
-// Integral from depth 0 to `depth` of a quantity constant within each segment.
-double integralOfSegmentValues(const AnalysisState& s, const SegmentArray& values, double depth, int segments) {
-    const int last = segmentAtDepth(s, depth);
-    double sum = 0.0;
-    double top = 0.0;
-    for (int i = 1; i <= segments; ++i) {
-        const double length = s.segBottomDepth[i] - s.segTopDepth[i];
-        if (i < last) {
-            sum += values[i] * length;
-            top += length;
-            continue;
-        }
-        sum += values[i] * (depth - top);
-        break;
+    double force(double depth) const {
+        if (walk_.segmentCount() < 1) return 0.0;
+        const int i = walk_.segmentAt(depth);
+        const double length = walk_.length(i);
+        const double part = depth - walk_.accumulatedBottom(i - 1);
+        const double top = force_[2 * i - 1];
+        const double atDepth = length > 0.0 ? top + (force_[2 * i] - top) * part / length : top;
+        return forceAbove_[i - 1] + (top + atDepth) * 0.5 * part;
     }
-    return sum;
-}
+
+    double limit(double depth) const {
+        if (walk_.segmentCount() < 1) return 0.0;
+        const int i = walk_.segmentAt(depth);
+        return limitAbove_[i - 1] + limit_[i] * (depth - walk_.accumulatedBottom(i - 1));
+    }
+
+private:
+    SegmentWalk walk_;
+    const NodeArray& force_;
+    const SegmentArray& limit_;
+    SegmentArray forceAbove_;  // integral over segments 1..i
+    SegmentArray limitAbove_;
+};
 
 // End bearing of the full tip for every row: the bearing force averaged over 1.5 diameters above
 // and below the tip, limited by the average of the layers' maximum unit bearing over the same
@@ -196,6 +194,7 @@ void computePluggedBearing(AnalysisState& s, int segments, int rows) {
         if (s.currentMethod == kCodeIcp) force[n] = std::max(force[n], s.nodeAnnulusBearing[n]);
     }
 
+    const TipZoneIntegrals integrals(s, force, limitForce);
     const double d = in.outsideDiameter / perLength;
     for (int k = 1; k <= rows; ++k) {
         if (!(d > 0.0)) {
@@ -208,11 +207,11 @@ void computePluggedBearing(AnalysisState& s, int segments, int rows) {
         double forceAbove = 0.0;
         double limitAbove = 0.0;
         if (!(zoneTop < sp(1.0e-4))) {
-            forceAbove = integralOfNodeValues(s, force, zoneTop, segments);
-            limitAbove = integralOfSegmentValues(s, limitForce, zoneTop, segments);
+            forceAbove = integrals.force(zoneTop);
+            limitAbove = integrals.limit(zoneTop);
         }
-        const double forceToBottom = integralOfNodeValues(s, force, zoneBottom, segments);
-        const double limitToBottom = integralOfSegmentValues(s, limitForce, zoneBottom, segments);
+        const double forceToBottom = integrals.force(zoneBottom);
+        const double limitToBottom = integrals.limit(zoneBottom);
         const double average = (forceToBottom - forceAbove) / (3.0 * d);
         const double limit = (limitToBottom - limitAbove) / (3.0 * d);
         s.rowPluggedBearing[k] = average - limit > sp(1.0e-6) ? limit : average;

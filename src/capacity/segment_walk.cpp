@@ -6,50 +6,47 @@
 #include "engine/constants.h"
 
 namespace vorta {
-namespace {
-
-// Segments that actually exist in the arrays, whatever segmentCount says.
-int usableSegments(const AnalysisState& s) {
-    return std::clamp(s.segmentCount, 0, static_cast<int>(kMaxSegments));
-}
-
-// The walk itself: the segment that holds `depth` and the depth of its bottom, accumulated from
-// the segment lengths starting at 0.
-struct WalkResult {
-    int segment = 1;
-    double bottom = 0.0;  // accumulated depth of the segment's bottom
-    double length = 0.0;  // the segment's length
-};
-
-WalkResult walkToDepth(const AnalysisState& s, double depth) {
-    const int count = usableSegments(s);
-    WalkResult w;
+SegmentWalk::SegmentWalk(const AnalysisState& s) {
+    // Segments that actually exist in the arrays, whatever segmentCount says.
+    count_ = std::clamp(s.segmentCount, 0, static_cast<int>(kMaxSegments));
     double accumulated = 0.0;
-    for (int i = 1; i <= count; ++i) {
-        const double length = s.segBottomDepth[i] - s.segTopDepth[i];
-        accumulated += length;
-        w.segment = i;
-        w.bottom = accumulated;
-        w.length = length;
-        if (depth - accumulated <= sp(1.0e-6)) break;
+    for (int i = 1; i <= count_; ++i) {
+        length_[i] = s.segBottomDepth[i] - s.segTopDepth[i];
+        accumulated += length_[i];
+        bottom_[i] = accumulated;
     }
-    return w;
 }
 
-}  // namespace
+// The first segment whose accumulated bottom reaches the depth within 1.0E-6; the last segment
+// when none does. The bottoms never decrease, so the test turns true once and stays true.
+int SegmentWalk::segmentAt(double depth) const {
+    if (count_ < 1) return 1;
+    int low = 1;
+    int high = count_;
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        if (depth - bottom_[mid] <= sp(1.0e-6)) {
+            high = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    return low;
+}
 
-int segmentAtDepth(const AnalysisState& s, double depth) { return walkToDepth(s, depth).segment; }
+double SegmentWalk::valueAt(const NodeArray& values, double depth) const {
+    if (count_ < 1) return 0.0;
+    const int i = segmentAt(depth);
+    const double top = values[2 * i - 1];
+    const double bottom = values[2 * i];
+    if (!(length_[i] > 0.0)) return top;
+    return top + (bottom - top) * (depth - (bottom_[i] - length_[i])) / length_[i];
+}
 
-// Linear between the top node (2s - 1) and the bottom node (2s) of the segment that holds the
-// depth. A depth below the last segment continues the last segment's line; a segment without
-// length gives its top node value.
+int segmentAtDepth(const AnalysisState& s, double depth) { return SegmentWalk(s).segmentAt(depth); }
+
 double nodeValueAtDepth(const AnalysisState& s, const NodeArray& values, double depth) {
-    if (usableSegments(s) < 1) return 0.0;
-    const WalkResult w = walkToDepth(s, depth);
-    const double top = values[2 * w.segment - 1];
-    const double bottom = values[2 * w.segment];
-    if (!(w.length > 0.0)) return top;
-    return top + (bottom - top) * (depth - (w.bottom - w.length)) / w.length;
+    return SegmentWalk(s).valueAt(values, depth);
 }
 
 // qc of the CPT sounding at a depth: the first qc at or above the first point, the last qc below
