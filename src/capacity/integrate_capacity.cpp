@@ -286,7 +286,10 @@ void resolveTip(AnalysisState& s, int rows) {
             if (tension) s.rowPluggedBearing[k] = pileWeight;
             tip = s.rowPluggedBearing[k];
         } else {
-            const double plugFrictionAvailable = k == 1 ? 0.0 : s.rowPlugFriction[k - 1] + s.rowPlugIncrement[k];
+            // The friction of the plug cannot turn negative: when stiff plug leaves the enhanced end
+            // section faster than the tip mobilised it, what is left is no plug friction at all.
+            const double plugFrictionAvailable =
+                k == 1 ? 0.0 : std::max(0.0, s.rowPlugFriction[k - 1] + s.rowPlugIncrement[k]);
             double unplugged = plugFrictionAvailable + s.rowAnnulusBearing[k];
             double plugged = s.rowPluggedBearing[k];
             if (unplugged - plugged <= sp(1.0e-6) || in.plugCondition == 2) {
@@ -294,7 +297,7 @@ void resolveTip(AnalysisState& s, int rows) {
                 if (tension) unplugged = plugged = pileWeight;
                 tip = unplugged;
                 if (k > 1) {
-                    s.rowPlugFriction[k] = s.rowPlugFriction[k - 1] + s.rowPlugIncrement[k];
+                    s.rowPlugFriction[k] = plugFrictionAvailable;
                     s.rowPlugLength[k] = s.rowPlugLength[k - 1] + s.depthIncrement;
                 }
                 if (in.plugCondition == 1) {

@@ -192,6 +192,28 @@ TEST(IntegrateCapacity, PlugFrictionActsOverTheEnhancedEndLengthOnly) {
     EXPECT_NEAR(s->rowPlugIncrement[3], kPlugPerFoot, 1e-6);
 }
 
+// A plug that is stiff near the surface and soft below, inside a 3-ft enhanced end: once the tip
+// leaves the stiff soil, the plug capacity over the end section falls by 28.8 kips a foot
+// (22 * 1.570795 * (5 + 5) / 12 = 28.797909 per ft of stiff plug leaving the window). The plug
+// friction mobilised while the plugged tip governed was only about 23.8 kips (full tip 28.27 less
+// the wall's 4.52), so subtracting the full fall would leave a negative plug friction and a
+// negative end bearing in compression. The plug friction stops at zero: the tip then bears on the
+// wall alone.
+TEST(IntegrateCapacity, PlugFrictionNeverFallsBelowZeroWhenStiffPlugLeavesTheEndSection) {
+    auto s = openPipeInClay(0);
+    s->input.enhancedEndLength = 3.0;
+    for (int n = 1; n <= 12; ++n) s->methodUnitFriction(n, kCodeFhwa) = 5.0;  // segments 1 to 6
+    for (int n = 13; n <= 33; ++n) s->methodUnitFriction(n, kCodeFhwa) = 0.05;
+    integrateCapacity(*s);
+    ASSERT_LT(s->rowPlugIncrement[8], -28.0);  // the stiff plug leaves the window from row 8 (7 ft)
+    for (int k = 1; k <= s->rowCount; ++k) {
+        EXPECT_GE(s->rowPlugFriction[k], 0.0) << "row " << k;
+        EXPECT_GE(s->rowTipResistance[k], kWallBearing - 1e-6) << "row " << k;
+    }
+    EXPECT_NEAR(s->rowTipResistance[9], kWallBearing, 1e-6);  // no plug friction left, wall alone
+    EXPECT_EQ(s->rowTipFlag(kCodeFhwa, 9), 2);
+}
+
 TEST(PlugFriction, SandByMethodCode) {
     auto s = newState();
     buildGrid(*s, 1, 1.0, 0.0);
