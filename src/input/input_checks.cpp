@@ -1,5 +1,6 @@
 // Checks of the input before anything is computed: values the engine cannot compute with, and the
 // depth of the soil profile against the pile.
+#include <algorithm>
 #include <cmath>
 
 #include "engine/constants.h"
@@ -67,6 +68,47 @@ bool checkInputValues(AnalysisState& s) {
             "/,10X,\"IS NOT LESS THAN 90 DEGREES FROM THE VERTICAL\")",
             d.batterAngle);
         proceed = false;
+    }
+    // A pipe whose inside diameter reaches its outside diameter has no wall: the wall bearing, the
+    // equivalent radius of the CPT methods and the axial area would be zero or undefined.
+    const double insideDiameters[2] = {d.insideDiameter, d.enhancedEndInsideDiameter};
+    for (double inside : insideDiameters) {
+        if (inside < 0.0 || (d.outsideDiameter > 0.0 && inside >= d.outsideDiameter)) {
+            s.report.write(
+                "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE INSIDE DIAMETER\",F10.2,1X,A3,"
+                "/,10X,\"IS NEGATIVE OR NOT LESS THAN THE OUTSIDE DIAMETER\",F10.2,1X,A3)",
+                inside, s.unitLabels.smallLength, d.outsideDiameter, s.unitLabels.smallLength);
+            proceed = false;
+            break;
+        }
+    }
+    if (d.elasticModulus < 0.0) {
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE MODULUS OF ELASTICITY\",E12.4,"
+            "/,10X,\"IS NEGATIVE\")",
+            d.elasticModulus);
+        proceed = false;
+    }
+    // Soil values that have no meaning below zero (the methods take roots and logarithms of them).
+    struct NonNegativeColumn {
+        int column;
+        const char* name;
+    };
+    static constexpr NonNegativeColumn kNonNegative[] = {{kColEffUnitWeight, "EFFECTIVE UNIT WEIGHT"},
+                                                         {kColFrictionAngle, "FRICTION ANGLE"},
+                                                         {kColShearStrength, "UNDISTURBED SHEAR STRENGTH"},
+                                                         {kColRemoldedStrength, "REMOLDED SHEAR STRENGTH"}};
+    const int points = std::min(d.soilPointCount, static_cast<int>(kMaxSoilPoints));
+    for (int i = 1; i <= points; ++i) {
+        for (const NonNegativeColumn& c : kNonNegative) {
+            if (d.soilPoints[i].column[c.column] < 0.0) {
+                s.report.write(
+                    "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE SOIL POINT\",I3,\" HAS A NEGATIVE\","
+                    "/,10X,A)",
+                    i, c.name);
+                proceed = false;
+            }
+        }
     }
     // The tip diameter, the outside diameter narrowed by the taper over the whole pile length,
     // must stay positive: the end bearing and the perimeter are computed from it.

@@ -227,6 +227,38 @@ TEST(InputValueCheck, BatterOfNinetyDegreesOrMoreStops) {
     EXPECT_TRUE(check(deck).inputValuesPass);
 }
 
+TEST(InputValueCheck, PipeWithoutAWallStops) {
+    // Inside diameter equal to the outside one, a negative one, and an enhanced end wider than the pile.
+    for (const char* rec5 : {"0 0 24 24 29000000 50 0", "0 0 24 -1 29000000 50 0"}) {
+        Deck deck;
+        deck.rec5 = rec5;
+        const Checked c = check(deck);
+        EXPECT_FALSE(c.inputValuesPass) << rec5;
+        EXPECT_TRUE(contains(c.report, "IS NEGATIVE OR NOT LESS THAN THE OUTSIDE DIAMETER     24.00 IN.\n")) << c.report;
+    }
+    Deck wideEnd;
+    wideEnd.rec6 = "3 25 0";
+    EXPECT_FALSE(check(wideEnd).inputValuesPass);
+    Deck shoe;  // a driving shoe narrower than the pile is a sound enhanced end
+    shoe.rec6 = "3 20 0";
+    EXPECT_TRUE(check(shoe).inputValuesPass);
+}
+
+TEST(InputValueCheck, NegativeModulusOrSoilStrengthStops) {
+    Deck modulus;
+    modulus.rec5 = "0 0 24 23 -29000000 50 0";
+    Checked c = check(modulus);
+    EXPECT_FALSE(c.inputValuesPass);
+    EXPECT_TRUE(contains(c.report, "THE MODULUS OF ELASTICITY -0.2900E+08\n          IS NEGATIVE\n")) << c.report;
+
+    Deck strength;
+    strength.soil[5] = "1000 0 -2000 1000 0 20 0 0 0 1 1 0 0 0";  // soil point 3, second line
+    c = check(strength);
+    EXPECT_FALSE(c.inputValuesPass);
+    EXPECT_TRUE(contains(c.report, "BECAUSE SOIL POINT  3 HAS A NEGATIVE\n          UNDISTURBED SHEAR STRENGTH\n"))
+        << c.report;
+}
+
 TEST(InputValueCheck, EveryFaultIsReported) {
     Deck deck;
     deck.rec4 = "1 0 4 0";
