@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "vorta/result.h"
+
 namespace vorta {
 
 // Status of a run, as the exported entry returns it.
@@ -32,6 +34,7 @@ struct RunOptions {
     std::ostream* console = nullptr;       // banner, progress and messages; nullptr: standard output
     std::istream* consoleInput = nullptr;  // answers to the file-name prompts; nullptr: standard input
     std::optional<LocalDateTime> clock;    // fixed header time; empty: the local time of the run
+    AnalysisResult* result = nullptr;      // when given, filled with the run's results as they are written
 };
 
 // Runs on the names.dat of `workingDirectory`, as the front end does, without changing the

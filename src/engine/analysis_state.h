@@ -12,6 +12,7 @@
 
 #include "engine/fixed_array.h"
 #include "report/fortran_format.h"
+#include "vorta/result.h"
 
 namespace vorta {
 
@@ -250,6 +251,7 @@ struct AnalysisState {
     RecordWriter plot;     // the plot-data file
     RecordWriter console;  // banner, progress line, warnings
     std::istream* consoleInput = nullptr;
+    AnalysisResult* result = nullptr;  // the caller's in-memory copy of the results, when asked for
 
     InputData input;
     UnitLabels unitLabels;

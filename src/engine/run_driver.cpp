@@ -1,6 +1,7 @@
 #include "engine/run_driver.h"
 
 #include <exception>
+#include <initializer_list>
 #include <fstream>
 #include <iostream>
 #include <new>
@@ -24,7 +25,48 @@ std::filesystem::path resolve(const std::filesystem::path& workingDirectory, con
 RunStatus fileError(AnalysisState& s, const std::string& message) {
     s.console.write("(/,1X,\"ERROR - \",A)", message);
     s.report.write("(/,/,1X,\"ERROR - \",A)", message);
+    if (s.result != nullptr) s.result->messages.push_back(message);
     return kRunFileError;
+}
+
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Lines written by a check, as messages of the in-memory result: each block of lines between
+// empty lines is one message.
+void keepMessages(AnalysisState& s, const std::string& text) {
+    if (s.result == nullptr) return;
+    std::string message;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = trimmed(text.substr(start, end - start));
+        if (line.empty()) {
+            if (!message.empty()) s.result->messages.push_back(message);
+            message.clear();
+        } else {
+            message += (message.empty() ? "" : " ") + line;
+        }
+        start = end + 1;
+    }
+    if (!message.empty()) s.result->messages.push_back(message);
+}
+
+// Runs a check with what it writes to the given writers captured, in order, as messages.
+template <typename Check>
+bool capturedCheck(AnalysisState& s, std::initializer_list<RecordWriter*> writers, Check check) {
+    std::string text;
+    if (s.result != nullptr) {
+        for (RecordWriter* w : writers) w->capture(&text);
+    }
+    const bool passed = check();
+    for (RecordWriter* w : writers) w->capture(nullptr);
+    keepMessages(s, text);
+    return passed;
 }
 
 // The run itself; files are opened here and closed when the function returns.
@@ -76,6 +118,13 @@ RunStatus run(AnalysisState& s, const RunRequest& request) {
         FreeFormatReader in(inputFile, names.inputFileName);
         readInputData(s, in);
         inputFile.close();
+        if (s.result != nullptr) {
+            s.result->title = trimmed(s.input.title);
+            s.result->designer = trimmed(s.input.designer);
+            s.result->jobNumber = trimmed(s.input.jobNumber);
+            s.result->unitSystem = s.input.unitSystem;
+            s.result->loadTransferMethod = s.input.loadTransferMethod;
+        }
         setUnitLabels(s);
         if (readCpt) {
             FreeFormatReader cpt(cptFile, names.cptFileName);
@@ -87,8 +136,9 @@ RunStatus run(AnalysisState& s, const RunRequest& request) {
     }
 
     // 7. Checks of the input values and of the soil profile against the pile (stop path A).
-    if (!checkInputValues(s)) return kRunStoppedOnInput;
-    if (!checkSoilProfile(s)) return kRunStoppedOnInput;
+    if (!capturedCheck(s, {&s.report}, [&] { return checkInputValues(s); })) return kRunStoppedOnInput;
+    // The profile check warns on the console and stops in the report.
+    if (!capturedCheck(s, {&s.report, &s.console}, [&] { return checkSoilProfile(s); })) return kRunStoppedOnInput;
 
     // 8. and 9. Progress line; the input echo, which ends with the computation-result heading.
     s.console.write("(/,/,9X,\"COMPUTATION IS PROCEEDING........\")");
@@ -96,7 +146,7 @@ RunStatus run(AnalysisState& s, const RunRequest& request) {
 
     // 10. Thin soil intervals and the segment count (stop path B).
     adjustThinIntervals(s);
-    if (!countSegments(s)) return kRunStoppedOnInput;
+    if (!capturedCheck(s, {&s.report}, [&] { return countSegments(s); })) return kRunStoppedOnInput;
 
     // 11. and 12. The two passes.
     computeDepthIncrement(s);
@@ -121,6 +171,8 @@ RunStatus run(AnalysisState& s, const RunRequest& request) {
 }  // namespace
 
 RunStatus runAnalysis(AnalysisState& s, const RunRequest& request) {
+    s.result = request.options.result;
+    if (s.result != nullptr) *s.result = AnalysisResult{};
     s.console.attach(request.options.console != nullptr ? request.options.console : &std::cout);
     s.consoleInput = request.options.consoleInput != nullptr ? request.options.consoleInput : &std::cin;
     RunStatus status = kRunFileError;
@@ -128,15 +180,17 @@ RunStatus runAnalysis(AnalysisState& s, const RunRequest& request) {
         status = run(s, request);
     } catch (const std::bad_alloc&) {
         s.report.attach(nullptr);
-        s.console.write("(/,1X,\"ERROR - \",A)", "not enough memory for the analysis");
+        fileError(s, "not enough memory for the analysis");
     } catch (const std::exception& e) {
         s.report.attach(nullptr);
-        s.console.write("(/,1X,\"ERROR - \",A,A)", "internal error: ", e.what());
+        fileError(s, std::string("internal error: ") + e.what());
     }
     // The output streams belong to run(); nothing may write to them after it returns.
     s.report.attach(nullptr);
     s.plot.attach(nullptr);
     if (s.console.stream() != nullptr) s.console.stream()->flush();
+    if (s.result != nullptr) s.result->status = status;
+    s.result = nullptr;
     return status;
 }
 

@@ -294,24 +294,29 @@ std::string formatRecords(const FortranFormat& fmt, std::span<const FormatArg> v
     return out;
 }
 
+void RecordWriter::put(std::string_view text) {
+    if (out_ != nullptr) out_->write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (capture_ != nullptr) capture_->append(text);
+}
+
 void RecordWriter::writeRecords(const FortranFormat& fmt, std::span<const FormatArg> values) {
-    if (out_ == nullptr) return;
+    if (out_ == nullptr && capture_ == nullptr) return;
     std::string text = formatRecords(fmt, values);
     text += '\n';
-    out_->write(text.data(), static_cast<std::streamsize>(text.size()));
+    put(text);
 }
 
 void RecordWriter::writeFree(std::initializer_list<long long> values) {
-    if (out_ == nullptr) return;
+    if (out_ == nullptr && capture_ == nullptr) return;
     std::string text = formatFreeIntegers(std::span<const long long>(values.begin(), values.size()));
     text += '\n';
-    out_->write(text.data(), static_cast<std::streamsize>(text.size()));
+    put(text);
 }
 
 void RecordWriter::writeLine(std::string_view line) {
-    if (out_ == nullptr) return;
-    out_->write(line.data(), static_cast<std::streamsize>(line.size()));
-    out_->put('\n');
+    if (out_ == nullptr && capture_ == nullptr) return;
+    put(line);
+    put("\n");
 }
 
 }  // namespace vorta

@@ -275,12 +275,14 @@ public:
     explicit RecordWriter(std::ostream* out) : out_(out) {}
 
     void attach(std::ostream* out) { out_ = out; }
+    // Everything written is also appended to `capture` while it is set (nullptr: no capture).
+    void capture(std::string* text) { capture_ = text; }
     std::ostream* stream() const { return out_; }
     bool attached() const { return out_ != nullptr; }
 
     template <typename... Values>
     void write(const FortranFormat& fmt, const Values&... values) {
-        if (out_ == nullptr) return;
+        if (out_ == nullptr && capture_ == nullptr) return;
         const std::array<FormatArg, sizeof...(Values)> args{FormatArg(values)...};
         writeRecords(fmt, std::span<const FormatArg>(args.data(), args.size()));
     }
@@ -293,7 +295,10 @@ public:
     void writeLine(std::string_view line);
 
 private:
+    void put(std::string_view text);
+
     std::ostream* out_ = nullptr;
+    std::string* capture_ = nullptr;
 };
 
 }  // namespace vorta

@@ -13,6 +13,18 @@ namespace {
 
 int usableRows(const AnalysisState& s) { return std::clamp(s.rowCount, 0, static_cast<int>(kMaxRows)); }
 
+// Table titles by method code, for the in-memory results (the banners without their stars).
+constexpr const char* kTitleOfCode[10] = {"",
+                                          "FED. HWY. METHOD",
+                                          "ARMY CORPS METHOD",
+                                          "LAMBDA 2 METHOD",
+                                          "API RP-2A (2010)",
+                                          "NORWEIGIAN GEOTECHNICAL INSTITUTE (NGI) METHOD",
+                                          "IMPERIAL COLLEGE (MTD) METHOD",
+                                          "FUGRO 2004 (FUGRO) METHOD",
+                                          "UNIV. OF WESTERN AUSTRALIA (UWA) METHOD",
+                                          "GENERAL METHOD"};
+
 // Selection index of each method code 1..9.
 constexpr int kSelectionOfCode[10] = {0, kSelFhwa, kSelUsace, kSelLambda, kSelApi, kSelNgi,
                                       kSelIcp, kSelFugro, kSelUwa, kSelUser};
@@ -200,6 +212,15 @@ void writeResultTable(AnalysisState& s, const MethodTableColumns& c) {
     setPileLengths(s);
     const int rows = usableRows(s);
     const double cosBatter = std::cos(in.batterAngle);
+    MethodTable* kept = nullptr;
+    if (s.result != nullptr) {
+        kept = &s.result->tables.emplace_back();
+        kept->selection = c.selection;
+        kept->title = c.code >= 1 && c.code <= 9 ? kTitleOfCode[c.code] : "";
+        kept->tension = v.tension;
+        kept->battered = v.battered;
+        kept->plugColumn = v.plugColumn;
+    }
     PrintedRowSelector selector(in.outputStep, rows);
     for (int k = 1; k <= rows; ++k) {
         if (!selector.printsRow(k)) continue;
@@ -207,8 +228,14 @@ void writeResultTable(AnalysisState& s, const MethodTableColumns& c) {
         const double skin = (*c.skinFriction)[k];
         const double tip = (*c.tipResistance)[k];
         const double ultimate = (*c.ultimateCapacity)[k];
+        const bool plugGoverns = s.rowTipFlag(static_cast<std::size_t>(c.code), static_cast<std::size_t>(k)) == 2;
+        if (kept != nullptr) {
+            kept->rows.push_back(CapacityRow{length, v.battered ? length * cosBatter : length, skin, tip, ultimate,
+                                             (*c.unitFriction)[k], v.plugColumn ? (*c.plugLength)[k] : 0.0,
+                                             v.plugColumn && plugGoverns});
+        }
         if (v.plugColumn) {
-            const char* mark = s.rowTipFlag(static_cast<std::size_t>(c.code), static_cast<std::size_t>(k)) == 2 ? "*" : " ";
+            const char* mark = plugGoverns ? "*" : " ";
             const double plug = (*c.plugLength)[k];
             if (v.battered) {
                 s.report.write("(11X,F7.2,6X,F7.2,6X,F8.1,6X,F8.1,A1,3X,F9.1,3X,F9.2)", length, length * cosBatter,

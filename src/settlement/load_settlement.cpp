@@ -58,23 +58,6 @@ void makeLayerCurve(AnalysisState& s, int slot, double depthFromHead, int type, 
     applyCurveModifiers(s, slot, depthBelowGround);
 }
 
-void writeCurveHeading(AnalysisState& s) {
-    s.report.write("(8X,\"T-Z CURVE   NO. OF   DEPTH TO CURVE   LOAD \",\"TRANSFER   PILE MOVEMENT\")");
-    const UnitLabels& u = s.unitLabels;
-    if (isEnglish(s)) {
-        s.report.write("(11X,\"NO.\",6X,\"POINTS\",8X,A3,14X,A3,13X,A3,/)", u.length, "PSI", u.smallLength);
-    } else {
-        s.report.write("(11X,\"NO.\",6X,\"POINTS\",8X,A3,14X,A3,13X,A3,/)", u.length, u.stress, u.length);
-    }
-}
-
-void writeCurvePoints(AnalysisState& s, const LoadTransferCurve& c) {
-    for (std::size_t i = 0; i < kCurvePoints; ++i) {
-        s.report.write("(40X,E17.4,E16.4)", c.t[i], c.z[i]);
-        s.plot.write("(40X,E17.4,E16.4)", c.t[i], c.z[i]);
-    }
-}
-
 // Layer curves: three zero curves in the stickup, then a top, middle and bottom curve for every
 // pair of consecutive soil points at least 0.11 apart. Printed and written to the plot-data file
 // (the stickup curves are not). Returns the number of slots filled.
@@ -138,9 +121,7 @@ int buildAndPrintLayerCurves(AnalysisState& s, double verticalStickup) {
         const LoadTransferCurve& c = s.curves[static_cast<std::size_t>(a)];
         const double below = hasStickup ? c.depth - p : c.depth;
         const double shown = english ? below / 12.0 : below;
-        s.report.write("(8X,I5,I11,E16.4)", a - stickupSlots, c.pointCount, shown);
-        s.plot.write("(8X,I5,I11,E16.4)", a - stickupSlots, c.pointCount, shown);
-        writeCurvePoints(s, c);
+        writeCurve(s, a - stickupSlots, shown, c, s.result != nullptr ? &s.result->layerCurves : nullptr);
     }
     return slot;
 }
@@ -196,6 +177,7 @@ void buildAndPrintTipCurve(AnalysisState& s, int nodeCount, double verticalEmbed
         const double load = english ? s.tipCurve.q[i] / 1000.0 : s.tipCurve.q[i];
         s.report.write("(E18.4,E19.4)", load, s.tipCurve.z[i]);
         s.plot.write("(E18.4,E19.4)", load, s.tipCurve.z[i]);
+        if (s.result != nullptr) s.result->tipCurve.push_back(CurvePoint{s.tipCurve.z[i], load});
     }
 }
 
@@ -213,6 +195,13 @@ void writeSettlementTable(AnalysisState& s) {
         const double tip = s.stepTipLoad[k] / scale;
         s.report.write("(E17.4,3E16.4)", top, s.stepTopMovement[k], tip, s.stepTipMovement[k]);
         s.plot.write("(E17.4,3E16.4)", top, s.stepTopMovement[k], tip, s.stepTipMovement[k]);
+        if (s.result != nullptr && j <= static_cast<int>(s.result->loadSteps.size())) {
+            LoadStep& kept = s.result->loadSteps[k - 1];
+            kept.topLoad = top;
+            kept.topMovement = s.stepTopMovement[k];
+            kept.tipLoad = tip;
+            kept.tipMovement = s.stepTipMovement[k];
+        }
     }
 }
 
@@ -320,6 +309,8 @@ int marchLoadStep(AnalysisState& s, const MarchGeometry& g, int step, double tip
     double zm = tipMovement;
     int unsettled = 0;
     const double tolerance = sp(1.0e-4);
+    std::vector<SegmentLoad>* distribution = nullptr;
+    if (s.result != nullptr) distribution = &s.result->loadSteps.emplace_back().distribution;
     for (int m = 1; m <= g.segmentCount; ++m) {
         const double ym = g.totalLength * g.cosBatter - (m - 0.5) * g.verticalLength;
         const double sm = g.totalLength - (m - 0.5) * h;
@@ -344,6 +335,7 @@ int marchLoadStep(AnalysisState& s, const MarchGeometry& g, int step, double tip
             zm = zmNext;
         }
         s.plot.write("(3X,E10.3,3X,E10.3,3X,E10.3)", sm / g.lengthScale, qa / g.forceScale, zmNext);
+        if (distribution != nullptr) distribution->push_back(SegmentLoad{sm / g.lengthScale, qa / g.forceScale, zmNext});
         qb = qTop;
         zb = zt;
         zm = zt;

@@ -316,4 +316,31 @@ double curveTransferAt(const LoadTransferCurve& c, double movement) { return int
 
 double tipLoadAt(const TipCurve& c, double movement) { return interpolateOnPoints(c.z, c.q, movement); }
 
+void writeCurveHeading(AnalysisState& s) {
+    s.report.write("(8X,\"T-Z CURVE   NO. OF   DEPTH TO CURVE   LOAD \",\"TRANSFER   PILE MOVEMENT\")");
+    const UnitLabels& u = s.unitLabels;
+    if (s.input.unitSystem == kEnglish) {
+        s.report.write("(11X,\"NO.\",6X,\"POINTS\",8X,A3,14X,A3,13X,A3,/)", u.length, "PSI", u.smallLength);
+    } else {
+        s.report.write("(11X,\"NO.\",6X,\"POINTS\",8X,A3,14X,A3,13X,A3,/)", u.length, u.stress, u.length);
+    }
+}
+
+void writeCurve(AnalysisState& s, int number, double depthBelowGround, const LoadTransferCurve& c,
+                std::vector<TransferCurve>* kept) {
+    s.report.write("(8X,I5,I11,E16.4)", number, c.pointCount, depthBelowGround);
+    s.plot.write("(8X,I5,I11,E16.4)", number, c.pointCount, depthBelowGround);
+    TransferCurve* curve = nullptr;
+    if (kept != nullptr) {
+        curve = &kept->emplace_back();
+        curve->number = number;
+        curve->depth = depthBelowGround;
+    }
+    for (std::size_t i = 0; i < kCurvePoints; ++i) {
+        s.report.write("(40X,E17.4,E16.4)", c.t[i], c.z[i]);
+        s.plot.write("(40X,E17.4,E16.4)", c.t[i], c.z[i]);
+        if (curve != nullptr) curve->points.push_back(CurvePoint{c.z[i], c.t[i]});
+    }
+}
+
 }  // namespace vorta

@@ -8,6 +8,8 @@
 // the profile or the penetration rows.
 #pragma once
 
+#include <vector>
+
 #include "engine/analysis_state.h"
 
 namespace vorta {
@@ -62,5 +64,13 @@ double curveTransferAt(const LoadTransferCurve& c, double movement);
 // Tip load at a tip movement: linear between the bracketing points, the last point's value
 // beyond the curve.
 double tipLoadAt(const TipCurve& c, double movement);
+
+// The heading of a printed block of t-z curves: the column titles and the unit line.
+void writeCurveHeading(AnalysisState& s);
+
+// One printed t-z curve: its number, point count and depth below ground (ft or m), then its ten
+// points, to the report and the plot-data file; also kept in `kept` when that is given.
+void writeCurve(AnalysisState& s, int number, double depthBelowGround, const LoadTransferCurve& c,
+                std::vector<TransferCurve>* kept);
 
 }  // namespace vorta

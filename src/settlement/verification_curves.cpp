@@ -63,27 +63,17 @@ void writeVerificationCurves(AnalysisState& s) {
         applyCurveModifiers(s, k, d);
     }
 
-    s.report.write("(8X,\"T-Z CURVE   NO. OF   DEPTH TO CURVE   LOAD \",\"TRANSFER   PILE MOVEMENT\")");
-    const UnitLabels& u = s.unitLabels;
-    if (english) {
-        s.report.write("(11X,\"NO.\",6X,\"POINTS\",8X,A3,14X,A3,13X,A3,/)", u.length, "PSI", u.smallLength);
-    } else {
-        s.report.write("(11X,\"NO.\",6X,\"POINTS\",8X,A3,14X,A3,13X,A3,/)", u.length, u.stress, u.length);
-    }
+    writeCurveHeading(s);
     s.plot.writeFree({validCount});
     for (int k = 1; k <= n; ++k) {
         const double depth = in.tzOutputDepths[static_cast<std::size_t>(k)];
-        s.report.write("(8X,I5,I11,E16.4)", k, static_cast<int>(kCurvePoints), depth);
         if (valid[static_cast<std::size_t>(k)] == 0) {
+            s.report.write("(8X,I5,I11,E16.4)", k, static_cast<int>(kCurvePoints), depth);
             s.report.write("(15X,\"CURVE NOT PRINTED SINCE DEPTH OUTSIDE SOIL RANGE\")");
             continue;
         }
-        const LoadTransferCurve& c = s.curves[static_cast<std::size_t>(k)];
-        s.plot.write("(8X,I5,I11,E16.4)", k, c.pointCount, depth);
-        for (std::size_t i = 0; i < kCurvePoints; ++i) {
-            s.report.write("(40X,E17.4,E16.4)", c.t[i], c.z[i]);
-            s.plot.write("(40X,E17.4,E16.4)", c.t[i], c.z[i]);
-        }
+        writeCurve(s, k, depth, s.curves[static_cast<std::size_t>(k)],
+                   s.result != nullptr ? &s.result->verificationCurves : nullptr);
     }
 }
 
