@@ -204,14 +204,7 @@ void computeFhwaMethod(AnalysisState& s) {
     rules.lrfdSegmentOffset = 1;
     accumulateSkinFriction(s, rules);
 
-    // The FHWA table is printed after USACE and Revised Lambda have run, so it reads copies.
-    MethodColumns& copy = s.methodColumns[kCodeFhwa];
-    const int rows = std::clamp(s.rowCount, 0, static_cast<int>(kMaxRows));
-    for (int k = 1; k <= rows; ++k) {
-        copy.rowSkinFriction[k] = s.rowSkinFriction[k];
-        copy.rowUnitFriction[k] = s.rowUnitFriction[k];
-        copy.rowTransferSkinFriction[k] = s.rowTransferSkinFriction[k];
-    }
+    keepRowColumns(s, kCodeFhwa);
 }
 
 }  // namespace vorta

@@ -86,4 +86,14 @@ void accumulateSkinFriction(AnalysisState& s, const SkinFrictionRules& rules) {
     }
 }
 
+void keepRowColumns(AnalysisState& s, int code) {
+    MethodColumns& copy = s.methodColumns[static_cast<std::size_t>(code)];
+    const int rows = usableRows(s);
+    for (int k = 1; k <= rows; ++k) {
+        copy.rowSkinFriction[k] = s.rowSkinFriction[k];
+        copy.rowUnitFriction[k] = s.rowUnitFriction[k];
+        copy.rowTransferSkinFriction[k] = s.rowTransferSkinFriction[k];
+    }
+}
+
 }  // namespace vorta

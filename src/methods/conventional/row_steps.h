@@ -52,4 +52,9 @@ struct SkinFrictionRules {
 // row-1 values are produced.
 void accumulateSkinFriction(AnalysisState& s, const SkinFrictionRules& rules);
 
+// The FHWA and USACE tables are printed after the later methods of the pass have overwritten the
+// current columns, so these methods keep their skin-friction, unit-friction and transfer columns
+// in copies of their own (s.methodColumns[code]).
+void keepRowColumns(AnalysisState& s, int code);
+
 }  // namespace vorta

@@ -130,14 +130,7 @@ void computeUsaceMethod(AnalysisState& s) {
     rules.lrfdSegmentOffset = 1;
     accumulateSkinFriction(s, rules);
 
-    // The USACE table is printed after the Revised Lambda method has run, so it reads copies.
-    MethodColumns& copy = s.methodColumns[kCodeUsace];
-    const int rows = std::clamp(s.rowCount, 0, static_cast<int>(kMaxRows));
-    for (int k = 1; k <= rows; ++k) {
-        copy.rowSkinFriction[k] = s.rowSkinFriction[k];
-        copy.rowUnitFriction[k] = s.rowUnitFriction[k];
-        copy.rowTransferSkinFriction[k] = s.rowTransferSkinFriction[k];
-    }
+    keepRowColumns(s, kCodeUsace);
 }
 
 }  // namespace vorta
