@@ -2,6 +2,7 @@
 //
 //   vorta                      runs on names.dat in the current folder, as the front end does
 //   vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE]
+//   vorta batch DIR... [--jobs N] [--summary FILE.csv]
 //   vorta --version | --help
 //
 // The exit code is the run status: 0 completed, 1 stopped on its input, 2 a file could not be used.
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "batch.h"
 #include "vorta/vorta.h"
 
 namespace {
@@ -23,6 +25,8 @@ void printUsage(std::ostream& out) {
            "                            run on explicit files; the report and the plot-data file\n"
            "                            default to INPUT's base name with .out and .plt beside it,\n"
            "                            and without --cpt the CPT sounding has no points\n"
+           "       vorta batch DIR... [--jobs N] [--summary FILE.csv]\n"
+           "                            run every case folder found in the DIRs in parallel\n"
            "       vorta --version      print the engine version\n"
            "       vorta --help         print this text\n"
            "exit status: 0 completed, 1 stopped on its input, 2 a file could not be used\n";
@@ -92,6 +96,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "run") return runExplicit(std::vector<std::string_view>(args.begin() + 1, args.end()));
+    if (command == "batch") return vorta::cli::runBatchCommand(std::span(args).subspan(1));
     std::cerr << "vorta: unknown command " << command << "\n";
     printUsage(std::cerr);
     return kUsageError;

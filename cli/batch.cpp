@@ -1,0 +1,615 @@
+#include "batch.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <condition_variable>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <set>
+#include <sstream>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "csv_writer.h"
+#include "engine/analysis_state.h"
+#include "engine/run_control.h"
+#include "input/free_format_reader.h"
+#include "report/fortran_format.h"
+
+namespace vorta::cli {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr unsigned kMaxJobs = 256;
+
+// ---------------------------------------------------------------------------------------------
+// Finding the cases
+
+bool hasRunControlFile(const fs::path& folder) {
+    std::error_code ec;
+    return fs::is_regular_file(folder / "names.dat", ec);
+}
+
+// A folder as the user wrote it, with '/' between names and no separator at the end.
+std::string displayName(const fs::path& folder) {
+    std::string name = folder.generic_string();
+    while (name.size() > 1 && name.back() == '/') name.pop_back();
+    return name;
+}
+
+// The folder as one key, so that a folder reached under two names is run once.
+std::string folderKey(const fs::path& folder) {
+    std::error_code ec;
+    fs::path key = fs::weakly_canonical(folder, ec);
+    if (ec) key = fs::absolute(folder, ec).lexically_normal();
+    return key.generic_string();
+}
+
+// Folders with a names.dat below `root`, in name order. A case folder's own folders are not
+// searched; symbolic links to folders are taken when they are cases and never searched.
+std::vector<fs::path> caseFoldersBelow(const fs::path& root, std::string& problem) {
+    std::vector<fs::path> folders;
+    std::error_code ec;
+    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
+    if (ec) {
+        problem = displayName(root) + ": the folder cannot be searched (" + ec.message() + ")";
+        return folders;
+    }
+    for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
+        std::error_code typeError;
+        const fs::directory_entry& entry = *it;
+        if (!entry.is_directory(typeError)) continue;
+        const bool link = entry.is_symlink(typeError);
+        if (hasRunControlFile(entry.path())) {
+            folders.push_back(entry.path());
+            if (!link) it.disable_recursion_pending();
+        }
+    }
+    if (ec && folders.empty()) {
+        problem = displayName(root) + ": the folder cannot be searched (" + ec.message() + ")";
+    }
+    std::sort(folders.begin(), folders.end(),
+              [](const fs::path& a, const fs::path& b) { return a.generic_string() < b.generic_string(); });
+    return folders;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files that two cases must not share
+
+struct CaseFile {
+    fs::path path;
+    const char* role;
+    bool written;
+};
+
+fs::path resolvedFile(const fs::path& folder, const std::string& name) {
+    fs::path p(name);
+    if (!p.is_absolute()) p = folder / p;
+    std::error_code ec;
+    fs::path full = fs::weakly_canonical(p, ec);
+    if (ec) full = fs::absolute(p, ec).lexically_normal();
+    return full;
+}
+
+// The files a case's names.dat names, read as the run reads them; none when names.dat cannot be
+// read (the run itself then says why).
+std::vector<CaseFile> filesOfCase(AnalysisState& scratch, const fs::path& folder) {
+    std::vector<CaseFile> files;
+    std::istringstream noAnswers;
+    scratch.runControl = RunControl{};
+    scratch.console.attach(nullptr);
+    scratch.consoleInput = &noAnswers;
+    try {
+        readRunControl(scratch, folder / "names.dat");
+    } catch (const InputError&) {
+        scratch.consoleInput = nullptr;
+        return files;
+    }
+    scratch.consoleInput = nullptr;
+    const RunControl& rc = scratch.runControl;
+    auto add = [&](const std::string& name, const char* role, bool written) {
+        if (!name.empty()) files.push_back(CaseFile{resolvedFile(folder, name), role, written});
+    };
+    add(rc.reportFileName, "report file", true);
+    add(rc.plotFileName, "plot-data file", true);
+    add(rc.inputFileName, "input data file", false);
+    add(rc.cptFileName, "CPT file", false);
+    return files;
+}
+
+CaseSummary failure(RunStatus status, std::string message) {
+    CaseSummary s;
+    s.status = status;
+    s.messages.push_back(std::move(message));
+    return s;
+}
+
+// A case whose report or plot-data file is a file of an earlier case, or that reads a file an
+// earlier case writes, is not run: the two runs would write into one file at the same time.
+void refuseSharedFiles(BatchRun& run, std::vector<char>& settled) {
+    struct Owner {
+        std::size_t index;
+        const char* role;
+    };
+    std::map<fs::path, Owner> written;
+    std::map<fs::path, Owner> read;
+    auto scratch = std::make_unique<AnalysisState>();
+    for (std::size_t i = 0; i < run.cases.size(); ++i) {
+        if (settled[i]) continue;
+        const std::vector<CaseFile> files = filesOfCase(*scratch, run.cases[i].folder);
+        std::string conflict;
+        for (const CaseFile& f : files) {
+            const auto w = written.find(f.path);
+            if (w != written.end()) {
+                conflict = f.path.string() + ": the " + f.role + " of this case is the " + w->second.role +
+                           " that case " + run.cases[w->second.index].name + " writes; the case was not run";
+                break;
+            }
+            const auto r = f.written ? read.find(f.path) : read.end();
+            if (r != read.end()) {
+                conflict = f.path.string() + ": the " + f.role + " of this case is the " + r->second.role +
+                           " that case " + run.cases[r->second.index].name + " reads; the case was not run";
+                break;
+            }
+        }
+        if (!conflict.empty()) {
+            run.outcomes[i] = failure(kRunFileError, conflict);
+            settled[i] = 1;
+            continue;
+        }
+        for (const CaseFile& f : files) (f.written ? written : read).emplace(f.path, Owner{i, f.role});
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// One run
+
+CaseSummary runCase(const BatchCase& c, const BatchOptions& options) {
+    try {
+        std::ostringstream console;
+        std::istringstream noAnswers;  // a names.dat that asks for file names gets empty answers
+        AnalysisResult result;
+        RunOptions runOptions;
+        runOptions.console = &console;
+        runOptions.consoleInput = &noAnswers;
+        runOptions.clock = options.clock;
+        runOptions.result = &result;
+        const RunStatus status = runInDirectory(c.folder, runOptions);
+        CaseSummary summary = summarizeRun(status, result);
+        if (status != kRunCompleted) summary.console = console.str();
+        return summary;
+    } catch (const std::bad_alloc&) {
+        return failure(kRunFileError, "not enough memory for the analysis");
+    } catch (const std::exception& e) {
+        return failure(kRunFileError, std::string("internal error: ") + e.what());
+    } catch (...) {
+        return failure(kRunFileError, "internal error");
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The summary
+
+std::string trimmed(std::string text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Numbers as the report prints them: the same decimals and the same rounding, in a field wide
+// enough that a value too wide for the report's column still shows.
+std::string fixedText(double value, int decimals) { return trimmed(formatFixed(value, 40, decimals)); }
+std::string exponentText(double value, int digits) { return trimmed(formatExponent(value, 40, digits)); }
+
+std::string statusText(RunStatus status) {
+    switch (status) {
+        case kRunCompleted: return "completed";
+        case kRunStoppedOnInput: return "stopped on input";
+        case kRunFileError: return "file error";
+        default: return "status " + std::to_string(status);
+    }
+}
+
+std::string joined(const std::vector<std::string>& messages) {
+    std::string text;
+    for (const std::string& m : messages) {
+        if (!text.empty()) text += "; ";
+        text += m;
+    }
+    return text;
+}
+
+std::string unitsText(int unitSystem) {
+    if (unitSystem == 1) return "English";
+    if (unitSystem == 2) return "SI";
+    return "";
+}
+
+// Column order of the summary.
+enum Column {
+    kCase,
+    kTitle,
+    kStatus,
+    kMessage,
+    kUnits,
+    kMethod,
+    kPileLength,
+    kSkinFriction,
+    kTip,
+    kUltimate,
+    kLoadTransferMethod,
+    kTopLoad,
+    kTopMovement,
+    kColumnCount
+};
+
+std::string pad(std::size_t previous, std::size_t now) { return std::string(previous > now ? previous - now : 0, ' '); }
+
+bool parseJobs(std::string_view text, unsigned& jobs) {
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > kMaxJobs) return false;
+    jobs = value;
+    return true;
+}
+
+void printBatchUsage(std::ostream& out) {
+    out << "usage: vorta batch DIR... [--jobs N] [--summary FILE.csv]\n"
+           "  runs every case folder (a folder with a names.dat) named or found below the DIRs,\n"
+           "  N at a time (default: one per core), each writing its report and plot-data file\n"
+           "  where its names.dat says; --summary writes one CSV record per case and method\n"
+           "exit status: 0 every case completed, 1 a case stopped on its input,\n"
+           "             2 a file could not be used, 64 a usage error\n";
+}
+
+bool standardOutputIsTerminal() {
+#if defined(_WIN32)
+    return _isatty(_fileno(stdout)) != 0;
+#else
+    return isatty(STDOUT_FILENO) != 0;
+#endif
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+std::vector<BatchCase> findCases(std::span<const fs::path> arguments) {
+    std::vector<BatchCase> cases;
+    std::set<std::string> seen;
+    auto addCase = [&](const fs::path& folder) {
+        if (seen.insert(folderKey(folder)).second) cases.push_back(BatchCase{displayName(folder), folder, ""});
+    };
+    for (const fs::path& argument : arguments) {
+        const std::string name = displayName(argument);
+        std::error_code ec;
+        if (!fs::is_directory(argument, ec)) {
+            const bool exists = fs::exists(argument, ec);
+            cases.push_back(BatchCase{name, argument, name + (exists ? ": not a folder" : ": no such folder")});
+            continue;
+        }
+        if (hasRunControlFile(argument)) {
+            addCase(argument);
+            continue;
+        }
+        std::string problem;
+        const std::vector<fs::path> found = caseFoldersBelow(argument, problem);
+        if (found.empty()) {
+            if (problem.empty()) problem = name + ": no names.dat in this folder or in the folders below it";
+            cases.push_back(BatchCase{name, argument, problem});
+            continue;
+        }
+        for (const fs::path& folder : found) addCase(folder);
+    }
+    return cases;
+}
+
+CaseSummary summarizeRun(RunStatus status, const AnalysisResult& result) {
+    CaseSummary s;
+    s.status = status;
+    s.title = result.title;
+    s.unitSystem = result.unitSystem;
+    s.loadTransferMethod = result.loadTransferMethod;
+    s.messages = result.messages;
+    for (const MethodTable& table : result.tables) {
+        TableSummary t;
+        t.selection = table.selection;
+        t.tension = table.tension;
+        t.hasRows = !table.rows.empty();
+        if (t.hasRows) t.lastRow = table.rows.back();
+        s.tables.push_back(t);
+    }
+    if (!result.loadSteps.empty()) {
+        s.hasLoadStep = true;
+        s.topLoad = result.loadSteps.back().topLoad;
+        s.topMovement = result.loadSteps.back().topMovement;
+    }
+    return s;
+}
+
+BatchRun runBatch(std::vector<BatchCase> cases, const BatchOptions& options) {
+    const auto start = std::chrono::steady_clock::now();
+    BatchRun run;
+    run.cases = std::move(cases);
+    const std::size_t total = run.cases.size();
+    run.outcomes.resize(total);
+
+    // Arguments that gave no case, and cases that would share a file with an earlier one.
+    std::vector<char> settled(total, 0);
+    for (std::size_t i = 0; i < total; ++i) {
+        if (!run.cases[i].problem.empty()) {
+            run.outcomes[i] = failure(kRunFileError, run.cases[i].problem);
+            settled[i] = 1;
+        }
+    }
+    refuseSharedFiles(run, settled);
+    std::vector<std::size_t> toRun;
+    int failedBefore = 0;
+    for (std::size_t i = 0; i < total; ++i) {
+        if (!settled[i]) toRun.push_back(i);
+        else ++failedBefore;
+    }
+
+    unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, toRun.size()));
+
+    // Each worker takes the next case, runs it on its own state and leaves its summary in the
+    // case's own slot; only the counts are shared.
+    std::mutex countsMutex;
+    std::condition_variable caseDone;
+    int done = failedBefore;
+    int failed = failedBefore;
+    std::atomic<std::size_t> next{0};
+    auto worker = [&] {
+        for (;;) {
+            const std::size_t k = next.fetch_add(1);
+            if (k >= toRun.size()) return;
+            CaseSummary summary = runCase(run.cases[toRun[k]], options);
+            const bool caseFailed = summary.status != kRunCompleted;
+            run.outcomes[toRun[k]] = std::move(summary);
+            {
+                const std::lock_guard<std::mutex> lock(countsMutex);
+                ++done;
+                if (caseFailed) ++failed;
+            }
+            caseDone.notify_one();
+        }
+    };
+    std::vector<std::thread> threads;
+    try {
+        for (unsigned j = 0; j < jobs; ++j) threads.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // Fewer threads than asked for: the ones started take all the cases.
+    }
+    if (threads.empty() && !toRun.empty()) worker();
+
+    // The progress line, rewritten in place while the cases run.
+    const bool showProgress = options.progress != nullptr && options.progressInPlace;
+    std::size_t shownLength = 0;
+    auto show = [&](int doneNow, int failedNow) {
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const std::string line = progressLine(doneNow, static_cast<int>(total), failedNow, seconds);
+        *options.progress << '\r' << line << pad(shownLength, line.size()) << std::flush;
+        shownLength = line.size();
+    };
+    {
+        std::unique_lock<std::mutex> lock(countsMutex);
+        while (done < static_cast<int>(total)) {
+            caseDone.wait_for(lock, options.progressInterval, [&] { return done >= static_cast<int>(total); });
+            if (showProgress) {
+                const int doneNow = done;
+                const int failedNow = failed;
+                lock.unlock();
+                show(doneNow, failedNow);
+                lock.lock();
+            }
+        }
+    }
+    for (std::thread& t : threads) t.join();
+    if (showProgress) {
+        show(done, failed);
+        *options.progress << '\n' << std::flush;
+    }
+
+    run.jobs = static_cast<unsigned>(threads.empty() ? (toRun.empty() ? 0 : 1) : threads.size());
+    for (const CaseSummary& s : run.outcomes) {
+        if (s.status == kRunCompleted) ++run.completed;
+        else if (s.status == kRunStoppedOnInput) ++run.stoppedOnInput;
+        else ++run.fileErrors;
+    }
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return run;
+}
+
+int batchExitCode(const BatchRun& run) {
+    if (run.fileErrors > 0) return kRunFileError;
+    if (run.stoppedOnInput > 0) return kRunStoppedOnInput;
+    return kRunCompleted;
+}
+
+std::string progressLine(int done, int total, int failed, double seconds) {
+    const double rate = seconds > 0.0 ? done / seconds : 0.0;
+    char line[160];
+    std::snprintf(line, sizeof line, "%d of %d cases done, %d failed, %.1f s, %.1f cases/s", done, total, failed,
+                  seconds, rate);
+    return line;
+}
+
+std::string_view methodName(int selection) {
+    static constexpr std::string_view kNames[] = {"FHWA", "USACE", "Revised Lambda", "API RP-2A", "General",
+                                                  "NGI",  "ICP/MTD", "Fugro",        "UWA"};
+    if (selection < 1 || selection > 9) return {};
+    return kNames[selection - 1];
+}
+
+std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
+    std::vector<std::vector<std::string>> table;
+    table.push_back({"case", "title", "status", "message", "units", "method", "pile length", "skin friction",
+                     "end bearing or self weight", "ultimate capacity", "load transfer method", "top load",
+                     "top movement"});
+    for (std::size_t i = 0; i < run.cases.size() && i < run.outcomes.size(); ++i) {
+        const CaseSummary& s = run.outcomes[i];
+        std::vector<std::string> record(kColumnCount);
+        record[kCase] = run.cases[i].name;
+        record[kTitle] = s.title;
+        record[kStatus] = statusText(s.status);
+        record[kMessage] = joined(s.messages);
+        record[kUnits] = unitsText(s.unitSystem);
+        if (s.status != kRunCompleted) {
+            table.push_back(std::move(record));
+            continue;
+        }
+        record[kLoadTransferMethod] = std::string(methodName(s.loadTransferMethod));
+        if (s.hasLoadStep) {
+            record[kTopLoad] = exponentText(s.topLoad, 4);
+            record[kTopMovement] = exponentText(s.topMovement, 4);
+        }
+        if (s.tables.empty()) {
+            table.push_back(std::move(record));
+            continue;
+        }
+        for (const TableSummary& t : s.tables) {
+            std::vector<std::string> methodRecord = record;
+            methodRecord[kMethod] = std::string(methodName(t.selection));
+            if (t.hasRows) {
+                methodRecord[kPileLength] = fixedText(t.lastRow.pileLength, 2);
+                methodRecord[kSkinFriction] = fixedText(t.lastRow.skinFriction, 1);
+                methodRecord[kTip] = fixedText(t.lastRow.tipResistance, 1);
+                methodRecord[kUltimate] = fixedText(t.lastRow.ultimateCapacity, 1);
+            }
+            table.push_back(std::move(methodRecord));
+        }
+    }
+    return table;
+}
+
+bool writeSummary(const BatchRun& run, const fs::path& file, std::string& error) {
+    std::ofstream out(file, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!out) {
+        error = file.string() + ": the summary file cannot be created";
+        return false;
+    }
+    CsvWriter csv(out);
+    for (const std::vector<std::string>& record : summaryTable(run)) csv.writeRecord(record);
+    out.close();
+    if (!out) {
+        error = file.string() + ": the summary file could not be written completely";
+        return false;
+    }
+    return true;
+}
+
+int runBatchCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
+                    bool outIsTerminal, const std::optional<LocalDateTime>& clock) {
+    std::vector<fs::path> folders;
+    std::optional<fs::path> summaryFile;
+    BatchOptions options;
+    options.clock = clock;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        if (!optionsEnded && a == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (a == "--help" || a == "-h")) {
+            printBatchUsage(out);
+            return 0;
+        } else if (!optionsEnded && (a == "--jobs" || a.rfind("--jobs=", 0) == 0)) {
+            std::string_view value;
+            if (a == "--jobs") {
+                if (i + 1 >= args.size()) {
+                    err << "vorta: --jobs needs a number of threads\n";
+                    return kBatchUsageError;
+                }
+                value = args[++i];
+            } else {
+                value = a.substr(7);
+            }
+            if (!parseJobs(value, options.jobs)) {
+                err << "vorta: --jobs takes a whole number from 1 to " << kMaxJobs << ", not " << value << "\n";
+                return kBatchUsageError;
+            }
+        } else if (!optionsEnded && (a == "--summary" || a.rfind("--summary=", 0) == 0)) {
+            std::string_view value;
+            if (a == "--summary") {
+                if (i + 1 >= args.size()) {
+                    err << "vorta: --summary needs a file name\n";
+                    return kBatchUsageError;
+                }
+                value = args[++i];
+            } else {
+                value = a.substr(10);
+            }
+            if (value.empty()) {
+                err << "vorta: --summary needs a file name\n";
+                return kBatchUsageError;
+            }
+            summaryFile = fs::path(std::string(value));
+        } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
+            err << "vorta: unknown option " << a << "\n";
+            printBatchUsage(err);
+            return kBatchUsageError;
+        } else {
+            folders.emplace_back(std::string(a));
+        }
+    }
+    if (folders.empty()) {
+        err << "vorta: batch needs at least one case folder\n";
+        printBatchUsage(err);
+        return kBatchUsageError;
+    }
+
+    options.progress = outIsTerminal ? &out : nullptr;
+    options.progressInPlace = outIsTerminal;
+    const BatchRun run = runBatch(findCases(folders), options);
+
+    for (std::size_t i = 0; i < run.cases.size(); ++i) {
+        const CaseSummary& s = run.outcomes[i];
+        if (s.status == kRunCompleted) continue;
+        err << "vorta: " << run.cases[i].name << ": "
+            << (s.status == kRunStoppedOnInput ? "stopped on its input" : "a file could not be used");
+        if (!s.messages.empty()) {
+            err << ": " << joined(s.messages) << "\n";
+        } else {
+            err << "\n" << s.console << (s.console.empty() || s.console.back() == '\n' ? "" : "\n");
+        }
+    }
+    int code = batchExitCode(run);
+    if (summaryFile) {
+        std::string error;
+        if (writeSummary(run, *summaryFile, error)) {
+            out << "Summary written to " << summaryFile->string() << "\n";
+        } else {
+            err << "vorta: " << error << "\n";
+            code = kRunFileError;
+        }
+    }
+    const int total = static_cast<int>(run.cases.size());
+    const double rate = run.seconds > 0.0 ? total / run.seconds : 0.0;
+    char tally[200];
+    std::snprintf(tally, sizeof tally,
+                  "%d cases: %d completed, %d stopped on input, %d file errors (%.2f s, %.1f cases/s, %u threads)\n",
+                  total, run.completed, run.stoppedOnInput, run.fileErrors, run.seconds, rate, run.jobs);
+    out << tally << std::flush;
+    return code;
+}
+
+int runBatchCommand(std::span<const std::string_view> args) {
+    return runBatchCommand(args, std::cout, std::cerr, standardOutputIsTerminal());
+}
+
+}  // namespace vorta::cli
