@@ -1,0 +1,267 @@
+"""How vorta.run reports a run: status and messages of runs that stop or cannot use a file, the
+output files (named, or in a temporary folder removed afterwards) and the types of the columns."""
+
+import os
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+import vorta
+
+from support import STOPPING_EXAMPLE, example_files, result_key
+
+try:
+    import numpy
+except ImportError:
+    numpy = None
+
+
+class PrivateTempDir:
+    """Points tempfile at a folder of the test's own for the duration, so that what a run leaves
+    in the temporary folder can be seen."""
+
+    def __enter__(self):
+        self._holder = tempfile.TemporaryDirectory(prefix="vorta-test-")
+        self.path = Path(self._holder.name)
+        self._previous = tempfile.tempdir
+        tempfile.tempdir = str(self.path)
+        return self.path
+
+    def __exit__(self, *exc):
+        tempfile.tempdir = self._previous
+        self._holder.cleanup()
+
+
+class RunsThatStop(unittest.TestCase):
+    def test_profile_too_short_stops_with_status_1_and_says_why(self):
+        # A 50 ft pile of 24 in needs soil to 50 + 2 x 2 = 54 ft; the profile ends at 52 ft.
+        inp, cpt = example_files(STOPPING_EXAMPLE)
+        with tempfile.TemporaryDirectory() as folder:
+            report = Path(folder) / "report.out"
+            r = vorta.run(inp, cpt, report=report, plot=Path(folder) / "plot.plt")
+            printed = report.read_text()
+        self.assertEqual(r.status, vorta.STOPPED_ON_INPUT)
+        self.assertEqual(len(r.messages), 2)
+        self.assertTrue(r.messages[0].startswith("COMPUTATION DOES NOT PROCEED BECAUSE NO SOIL INFORMATION"))
+        self.assertIn("54.00 FT.", r.messages[0])
+        self.assertEqual(
+            r.messages[1],
+            "COMPUTATION DOES NOT PROCEED BECAUSE THE DEEPEST SOIL PROFILE   52.00 FT. IS LESS THAN"
+            " PILE EMBEDDED LENGTH PLUS TWO TIMES THE PILE DIAMETER      54.00 FT.",
+        )
+        # The report carries the stop; the console the warning of the profile check.
+        self.assertIn("IS LESS THAN PILE EMBEDDED LENGTH PLUS TWO TIMES THE PILE DIAMETER      54.00 FT.", printed)
+        self.assertIn("NO SOIL INFORMATION", r.console)
+        self.assertNotIn("COMPUTATION IS PROCEEDING", r.console)
+        # The input was read; nothing was computed.
+        self.assertEqual(r.title, "ABUTMENT 1 - 24 IN CLOSED PIPE PILE, BORING ENDS ABOVE THE TIP ZONE")
+        self.assertEqual(r.units, "English")
+        self.assertEqual((r.tables, r.layer_curves, r.load_steps, r.verification_curves), ([], [], [], []))
+        self.assertEqual(len(r.tip_curve), 0)
+
+    def test_missing_input_file_gives_status_2_and_its_message(self):
+        with tempfile.TemporaryDirectory() as folder:
+            missing = os.path.join(folder, "no-such-input.dat")
+            r = vorta.run(missing)
+        self.assertEqual(r.status, vorta.FILE_ERROR)
+        self.assertEqual(r.messages, [missing + ": the input data file cannot be opened"])
+        self.assertEqual((r.title, r.units, r.unit_system), ("", "", 0))
+        self.assertEqual(r.tables, [])
+        self.assertIn("ERROR - " + missing + ": the input data file cannot be opened", r.console)
+
+    def test_missing_cpt_file_gives_status_2_and_its_message(self):
+        inp, _ = example_files("closed-pipe-si")
+        with tempfile.TemporaryDirectory() as folder:
+            missing = os.path.join(folder, "no-such-sounding.cpt")
+            r = vorta.run(inp, missing)
+        self.assertEqual(r.status, vorta.FILE_ERROR)
+        self.assertEqual(r.messages, [missing + ": the CPT file cannot be opened"])
+
+    def test_report_that_cannot_be_created_gives_status_2(self):
+        inp, cpt = example_files("closed-pipe-si")
+        with tempfile.TemporaryDirectory() as folder:
+            report = os.path.join(folder, "no-such-folder", "report.out")
+            r = vorta.run(inp, cpt, report=report)
+        self.assertEqual(r.status, vorta.FILE_ERROR)
+        self.assertEqual(r.messages, [report + ": the report file cannot be created"])
+
+    def test_input_that_ends_early_gives_status_2_with_the_record(self):
+        with tempfile.TemporaryDirectory() as folder:
+            inp = Path(folder) / "short.dat"
+            inp.write_text("TITLE ONLY\nA. DESIGNER\n")
+            r = vorta.run(inp)
+        self.assertEqual(r.status, vorta.FILE_ERROR)
+        self.assertEqual(len(r.messages), 1)
+        self.assertTrue(r.messages[0].startswith(str(inp) + ", line 3"), r.messages[0])
+        self.assertIn("job number", r.messages[0])
+
+
+class OutputsNamedLikeOtherFiles(unittest.TestCase):
+    """An output opened for writing empties the file: an output named like an input, or the report
+    and the plot data under one name, is refused before anything is opened."""
+
+    def setUp(self):
+        self._folder = tempfile.TemporaryDirectory(prefix="vorta-test-")
+        self.folder = Path(self._folder.name)
+        inp, cpt = example_files("closed-pipe-si")
+        self.input_text, self.cpt_text = inp.read_text(), cpt.read_text()
+        self.inp, self.cpt = self.folder / "input.dat", self.folder / "sounding.cpt"
+        self.inp.write_text(self.input_text)
+        self.cpt.write_text(self.cpt_text)
+        (self.folder / "sub").mkdir()
+
+    def tearDown(self):
+        self._folder.cleanup()
+
+    def assertRefused(self, r, message):
+        self.assertEqual(r.status, vorta.FILE_ERROR)
+        self.assertEqual(r.messages, [message])
+        self.assertEqual(self.inp.read_text(), self.input_text)
+        self.assertEqual(self.cpt.read_text(), self.cpt_text)
+
+    def test_report_named_like_the_input_leaves_the_input_alone(self):
+        r = vorta.run(self.inp, self.cpt, report=self.inp)
+        self.assertRefused(r, f"{self.inp}: the report file is also the input data file")
+
+    def test_plot_named_like_the_sounding_by_another_path_leaves_the_sounding_alone(self):
+        alias = self.folder / "sub" / ".." / "sounding.cpt"
+        r = vorta.run(self.inp, self.cpt, plot=alias)
+        self.assertRefused(r, f"{alias}: the plot-data file is also the CPT file")
+
+    def test_report_and_plot_under_one_name_are_refused(self):
+        out = self.folder / "both.out"
+        r = vorta.run(self.inp, self.cpt, report=out, plot=out)
+        self.assertRefused(r, f"{out}: the plot-data file is also the report file")
+        self.assertFalse(out.exists())
+
+    def test_distinct_names_run(self):
+        r = vorta.run(self.inp, self.cpt, report=self.folder / "r.out", plot=self.folder / "sub" / "p.plt")
+        self.assertEqual(r.status, vorta.COMPLETED)
+
+
+class OutputFiles(unittest.TestCase):
+    def test_named_files_are_written_and_kept(self):
+        inp, cpt = example_files("usace-user-critical-depth")
+        with tempfile.TemporaryDirectory() as folder:
+            report, plot = Path(folder) / "r.out", Path(folder) / "p.plt"
+            r = vorta.run(inp, cpt, report=report, plot=plot)
+            self.assertEqual(r.status, vorta.COMPLETED)
+            self.assertIn("ARMY CORPS METHOD", report.read_text())
+            # The plot-data header: methods, printed rows, units, load-transfer method.
+            self.assertEqual(
+                [int(v) for v in plot.read_text().splitlines()[0].split()],
+                [1, len(r.tables[0]), 1, 2],
+            )
+
+    def test_unnamed_files_go_to_a_temporary_folder_that_is_removed(self):
+        inp, cpt = example_files("usace-user-critical-depth")
+        with tempfile.TemporaryDirectory() as folder:
+            named = vorta.run(inp, cpt, report=Path(folder) / "r.out", plot=Path(folder) / "p.plt")
+        for report, plot in ((None, None), ("r.out", None), (None, "p.plt")):
+            with self.subTest(report=report, plot=plot), PrivateTempDir() as scratch:
+                kept = scratch / "kept"
+                kept.mkdir()
+                r = vorta.run(
+                    inp, cpt, report=None if report is None else kept / report, plot=None if plot is None else kept / plot
+                )
+                self.assertEqual(result_key(r), result_key(named))
+                self.assertEqual(sorted(p.name for p in scratch.iterdir()), ["kept"])
+                self.assertEqual(sorted(p.name for p in kept.iterdir()), sorted(n for n in (report, plot) if n))
+
+    def test_temporary_folder_is_removed_after_a_stop_and_a_file_error(self):
+        inp, cpt = example_files(STOPPING_EXAMPLE)
+        with PrivateTempDir() as scratch:
+            self.assertEqual(vorta.run(inp, cpt).status, vorta.STOPPED_ON_INPUT)
+            self.assertEqual(vorta.run(scratch / "missing.dat").status, vorta.FILE_ERROR)
+            self.assertEqual(list(scratch.iterdir()), [])
+
+    def test_paths_may_be_text_or_path_objects_relative_to_the_working_folder(self):
+        inp, cpt = example_files("usace-user-critical-depth")
+        as_text = vorta.run(str(inp), str(cpt))
+        previous = os.getcwd()
+        os.chdir(inp.parent)
+        try:
+            relative = vorta.run(Path("input.dat"), "sounding.cpt")
+        finally:
+            os.chdir(previous)
+        self.assertEqual(relative.status, vorta.COMPLETED)
+        self.assertEqual(result_key(relative), result_key(as_text))
+
+    def test_no_sounding_is_a_sounding_without_points(self):
+        # This example uses no CPT method: its sounding file is "0 0".
+        inp, cpt = example_files("open-pipe-sand-over-clay")
+        self.assertEqual(cpt.read_text().split(), ["0", "0"])
+        self.assertEqual(result_key(vorta.run(inp)), result_key(vorta.run(inp, cpt)))
+
+
+class Columns(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.inp, cls.cpt = example_files("open-pipe-sand-over-clay")
+
+    def run_without_numpy(self):
+        saved = sys.modules.get("numpy")
+        sys.modules["numpy"] = None  # import numpy now raises ImportError
+        try:
+            return vorta.run(self.inp, self.cpt)
+        finally:
+            if saved is None:
+                del sys.modules["numpy"]
+            else:
+                sys.modules["numpy"] = saved
+
+    def test_lists_of_floats_without_numpy(self):
+        r = self.run_without_numpy()
+        table = r.tables[0]
+        for name, column in table.columns.items():
+            with self.subTest(column=name):
+                self.assertIs(type(column), list)
+                self.assertEqual(len(column), len(table))
+                kind = bool if name == "plug_mark" else float
+                self.assertTrue(all(type(v) is kind for v in column))
+        self.assertIs(type(r.tip_curve.load), list)
+        self.assertIs(type(r.layer_curves[0].movement), list)
+        self.assertIs(type(r.load_steps[0].distribution.axial_load), list)
+        self.assertEqual(table.pile_length[:3], [0.0, 2.0, 4.0])
+
+    @unittest.skipIf(numpy is None, "numpy is not installed")
+    def test_numpy_arrays_with_numpy_hold_the_same_values(self):
+        r = vorta.run(self.inp, self.cpt)
+        plain = self.run_without_numpy()
+        self.assertEqual(result_key(r), result_key(plain))
+        table = r.tables[0]
+        for name, column in table.columns.items():
+            with self.subTest(column=name):
+                self.assertIsInstance(column, numpy.ndarray)
+                self.assertEqual(column.dtype, numpy.bool_ if name == "plug_mark" else numpy.float64)
+                self.assertEqual(column.shape, (len(table),))
+        self.assertIsInstance(r.load_steps[-1].distribution.movement, numpy.ndarray)
+        self.assertIsInstance(r.verification_curves, list)
+
+    def test_columns_by_name_are_the_attributes(self):
+        r = vorta.run(self.inp, self.cpt)
+        table = r.tables[0]
+        self.assertEqual(
+            list(table.columns),
+            ["pile_length", "depth", "skin_friction", "tip_resistance", "ultimate_capacity", "unit_friction",
+             "plug_length", "plug_mark"],
+        )
+        for name, column in table.columns.items():
+            self.assertIs(getattr(table, name), column)
+        step = r.load_steps[0]
+        self.assertEqual(list(step.distribution.columns), ["distance_from_head", "axial_load", "movement"])
+        self.assertEqual(list(r.tip_curve.columns), ["movement", "load"])
+        self.assertIs(r.layer_curves[1].columns["load"], r.layer_curves[1].load)
+
+    def test_result_outlives_its_parts(self):
+        # Tables and steps taken out of a result stay valid after the result is gone.
+        table = vorta.run(self.inp, self.cpt).tables[2]
+        step = vorta.run(self.inp, self.cpt).load_steps[-1]
+        self.assertEqual(table.title, "API RP-2A (2010)")
+        self.assertEqual(len(table.pile_length), 36)
+        self.assertGreater(step.top_load, step.tip_load)
+
+
+if __name__ == "__main__":
+    unittest.main()
