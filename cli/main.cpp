@@ -1,7 +1,8 @@
 // vorta: runs a VORTA analysis from the command line.
 //
-//   vorta                      runs on names.dat in the current folder, as the front end does
-//   vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE]
+//   vorta [--charts OUT.html]  runs on names.dat in the current folder, as the front end does
+//   vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html]
+//   vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]
 //   vorta batch DIR... [--jobs N] [--summary FILE.csv]
 //   vorta --version | --help
 //
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "batch.h"
+#include "plot_command.h"
 #include "vorta/vorta.h"
 
 namespace {
@@ -20,11 +22,15 @@ namespace {
 constexpr int kUsageError = 64;
 
 void printUsage(std::ostream& out) {
-    out << "usage: vorta                 run on names.dat in the current folder\n"
-           "       vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE]\n"
+    out << "usage: vorta [--charts OUT.html]\n"
+           "                            run on names.dat in the current folder\n"
+           "       vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html]\n"
            "                            run on explicit files; the report and the plot-data file\n"
            "                            default to INPUT's base name with .out and .plt beside it,\n"
-           "                            and without --cpt the CPT sounding has no points\n"
+           "                            and without --cpt the CPT sounding has no points;\n"
+           "                            --charts also writes the charts of the results\n"
+           "       vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]\n"
+           "                            charts of a run from its plot-data file (vorta plot --help)\n"
            "       vorta batch DIR... [--jobs N] [--summary FILE.csv]\n"
            "                            run every case folder found in the DIRs in parallel\n"
            "       vorta --version      print the engine version\n"
@@ -38,6 +44,7 @@ void sayWhereWritten(const std::filesystem::path& report, const std::filesystem:
 
 int runExplicit(const std::vector<std::string_view>& args) {
     vorta::RunFiles files;
+    std::filesystem::path charts;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
         auto value = [&](std::filesystem::path& target) -> bool {
@@ -54,6 +61,8 @@ int runExplicit(const std::vector<std::string_view>& args) {
             if (!value(files.plot)) return kUsageError;
         } else if (a == "--cpt") {
             if (!value(files.cpt)) return kUsageError;
+        } else if (a == "--charts") {
+            if (!value(charts)) return kUsageError;
         } else if (!a.empty() && a[0] == '-') {
             std::cerr << "vorta: unknown option " << a << "\n";
             printUsage(std::cerr);
@@ -72,20 +81,37 @@ int runExplicit(const std::vector<std::string_view>& args) {
     }
     if (files.report.empty()) files.report = std::filesystem::path(files.input).replace_extension(".out");
     if (files.plot.empty()) files.plot = std::filesystem::path(files.input).replace_extension(".plt");
-    const vorta::RunStatus status = vorta::runOnFiles(files);
+    vorta::AnalysisResult result;
+    vorta::RunOptions options;
+    if (!charts.empty()) options.result = &result;
+    const vorta::RunStatus status = vorta::runOnFiles(files, options);
     if (status != vorta::kRunFileError) sayWhereWritten(files.report, files.plot);
-    return status;
+    if (charts.empty()) return status;
+    return vorta::cli::writeRunCharts(result, status, charts, {"run of " + files.input.string()}, std::cout, std::cerr);
+}
+
+// The run on names.dat, as the front end makes it; with --charts OUT.html also the charts.
+int runHere(const std::vector<std::string_view>& args) {
+    std::error_code ec;
+    const std::filesystem::path here = std::filesystem::current_path(ec);
+    if (args.empty()) return vorta::runInDirectory(here);
+    if (args.size() != 2) {
+        std::cerr << "vorta: the run on names.dat takes only --charts OUT.html\n";
+        return kUsageError;
+    }
+    vorta::AnalysisResult result;
+    vorta::RunOptions options;
+    options.result = &result;
+    const vorta::RunStatus status = vorta::runInDirectory(here, options);
+    return vorta::cli::writeRunCharts(result, status, std::filesystem::path(std::string(args[1])),
+                                      {"run on names.dat in " + here.string()}, std::cout, std::cerr);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string_view> args(argv + 1, argv + argc);
-    if (args.empty()) {
-        std::error_code ec;
-        const std::filesystem::path here = std::filesystem::current_path(ec);
-        return vorta::runInDirectory(here);
-    }
+    if (args.empty() || args[0] == "--charts") return runHere(args);
     const std::string_view command = args[0];
     if (command == "--help" || command == "-h") {
         printUsage(std::cout);
@@ -96,6 +122,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "run") return runExplicit(std::vector<std::string_view>(args.begin() + 1, args.end()));
+    if (command == "plot") {
+        return vorta::cli::plotCommand(std::vector<std::string_view>(args.begin() + 1, args.end()), std::cout, std::cerr);
+    }
     if (command == "batch") return vorta::cli::runBatchCommand(std::span(args).subspan(1));
     std::cerr << "vorta: unknown command " << command << "\n";
     printUsage(std::cerr);
