@@ -230,40 +230,6 @@ private:
     std::filesystem::path path_;
 };
 
-// Whether two names lead to one file, existing or not (symbolic and hard links included).
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) return true;
-    const std::filesystem::path ca = std::filesystem::weakly_canonical(a, ec);
-    if (ec) return false;
-    const std::filesystem::path cb = std::filesystem::weakly_canonical(b, ec);
-    return !ec && ca == cb;
-}
-
-// An output file named like one of the run's other files would be emptied when the run opens it
-// (an input lost, or the report and the plot data written over each other): the run is not made.
-std::optional<std::string> outputClash(const vorta::RunFiles& files, bool reportNamed, bool plotNamed) {
-    struct Named {
-        const std::filesystem::path* path;
-        const char* what;
-    };
-    const Named inputs[] = {{&files.input, "input data file"}, {&files.cpt, "CPT file"}};
-    const Named outputs[] = {{reportNamed ? &files.report : nullptr, "report file"},
-                             {plotNamed ? &files.plot : nullptr, "plot-data file"}};
-    for (const Named& out : outputs) {
-        if (out.path == nullptr) continue;
-        for (const Named& in : inputs) {
-            if (!in.path->empty() && sameFile(*out.path, *in.path)) {
-                return out.path->string() + ": the " + out.what + " is also the " + in.what;
-            }
-        }
-    }
-    if (reportNamed && plotNamed && sameFile(files.report, files.plot)) {
-        return files.plot.string() + ": the plot-data file is also the report file";
-    }
-    return std::nullopt;
-}
-
 Result run(const std::filesystem::path& input, const std::optional<std::filesystem::path>& cpt,
            const std::optional<std::filesystem::path>& report, const std::optional<std::filesystem::path>& plot) {
     ScratchFolder scratch;
@@ -274,11 +240,6 @@ Result run(const std::filesystem::path& input, const std::optional<std::filesyst
     files.plot = plot ? *plot : scratch.path() / "plot.plt";
 
     vorta::AnalysisResult result;
-    if (const std::optional<std::string> clash = outputClash(files, report.has_value(), plot.has_value())) {
-        result.status = vorta::kRunFileError;
-        result.messages.push_back(*clash);
-        return makeResult(result, "\n ERROR - " + *clash + "\n");
-    }
     std::ostringstream console;
     std::istringstream noAnswers;
     vorta::RunOptions options;

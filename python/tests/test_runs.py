@@ -133,7 +133,8 @@ class OutputsNamedLikeOtherFiles(unittest.TestCase):
         out = self.folder / "both.out"
         r = vorta.run(self.inp, self.cpt, report=out, plot=out)
         self.assertRefused(r, f"{out}: the plot-data file is also the report file")
-        self.assertFalse(out.exists())
+        # The report, opened first, says why the run could not go on.
+        self.assertIn("the plot-data file is also the report file", out.read_text())
 
     def test_distinct_names_run(self):
         r = vorta.run(self.inp, self.cpt, report=self.folder / "r.out", plot=self.folder / "sub" / "p.plt")

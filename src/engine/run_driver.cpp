@@ -20,6 +20,33 @@ std::filesystem::path resolve(const std::filesystem::path& workingDirectory, con
     return p.is_absolute() || workingDirectory.empty() ? p : workingDirectory / p;
 }
 
+// Whether two names lead to one file, existing or not (links included).
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) return true;
+    const std::filesystem::path ca = std::filesystem::weakly_canonical(a, ec);
+    if (ec) return false;
+    const std::filesystem::path cb = std::filesystem::weakly_canonical(b, ec);
+    return !ec && ca == cb;
+}
+
+struct NamedFile {
+    std::filesystem::path path;
+    const char* what;
+};
+
+// An output named like a file the run reads (or like the other output) would be emptied when it is
+// opened: the input lost, or the report and the plot data written over each other. Returns the
+// message that refuses the run, or an empty text.
+std::string outputClash(const NamedFile& output, std::initializer_list<NamedFile> others) {
+    for (const NamedFile& other : others) {
+        if (!other.path.empty() && sameFile(output.path, other.path)) {
+            return output.path.string() + ": the " + output.what + " is also the " + other.what;
+        }
+    }
+    return "";
+}
+
 // A file that cannot be used ends the run with status 2; the message goes to the console and,
 // once it is open, to the report.
 RunStatus fileError(AnalysisState& s, const std::string& message) {
@@ -94,22 +121,32 @@ RunStatus run(AnalysisState& s, const RunRequest& request) {
     // 3. and 4. The banner on the console; the report file and its header.
     writeBanner(s.console, names.versionText);
     if (names.reportFileName.empty()) return fileError(s, "no report file name was given");
-    std::ofstream reportFile(resolve(dir, names.reportFileName), std::ios::out | std::ios::trunc);
+    const bool readCpt = request.useRunControlFile || !names.cptFileName.empty();
+    const NamedFile inputNamed{resolve(dir, names.inputFileName), "input data file"};
+    const NamedFile cptNamed{readCpt ? resolve(dir, names.cptFileName) : std::filesystem::path(), "CPT file"};
+    const NamedFile controlNamed{request.useRunControlFile ? resolve(dir, "names.dat") : std::filesystem::path(),
+                                 "run-control file"};
+    const NamedFile reportNamed{resolve(dir, names.reportFileName), "report file"};
+    const NamedFile plotNamed{resolve(dir, names.plotFileName), "plot-data file"};
+    if (std::string clash = outputClash(reportNamed, {inputNamed, cptNamed, controlNamed}); !clash.empty())
+        return fileError(s, clash);
+    std::ofstream reportFile(reportNamed.path, std::ios::out | std::ios::trunc);
     if (!reportFile) return fileError(s, names.reportFileName + ": the report file cannot be created");
     s.report.attach(&reportFile);
     writeReportHeader(s, dir, request.options.clock ? *request.options.clock : localDateTimeNow());
 
     // 5. The input data file, the plot-data file and the CPT file, in that order.
-    std::ifstream inputFile(resolve(dir, names.inputFileName));
+    std::ifstream inputFile(inputNamed.path);
     if (!inputFile) return fileError(s, names.inputFileName + ": the input data file cannot be opened");
     if (names.plotFileName.empty()) return fileError(s, "no plot-data file name was given");
-    std::ofstream plotFile(resolve(dir, names.plotFileName), std::ios::out | std::ios::trunc);
+    if (std::string clash = outputClash(plotNamed, {inputNamed, cptNamed, controlNamed, reportNamed}); !clash.empty())
+        return fileError(s, clash);
+    std::ofstream plotFile(plotNamed.path, std::ios::out | std::ios::trunc);
     if (!plotFile) return fileError(s, names.plotFileName + ": the plot-data file cannot be created");
     s.plot.attach(&plotFile);
-    const bool readCpt = request.useRunControlFile || !names.cptFileName.empty();
     std::ifstream cptFile;
     if (readCpt) {
-        cptFile.open(resolve(dir, names.cptFileName));
+        cptFile.open(cptNamed.path);
         if (!cptFile) return fileError(s, names.cptFileName + ": the CPT file cannot be opened");
     }
 

@@ -182,6 +182,25 @@ TEST(RunSequence, AReportThatCannotBeCreatedIsStatusTwo) {
     EXPECT_EQ(runFolder(dir).status, kRunFileError);
 }
 
+TEST(RunSequence, AnOutputNamedLikeAnInputIsRefusedAndTheInputKept) {
+    test::TempDir dir("run");
+    test::writeFile(dir / "in.dat", "title\n");
+    test::writeFile(dir / "names.dat", namesDat("in.dat", "./in.dat", "case.plt", "case.cpt"));
+    FolderRun r = runFolder(dir);
+    EXPECT_EQ(r.status, kRunFileError);
+    EXPECT_NE(r.console.find("in.dat: the report file is also the input data file"), std::string::npos) << r.console;
+    EXPECT_EQ(test::readFile(dir / "in.dat"), "title\n");  // not emptied
+
+    test::writeFile(dir / "names.dat", namesDat("in.dat", "case.out", "case.out", "case.cpt"));
+    r = runFolder(dir);
+    EXPECT_EQ(r.status, kRunFileError);
+    EXPECT_NE(test::readFile(dir / "case.out").find("the plot-data file is also the report file"), std::string::npos);
+
+    test::writeFile(dir / "names.dat", namesDat("in.dat", "names.dat", "case.plt", "case.cpt"));
+    EXPECT_EQ(runFolder(dir).status, kRunFileError);
+    EXPECT_NE(test::readFile(dir / "names.dat").find("in.dat"), std::string::npos);  // names.dat kept
+}
+
 TEST(RunSequence, AMissingCptFileIsStatusTwo) {
     test::TempDir dir("run");
     test::writeFile(dir / "in.dat", "title\n");
