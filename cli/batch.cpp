@@ -67,7 +67,7 @@ std::vector<fs::path> caseFoldersBelow(const fs::path& root, std::string& proble
     std::error_code ec;
     fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
     if (ec) {
-        problem = displayName(root) + ": the folder cannot be searched (" + ec.message() + ")";
+        problem = "the folder cannot be searched (" + ec.message() + ")";
         return folders;
     }
     for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
@@ -81,7 +81,7 @@ std::vector<fs::path> caseFoldersBelow(const fs::path& root, std::string& proble
         }
     }
     if (ec && folders.empty()) {
-        problem = displayName(root) + ": the folder cannot be searched (" + ec.message() + ")";
+        problem = "the folder cannot be searched (" + ec.message() + ")";
     }
     std::sort(folders.begin(), folders.end(),
               [](const fs::path& a, const fs::path& b) { return a.generic_string() < b.generic_string(); });
@@ -300,7 +300,7 @@ std::vector<BatchCase> findCases(std::span<const fs::path> arguments) {
         std::error_code ec;
         if (!fs::is_directory(argument, ec)) {
             const bool exists = fs::exists(argument, ec);
-            cases.push_back(BatchCase{name, argument, name + (exists ? ": not a folder" : ": no such folder")});
+            cases.push_back(BatchCase{name, argument, exists ? "not a folder" : "no such folder"});
             continue;
         }
         if (hasRunControlFile(argument)) {
@@ -310,7 +310,7 @@ std::vector<BatchCase> findCases(std::span<const fs::path> arguments) {
         std::string problem;
         const std::vector<fs::path> found = caseFoldersBelow(argument, problem);
         if (found.empty()) {
-            if (problem.empty()) problem = name + ": no names.dat in this folder or in the folders below it";
+            if (problem.empty()) problem = "no names.dat in this folder or in the folders below it";
             cases.push_back(BatchCase{name, argument, problem});
             continue;
         }
@@ -400,6 +400,7 @@ BatchRun runBatch(std::vector<BatchCase> cases, const BatchOptions& options) {
 
     // The progress line, rewritten in place while the cases run.
     const bool showProgress = options.progress != nullptr && options.progressInPlace;
+    const auto interval = std::max(options.progressInterval, std::chrono::milliseconds(1));
     std::size_t shownLength = 0;
     auto show = [&](int doneNow, int failedNow) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -410,7 +411,7 @@ BatchRun runBatch(std::vector<BatchCase> cases, const BatchOptions& options) {
     {
         std::unique_lock<std::mutex> lock(countsMutex);
         while (done < static_cast<int>(total)) {
-            caseDone.wait_for(lock, options.progressInterval, [&] { return done >= static_cast<int>(total); });
+            caseDone.wait_for(lock, interval, [&] { return done >= static_cast<int>(total); });
             if (showProgress) {
                 const int doneNow = done;
                 const int failedNow = failed;

@@ -198,9 +198,9 @@ TEST(FindCases, ACaseNamedTwiceRunsOnceAndAFolderWithoutCasesIsAProblem) {
     ASSERT_EQ(cases.size(), 4u);
     EXPECT_EQ(cases[0].folder, a);
     EXPECT_TRUE(cases[0].problem.empty());
-    EXPECT_NE(cases[1].problem.find("no names.dat in this folder or in the folders below it"), std::string::npos);
-    EXPECT_NE(cases[2].problem.find("not a folder"), std::string::npos);
-    EXPECT_NE(cases[3].problem.find("no such folder"), std::string::npos);
+    EXPECT_EQ(cases[1].problem, "no names.dat in this folder or in the folders below it");
+    EXPECT_EQ(cases[2].problem, "not a folder");
+    EXPECT_EQ(cases[3].problem, "no such folder");
     // The trailing separator of an argument is not part of the case name.
     EXPECT_EQ(findCases(std::vector<fs::path>{fs::path(a.string() + "/")})[0].name, a.generic_string());
 }
@@ -365,7 +365,7 @@ TEST(BatchFailures, ArgumentsWithoutCasesCountAsFileErrors) {
     ASSERT_EQ(table.size(), 3u);
     EXPECT_EQ(table[2][kCase], (dir / "absent").generic_string());
     EXPECT_EQ(table[2][kStatus], "file error");
-    EXPECT_EQ(table[2][kMessage], (dir / "absent").generic_string() + ": no such folder");
+    EXPECT_EQ(table[2][kMessage], "no such folder");
 }
 
 TEST(BatchFailures, ACaseWritingTheReportOfAnEarlierCaseIsNotRun) {
@@ -461,12 +461,6 @@ TEST(BatchRuns, ProgressLineIsRewrittenInPlaceOnATerminalOnly) {
     options.progressInPlace = false;
     runBatch(findCases(std::vector<fs::path>{dir.path()}), options);
     EXPECT_EQ(quiet.str(), "");
-}
-
-TEST(BatchRuns, ProgressLineSaysDoneFailedElapsedAndRate) {
-    // 6 of 8 done in 1.5 s: 4.0 cases/s.
-    EXPECT_EQ(progressLine(6, 8, 1, 1.5), "6 of 8 cases done, 1 failed, 1.5 s, 4.0 cases/s");
-    EXPECT_EQ(progressLine(0, 3, 0, 0.0), "0 of 3 cases done, 0 failed, 0.0 s, 0.0 cases/s");
 }
 
 // ---------------------------------------------------------------------------------------------
