@@ -70,7 +70,7 @@ std::vector<fs::path> caseFoldersBelow(const fs::path& root, std::string& proble
         problem = "the folder cannot be searched (" + ec.message() + ")";
         return folders;
     }
-    for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
+    for (const fs::recursive_directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         const fs::directory_entry& entry = *it;
         if (!entry.is_directory(typeError)) continue;
