@@ -13,6 +13,14 @@ namespace {
 
 constexpr int kExitFileError = 2;
 
+bool samePath(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    const std::filesystem::path ca = std::filesystem::weakly_canonical(a, ec);
+    if (ec) return false;
+    const std::filesystem::path cb = std::filesystem::weakly_canonical(b, ec);
+    return !ec && ca == cb;
+}
+
 bool writeText(const std::filesystem::path& file, const std::string& text, std::ostream& err) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (out) out << text;
@@ -77,6 +85,15 @@ int plotCommand(const std::vector<std::string_view>& args, std::ostream& out, st
         return kExitUsage;
     }
 
+    const std::filesystem::path defaultPage =
+        chartId ? std::filesystem::path(*plot).replace_filename(plot->stem().string() + "-" + *chartId + ".svg")
+                : std::filesystem::path(*plot).replace_extension(".html");
+    const std::filesystem::path target = page ? *page : defaultPage;
+    if (samePath(target, *plot) || (report && samePath(target, *report))) {
+        err << "vorta: " << target.string() << " is an input of the plot; name another output file\n";
+        return kExitUsage;
+    }
+
     PlotData data;
     try {
         data = readPlotData(*plot, report);
@@ -92,10 +109,8 @@ int plotCommand(const std::vector<std::string_view>& args, std::ostream& out, st
         for (const ChartSection& section : chartsOfAnalysis(data.result, data.tablesNamed)) {
             for (const Chart& chart : section.charts) {
                 if (chart.id != *chartId) continue;
-                const std::filesystem::path file =
-                    page ? *page : std::filesystem::path(*plot).replace_filename(plot->stem().string() + "-" + *chartId + ".svg");
-                if (!writeText(file, renderChartSvg(chart, true), err)) return kExitFileError;
-                out << "Chart written to " << file.string() << "\n";
+                if (!writeText(target, renderChartSvg(chart, true), err)) return kExitFileError;
+                out << "Chart written to " << target.string() << "\n";
                 return 0;
             }
         }
@@ -111,9 +126,8 @@ int plotCommand(const std::vector<std::string_view>& args, std::ostream& out, st
     options.tablesNamed = data.tablesNamed;
     options.generalBlockAbsent = data.generalBlockAbsent;
     options.sources = sources;
-    const std::filesystem::path file = page ? *page : std::filesystem::path(*plot).replace_extension(".html");
-    if (!writeText(file, renderChartPage(data.result, options), err)) return kExitFileError;
-    out << "Charts written to " << file.string() << "\n";
+    if (!writeText(target, renderChartPage(data.result, options), err)) return kExitFileError;
+    out << "Charts written to " << target.string() << "\n";
     return 0;
 }
 

@@ -346,8 +346,11 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
         if (d.methodCount < 0 || d.methodCount > 9) {
             lines.failOnValue(record, "expected a method count of 0 to 9, found " + std::to_string(d.methodCount));
         }
-        if (d.printedRowCount < 0) {
-            lines.failOnValue(record, "a printed row count cannot be negative, found " + std::to_string(d.printedRowCount));
+        // Every run prints at least the row at the ground surface; a count of zero would also let a
+        // load-step count stand for any number of empty steps.
+        if (d.printedRowCount < 1) {
+            lines.failOnValue(record, "expected a printed row count of at least 1, found " +
+                                          std::to_string(d.printedRowCount));
         }
         d.result.unitSystem = d.unitSystem;
         d.result.loadTransferMethod = d.loadTransferMethod;
@@ -368,7 +371,7 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
         "a capacity row of five numbers: pile length, skin friction, end bearing or self weight, ultimate "
         "capacity and unit skin friction";
     for (int b = 0; b < blocks; ++b) {
-        if (report == nullptr && b == d.methodCount - 1 && rows > 0) {
+        if (report == nullptr && b == d.methodCount - 1) {
             const std::string* next = lines.peek();
             if (next != nullptr && tokensOf(*next).size() == 1 && isInteger(tokensOf(*next)[0])) {
                 d.generalBlockAbsent = true;

@@ -110,6 +110,16 @@ TEST(PlotCommand, UsageErrors) {
     EXPECT_EQ(plot({"a.plt", "b.plt"}).exitCode, cli::kExitUsage);
     EXPECT_EQ(plot({"a.plt", "--report"}).exitCode, cli::kExitUsage);
     EXPECT_EQ(plot({"a.plt", "--colour"}).exitCode, cli::kExitUsage);
+    // The page never overwrites the files it is drawn from.
+    test::TempDir dir("plot-usage");
+    test::writeFile(dir / "run.html", "3 1 1 1\n");
+    const Outcome same = plot({(dir / "run.html").string()});
+    EXPECT_EQ(same.exitCode, cli::kExitUsage);
+    EXPECT_NE(same.err.find("is an input of the plot"), std::string::npos) << same.err;
+    EXPECT_EQ(test::readFile(dir / "run.html"), "3 1 1 1\n");
+    EXPECT_EQ(plot({(dir / "run.plt").string(), "--report", (dir / "r.out").string(), "-o", (dir / "r.out").string()})
+                  .exitCode,
+              cli::kExitUsage);
     const Outcome help = plot({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("vorta plot PLOTFILE"), std::string::npos);

@@ -360,6 +360,9 @@ TEST_F(OpenPipeFiles, MethodCountWithoutTheReport) {
     e = errorOf(withLine(plot(), 1, "           5          36           1           1"));
     EXPECT_NE(e.find("line 110 (row 1 of capacity table 4)"), std::string::npos) << e;
     EXPECT_NE(e.find("found \"12\""), std::string::npos) << e;
+    // No printed rows: every run prints the row at the ground surface.
+    e = errorOf(withLine(plot(), 1, "           3           0           1           1"));
+    EXPECT_NE(e.find("line 1 (header record): expected a printed row count of at least 1"), std::string::npos) << e;
     // A header of three numbers.
     e = errorOf(withLine(plot(), 1, "           3          36           1"));
     EXPECT_NE(e.find("line 1 (header record): expected four integers"), std::string::npos) << e;
