@@ -8,8 +8,17 @@ namespace vorta {
 
 std::string_view engineVersion() { return VORTA_VERSION; }
 
+namespace {
+
+// A cleared state for one run. Every member of the state has an initialiser, so default
+// initialisation clears it; value initialisation (make_unique) would zero the whole record first
+// and clear it a second time.
+std::unique_ptr<AnalysisState> newAnalysisState() { return std::unique_ptr<AnalysisState>(new AnalysisState); }
+
+}  // namespace
+
 RunStatus runInDirectory(const std::filesystem::path& workingDirectory, const RunOptions& options) {
-    auto state = std::make_unique<AnalysisState>();
+    auto state = newAnalysisState();
     RunRequest request;
     request.workingDirectory = workingDirectory;
     request.useRunControlFile = true;
@@ -18,7 +27,7 @@ RunStatus runInDirectory(const std::filesystem::path& workingDirectory, const Ru
 }
 
 RunStatus runOnFiles(const RunFiles& files, const RunOptions& options) {
-    auto state = std::make_unique<AnalysisState>();
+    auto state = newAnalysisState();
     RunRequest request;
     request.useRunControlFile = false;
     request.names.versionText = files.versionText;
