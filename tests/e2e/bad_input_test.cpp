@@ -4,6 +4,7 @@
 // a table, and a report that exists holds the header and the message, nothing half-written.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <sstream>
@@ -533,6 +534,81 @@ TEST(StopOnValue, FewerThanTwoSoilPoints) {
                  << "          AT LEAST TWO SOIL POINTS (TOP AND BOTTOM OF A LAYER) ARE NEEDED\n";
         expectStop(runDeck(out), expected.str());
     }
+}
+
+// The deck with every method selected, the CPT methods included, so that each soil value
+// reaches every formula that uses it.
+std::vector<std::string> deckWithEveryMethod() {
+    std::vector<std::string> lines = deckLines();
+    lines[6] = "0 1 1 0 1 1 0";
+    lines[7] = "1 1 1 1 0 1 1 1 1";
+    return lines;
+}
+
+// Every number of a completed run's tables, curves and load steps is finite.
+::testing::AssertionResult allFinite(const Outcome& r, const AnalysisResult& result) {
+    for (const MethodTable& t : result.tables) {
+        for (const CapacityRow& row : t.rows) {
+            if (!std::isfinite(row.skinFriction) || !std::isfinite(row.tipResistance) ||
+                !std::isfinite(row.ultimateCapacity) || !std::isfinite(row.unitFriction))
+                return ::testing::AssertionFailure() << t.title << " at " << row.pileLength;
+        }
+    }
+    for (const LoadStep& step : result.loadSteps) {
+        if (!std::isfinite(step.topLoad) || !std::isfinite(step.topMovement))
+            return ::testing::AssertionFailure() << "a load step";
+    }
+    if (r.report.find("NaN") != std::string::npos) return ::testing::AssertionFailure() << "NaN in the report";
+    return ::testing::AssertionSuccess();
+}
+
+TEST(BadInput, TheDeckWithEveryMethodRunsThroughWithFiniteNumbers) {
+    test::TempDir dir("every-method");
+    test::writeFile(dir / "case.dat", joined(deckWithEveryMethod()));
+    test::writeFile(dir / "case.cpt", kSounding);
+    AnalysisResult result;
+    std::ostringstream console;
+    RunOptions options;
+    options.console = &console;
+    options.result = &result;
+    RunFiles files{dir / "case.dat", dir / "case.out", dir / "case.plt", dir / "case.cpt", "E2E"};
+    ASSERT_EQ(runOnFiles(files, options), kRunCompleted) << console.str();
+    Outcome r;
+    r.report = test::readFile(files.report);
+    EXPECT_TRUE(allFinite(r, result));
+    EXPECT_EQ(result.tables.size(), 8u);  // all but the general method, which has no user values
+}
+
+// Soil values without meaning reach formulas that turn them into NaN capacities (a negative
+// strength of the Revised Lambda method under a logarithm, a negative yield stress ratio under the
+// power laws of the CPT methods in clay): such a run must stop on its input, not complete with NaN
+// in its tables.
+TEST(StopOnValue, SoilValuesWithoutMeaningStopTheRun) {
+    struct Edit {
+        int line;
+        const char* text;
+        const char* message;
+    };
+    const Edit edits[] = {
+        {10, " 0.0 1 -0.5 120 32 0", "BECAUSE SOIL POINT  1 HAS A NEGATIVE\n          LATERAL EARTH PRESSURE COEFFICIENT\n"},
+        {10, " 0.0 1 0 120 90 0", "BECAUSE SOIL POINT  1 HAS A FRICTION ANGLE OF  90.00 DEG\n"
+                                 "          A FRICTION ANGLE MUST BE LESS THAN 90 DEGREES\n"},
+        {12, "15.0 1 0 120 136 0", "BECAUSE SOIL POINT  2 HAS A FRICTION ANGLE OF 136.00 DEG\n"},
+        {15, " 0 0 2000 1000 -2 20 0 0 0 1.0 1.0 0 0 0",
+         "BECAUSE SOIL POINT  3 HAS A NEGATIVE\n          YIELD STRESS RATIO OR BLOW COUNT\n"},
+        {11, " 0 0 0 -15 0 0 0 0 0 1.0 1.0 0 0 0",  // a sand's blow count, moved to column 10
+         "BECAUSE SOIL POINT  1 HAS A NEGATIVE\n          YIELD STRESS RATIO OR BLOW COUNT\n"},
+    };
+    for (const Edit& e : edits) {
+        std::vector<std::string> lines = deckWithEveryMethod();
+        lines[e.line - 1] = e.text;
+        expectStop(runDeck(lines), e.message);
+    }
+    // Just inside: a friction angle of 89.9 degrees and a yield stress ratio of 0 run through.
+    std::vector<std::string> lines = deckWithEveryMethod();
+    lines[9] = " 0.0 1 0 120 89.9 0";
+    lines[14] = " 0 0 2000 1000 0 20 0 0 0 1.0 1.0 0 0 0";
+    EXPECT_EQ(runDeck(lines).status, kRunCompleted);
 }
 
 TEST(StopOnValue, MoreThanFiveHundredSegmentsStopsAfterTheEcho) {
