@@ -94,10 +94,12 @@ bool checkInputValues(AnalysisState& s) {
         int column;
         const char* name;
     };
-    static constexpr NonNegativeColumn kNonNegative[] = {{kColEffUnitWeight, "EFFECTIVE UNIT WEIGHT"},
+    static constexpr NonNegativeColumn kNonNegative[] = {{kColLateralK, "LATERAL EARTH PRESSURE COEFFICIENT"},
+                                                         {kColEffUnitWeight, "EFFECTIVE UNIT WEIGHT"},
                                                          {kColFrictionAngle, "FRICTION ANGLE"},
                                                          {kColShearStrength, "UNDISTURBED SHEAR STRENGTH"},
-                                                         {kColRemoldedStrength, "REMOLDED SHEAR STRENGTH"}};
+                                                         {kColRemoldedStrength, "REMOLDED SHEAR STRENGTH"},
+                                                         {kColBlowCountOrYsr, "YIELD STRESS RATIO OR BLOW COUNT"}};
     const int points = std::min(d.soilPointCount, static_cast<int>(kMaxSoilPoints));
     for (int i = 1; i <= points; ++i) {
         for (const NonNegativeColumn& c : kNonNegative) {
@@ -108,6 +110,15 @@ bool checkInputValues(AnalysisState& s) {
                     i, c.name);
                 proceed = false;
             }
+        }
+        // At 90 degrees and beyond tan(phi) is infinite or negative: the sand strength and the
+        // earth-pressure terms lose their meaning and turn into NaN capacities.
+        if (d.soilPoints[i].column[kColFrictionAngle] >= 90.0) {
+            s.report.write(
+                "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE SOIL POINT\",I3,\" HAS A FRICTION ANGLE OF\",F7.2,"
+                "\" DEG\",/,10X,\"A FRICTION ANGLE MUST BE LESS THAN 90 DEGREES\")",
+                i, d.soilPoints[i].column[kColFrictionAngle]);
+            proceed = false;
         }
     }
     // The tip diameter, the outside diameter narrowed by the taper over the whole pile length,
