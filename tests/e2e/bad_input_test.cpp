@@ -611,6 +611,16 @@ TEST(StopOnValue, SoilValuesWithoutMeaningStopTheRun) {
     EXPECT_EQ(runDeck(lines).status, kRunCompleted);
 }
 
+// A negative cone resistance in the sounding reaches the square roots and power laws of the CPT
+// methods (Fugro, ICP/MTD, UWA) as NaN; the run stops on it instead.
+TEST(StopOnValue, NegativeConeResistanceInTheSoundingStopsTheRun) {
+    const Outcome r = runDeck(deckWithEveryMethod(), "1 3\n0 0\n10 -20000\n30 60000\n");
+    expectStop(r, "          COMPUTATION DOES NOT PROCEED BECAUSE CPT POINT   2 HAS A NEGATIVE\n"
+                  "          CONE RESISTANCE QC\n");
+    // A sounding that starts at the surface with qc 0 is sound.
+    EXPECT_EQ(runDeck(deckWithEveryMethod(), "1 3\n0 0\n10 0\n30 60000\n").status, kRunCompleted);
+}
+
 TEST(StopOnValue, MoreThanFiveHundredSegmentsStopsAfterTheEcho) {
     // 40 ft of soil in 0.05 ft segments is 800 segments.
     std::vector<std::string> lines = deckLines();
