@@ -121,6 +121,19 @@ bool checkInputValues(AnalysisState& s) {
             proceed = false;
         }
     }
+    // A cone resistance below zero has no meaning; the CPT methods take its square root and powers.
+    const CptSounding& cpt = d.cptSounding;
+    const int cptPoints = std::min(cpt.cptPointCount, static_cast<int>(kMaxCptPoints));
+    for (int i = 1; i <= cptPoints; ++i) {
+        if (cpt.cptQc[i] < 0.0) {
+            s.report.write(
+                "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE CPT POINT\",I4,\" HAS A NEGATIVE\","
+                "/,10X,\"CONE RESISTANCE QC\")",
+                i);
+            proceed = false;
+            break;
+        }
+    }
     // The tip diameter, the outside diameter narrowed by the taper over the whole pile length,
     // must stay positive: the end bearing and the perimeter are computed from it.
     if (knownUnits) {
