@@ -6,9 +6,12 @@
 // to a folder of its own, with the report and the plot-data file beside them.
 //
 // What must hold for any input: no crash, no sanitizer report, no hang (libFuzzer's -timeout),
-// a status of 0, 1 or 2, and a message for every run that did not complete.
+// a status of 0, 1 or 2, a message for every run that did not complete, and only finite numbers
+// in the tables, curves and load steps of a run that completed (a NaN capacity is a wrong result
+// reported as a success).
 #include <unistd.h>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -78,6 +81,42 @@ void readInMemory(std::string_view inputText, std::string_view cptText) {
     }
 }
 
+bool finite(const vorta::TransferCurve& curve) {
+    for (const vorta::CurvePoint& p : curve.points) {
+        if (!std::isfinite(p.load) || !std::isfinite(p.movement)) return false;
+    }
+    return std::isfinite(curve.depth);
+}
+
+// The first number of a completed run that is not finite, or an empty text.
+std::string firstNonFinite(const vorta::AnalysisResult& result) {
+    for (const vorta::MethodTable& t : result.tables) {
+        for (const vorta::CapacityRow& r : t.rows) {
+            if (!std::isfinite(r.skinFriction) || !std::isfinite(r.tipResistance) ||
+                !std::isfinite(r.ultimateCapacity) || !std::isfinite(r.unitFriction) || !std::isfinite(r.plugLength))
+                return t.title + " at " + std::to_string(r.pileLength);
+        }
+    }
+    for (const vorta::TransferCurve& c : result.layerCurves) {
+        if (!finite(c)) return "t-z curve " + std::to_string(c.number);
+    }
+    for (const vorta::CurvePoint& p : result.tipCurve) {
+        if (!std::isfinite(p.load) || !std::isfinite(p.movement)) return "the tip curve";
+    }
+    for (const vorta::LoadStep& step : result.loadSteps) {
+        if (!std::isfinite(step.topLoad) || !std::isfinite(step.topMovement) || !std::isfinite(step.tipLoad) ||
+            !std::isfinite(step.tipMovement))
+            return "a load step";
+        for (const vorta::SegmentLoad& seg : step.distribution) {
+            if (!std::isfinite(seg.axialLoad) || !std::isfinite(seg.movement)) return "a load distribution";
+        }
+    }
+    for (const vorta::TransferCurve& c : result.verificationCurves) {
+        if (!finite(c)) return "verification curve " + std::to_string(c.number);
+    }
+    return "";
+}
+
 void runWholeEngine(std::string_view inputText, std::string_view cptText) {
     const fs::path& folder = runFolder();
     vorta::RunFiles files;
@@ -105,6 +144,10 @@ void runWholeEngine(std::string_view inputText, std::string_view cptText) {
     if (result.status != status) fail("the in-memory result holds another status");
     if (status != vorta::kRunCompleted && result.messages.empty()) {
         fail("status " + std::to_string(status) + " without a message; console:\n" + console.str());
+    }
+    if (status == vorta::kRunCompleted) {
+        const std::string where = firstNonFinite(result);
+        if (!where.empty()) fail("a completed run with a number that is not finite: " + where);
     }
 }
 
