@@ -621,6 +621,21 @@ TEST(StopOnValue, NegativeConeResistanceInTheSoundingStopsTheRun) {
     EXPECT_EQ(runDeck(deckWithEveryMethod(), "1 3\n0 0\n10 0\n30 60000\n").status, kRunCompleted);
 }
 
+// Known fault, left open: a profile whose first point lies below the ground surface has its top
+// segments extrapolated from the first interval, and a steep first interval extrapolates to
+// negative unit weights, angles or strengths above the first point. Here the effective unit weight
+// runs from 0 pcf at 2 ft to 120 pcf at 5 ft, so -80 pcf at the surface: the Revised Lambda table
+// completes with NaN (a negative mean strength under the logarithm of the compressibility).
+// Enable once such a profile stops on its input or is held to meaningful values.
+TEST(KnownFault, DISABLED_ExtrapolationAboveTheFirstSoilPointGivesNaNInTheLambdaTable) {
+    std::vector<std::string> lines = deckWithEveryMethod();
+    lines[9] = " 2.0 1 0 0 30 0";
+    lines[11] = " 5.0 1 0 120 30 0";
+    const Outcome r = runDeck(lines);
+    EXPECT_NE(r.status, kRunCompleted);
+    EXPECT_EQ(r.report.find("NaN"), std::string::npos);
+}
+
 TEST(StopOnValue, MoreThanFiveHundredSegmentsStopsAfterTheEcho) {
     // 40 ft of soil in 0.05 ft segments is 800 segments.
     std::vector<std::string> lines = deckLines();
