@@ -636,6 +636,23 @@ TEST(KnownFault, DISABLED_ExtrapolationAboveTheFirstSoilPointGivesNaNInTheLambda
     EXPECT_EQ(r.report.find("NaN"), std::string::npos);
 }
 
+// The largest output step an int holds prints the first and the last row, and the plot-data
+// header counts those two rows (the count was once formed as step + rows - 1, which overflows).
+TEST(BadInput, TheLargestOutputStepPrintsTheFirstAndLastRows) {
+    std::vector<std::string> lines = deckLines();
+    lines[3] = "1 2147483647 4 0";
+    const Outcome r = runDeck(lines);
+    ASSERT_EQ(r.status, kRunCompleted) << r.console;
+    std::istringstream header(test::splitLines(r.plot).at(0));
+    int methods = 0, rows = 0;
+    header >> methods >> rows;
+    EXPECT_EQ(methods, 2);  // FHWA and API RP-2A
+    EXPECT_EQ(rows, 2);
+    EXPECT_NE(r.report.find("\n              0.00 "), std::string::npos);
+    EXPECT_NE(r.report.find("\n             30.00 "), std::string::npos);
+    EXPECT_EQ(r.report.find("\n              1.00 "), std::string::npos);
+}
+
 TEST(StopOnValue, MoreThanFiveHundredSegmentsStopsAfterTheEcho) {
     // 40 ft of soil in 0.05 ft segments is 800 segments.
     std::vector<std::string> lines = deckLines();
