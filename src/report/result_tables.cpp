@@ -32,15 +32,16 @@ constexpr int kSelectionOfCode[10] = {0, kSelFhwa, kSelUsace, kSelLambda, kSelAp
 }  // namespace
 
 int printedRowCountFor(int rowCount, int outputStep) {
-    const int p = std::max(outputStep, 1);
-    const int n = rowCount - 1;
-    int q = (p + n) / p;
-    int lastRegular = p * (q - 1) + 1;
+    // In 64 bits: an output step near the largest int would overflow p + n.
+    const long long p = std::max(outputStep, 1);
+    const long long n = rowCount - 1;
+    long long q = (p + n) / p;
+    long long lastRegular = p * (q - 1) + 1;
     if (q < 1) {
         lastRegular = 1;
         q = 0;
     }
-    return lastRegular < rowCount ? q + 1 : q;
+    return static_cast<int>(lastRegular < rowCount ? q + 1 : q);
 }
 
 PrintedRowSelector::PrintedRowSelector(int outputStep, int rowCount)
