@@ -13,7 +13,10 @@
 //   open-pipe-sand-over-clay    the plot-data header and the printed row count (OpenPipe...)
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cctype>
+#include <cstdio>
 #include <cmath>
 #include <filesystem>
 #include <sstream>
@@ -349,6 +352,38 @@ TEST(OpenPipeSandOverClay, RunInItsFolderFromNamesDatGivesTheCheckedInOutputs) {
     // The path line names the run folder, with its trailing separator.
     const std::string dirText = fs::weakly_canonical(dir.path()).string();
     EXPECT_NE(report.find("     Path to file locations      : " + dirText + "/\n"), std::string::npos) << report;
+}
+
+// The lines of a report after its header (banner, file names, date and time): the part that
+// does not depend on how the run was started.
+std::vector<std::string> afterHeader(const std::string& report) {
+    std::vector<std::string> lines = test::splitLines(report);
+    std::size_t k = 0;
+    while (k < lines.size() && lines[k].rfind("               Date:  ", 0) != 0) ++k;
+    return std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(std::min(k + 1, lines.size())),
+                                    lines.end());
+}
+
+// The README's example command: the command-line program on the example's files, with the
+// report and plot-data file elsewhere. Past the header (its version text and file names differ)
+// the report is the checked-in one, and so is the whole plot-data file.
+TEST(OpenPipeSandOverClay, TheReadmeCommandGivesTheCheckedInResults) {
+    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    test::TempDir dir("readme");
+    const fs::path source = test::sourcePath("examples/open-pipe-sand-over-clay");
+    const std::string command = "'" + std::string(VORTA_CLI) + "' run '" + (source / "input.dat").string() +
+                                "' --cpt '" + (source / "sounding.cpt").string() + "' --report '" +
+                                (dir / "example.out").string() + "' --plot '" + (dir / "example.plt").string() +
+                                "' >/dev/null 2>&1 </dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    const std::vector<std::string> golden =
+        afterHeader(test::readFile(test::sourcePath(reportGolden("open-pipe-sand-over-clay"))));
+    const std::vector<std::string> report = afterHeader(test::readFile(dir / "example.out"));
+    ASSERT_GT(golden.size(), 100u);
+    EXPECT_EQ(report, golden);
+    EXPECT_TRUE(test::matchesGolden(test::readFile(dir / "example.plt"), plotGolden("open-pipe-sand-over-clay")));
 }
 
 }  // namespace
