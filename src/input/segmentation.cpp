@@ -91,6 +91,10 @@ void segmentPile(AnalysisState& s) {
             if (thickness == 0.0) return lower.column[col];
             return upper.column[col] + (lower.column[col] - upper.column[col]) / thickness * (mid - upper.depth);
         };
+        // Past the ends of its interval (a segment whose mid-depth lies below the interval's
+        // bottom, or above a first soil point below the surface) the line is extended; a property
+        // that has no meaning below zero stops at zero there instead of turning negative.
+        auto atLeastZero = [&](int col) { return std::max(0.0, at(col)); };
         auto atAsRead17 = [&]() {
             const double v1 = d.tzParam1AsRead[j];
             const double v2 = d.tzParam1AsRead[j + 1];
@@ -98,18 +102,18 @@ void segmentPile(AnalysisState& s) {
             return v1 + (v2 - v1) / thickness * (mid - upper.depth);
         };
 
-        const double lateralK = at(kColLateralK);
+        const double lateralK = atLeastZero(kColLateralK);
         s.segLateralK[c] = lateralK == 0.0 ? sp(0.8) : lateralK;
-        s.segEffUnitWeight[c] = at(kColEffUnitWeight);
-        s.segFrictionAngle[c] = at(kColFrictionAngle);
-        s.segNq[c] = at(kColBearingFactorNq);
-        s.segMaxUnitFriction[c] = at(kColMaxUnitFriction);
-        s.segMaxUnitBearing[c] = at(kColMaxUnitBearing);
-        s.segShearStrength[c] = at(kColShearStrength);
-        s.segRemoldedStrength[c] = at(kColRemoldedStrength);
-        s.segYieldStressRatio[c] = at(kColBlowCountOrYsr);
+        s.segEffUnitWeight[c] = atLeastZero(kColEffUnitWeight);
+        s.segFrictionAngle[c] = atLeastZero(kColFrictionAngle);
+        s.segNq[c] = atLeastZero(kColBearingFactorNq);
+        s.segMaxUnitFriction[c] = atLeastZero(kColMaxUnitFriction);
+        s.segMaxUnitBearing[c] = atLeastZero(kColMaxUnitBearing);
+        s.segShearStrength[c] = atLeastZero(kColShearStrength);
+        s.segRemoldedStrength[c] = atLeastZero(kColRemoldedStrength);
+        s.segYieldStressRatio[c] = atLeastZero(kColBlowCountOrYsr);
         s.segPlasticityIndex[c] = at(kColPlasticityIndex);
-        s.segQc[c] = at(kColPointQc);
+        s.segQc[c] = atLeastZero(kColPointQc);
 
         // The user's unit values, scaled by the tension reduction factor in tension only, and in
         // ksf in English units.
@@ -123,8 +127,8 @@ void segmentPile(AnalysisState& s) {
         s.segUserUnitFriction[c] = userFriction;
         s.segUserUnitBearing[c] = userBearing;
 
-        s.segLrfdFrictionFactor[c] = at(kColLrfdFrictionFactor);
-        s.segLrfdBearingFactor[c] = at(kColLrfdBearingFactor);
+        s.segLrfdFrictionFactor[c] = atLeastZero(kColLrfdFrictionFactor);
+        s.segLrfdBearingFactor[c] = atLeastZero(kColLrfdBearingFactor);
         // The adhesion case is the column as the user wrote it; the t-z parameter is in metres in SI.
         s.segAdhesionCase[c] = atAsRead17();
         s.segTzParam1[c] = at(kColTzParam1);

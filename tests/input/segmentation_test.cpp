@@ -211,6 +211,33 @@ TEST(Segmentation, StepAtTheBottomOfTheProfileHoldsTheLowerPoint) {
     EXPECT_TRUE(std::isfinite(s->segFrictionAngle[14]));
 }
 
+TEST(Segmentation, LineExtendedAboveTheFirstSoilPointStopsAtZero) {
+    // Unit weight 0 pcf at 2 ft rising to 120 at 5 ft (40 pcf per ft): extended to the mid-depths
+    // 0.5 and 1.5 ft of the first two segments it would be -60 and -20 pcf; it stops at zero.
+    auto s = profile({2, 5, 5, 20});
+    setColumn(*s, kColSoilType, {1, 1, 2, 2});
+    setColumn(*s, kColEffUnitWeight, {0, 120, 60, 60});
+    s->input.deepestSoilDepth = 20;
+    segment(*s);
+    EXPECT_EQ(s->segEffUnitWeight[1], 0.0);
+    EXPECT_EQ(s->segEffUnitWeight[2], 0.0);
+    EXPECT_DOUBLE_EQ(s->segEffUnitWeight[3], 20.0);  // 2.5 ft, inside the interval: 40 x 0.5
+}
+
+TEST(Segmentation, SegmentCrossingTheBottomOfItsIntervalStopsAtZero) {
+    // A blow count from 10 at the surface to 0 at 14.4 ft: the segment from 14 to 15 ft lies in
+    // that interval by its top and takes its mid-depth 14.5, where the line is below zero
+    // (10 - 10 x 14.5 / 14.4 = -0.07); it stops at zero.
+    auto s = profile({0, 14.4, 14.4, 30});
+    setColumn(*s, kColSoilType, {1, 1, 2, 2});
+    setColumn(*s, kColBlowCountOrYsr, {10, 0, 1, 1});
+    setColumn(*s, kColEffUnitWeight, {120, 120, 60, 60});
+    s->input.deepestSoilDepth = 30;
+    segment(*s);
+    EXPECT_NEAR(s->segYieldStressRatio[14], 10.0 - 10.0 * 13.5 / 14.4, 1e-12);  // 0.625, inside
+    EXPECT_EQ(s->segYieldStressRatio[15], 0.0);
+}
+
 TEST(Segmentation, FirstPointBelowTheSurfaceIsExtrapolatedUpwards) {
     auto s = profile({2, 12});
     setColumn(*s, kColSoilType, {2, 2});
