@@ -24,9 +24,15 @@ void icpSandSegment(AnalysisState& s, int segment, double equivalentRadius) {
     if (!(heightRatio >= 8.0)) heightRatio = 8.0;
 
     // Dilation of the interface: the operational shear modulus at the bottom node's stress and a
-    // radial displacement of 0.02 mm (0.0007874 in), the same for both nodes.
-    const double eta = qc / std::sqrt(s.nodeEffStress[b] * pa);
-    const double shearModulus = qc / (sp(0.0203) + sp(0.00125) * eta - sp(1.216e-6) * (eta * eta));
+    // radial displacement of 0.02 mm (0.0007874 in), the same for both nodes. Without cone
+    // resistance or without effective stress at the bottom node (a soil of no weight) the
+    // normalised resistance has no value; the modulus then takes its limit, 0.
+    const double reference = std::sqrt(s.nodeEffStress[b] * pa);
+    double shearModulus = 0.0;
+    if (qc >= sp(1.0e-10) && reference >= sp(1.0e-10)) {
+        const double eta = qc / reference;
+        shearModulus = qc / (sp(0.0203) + sp(0.00125) * eta - sp(1.216e-6) * (eta * eta));
+    }
     const double radius = in.outsideDiameter / 2.0;
     const double displacement = in.unitSystem == kEnglish ? sp(0.0007874) : sp(0.02);
     const double dilation = 2.0 * shearModulus * displacement / radius;

@@ -34,6 +34,18 @@ TEST(IcpSand, RadialStressAndDilationFromQc) {
     EXPECT_EQ(s->methodUnitFriction(9, kCodeIcp), s->nodeSkinFriction[9]);
 }
 
+TEST(IcpSand, NoEffectiveStressAtTheBottomNodeLeavesNoDilationRatherThanNaN) {
+    // A soil of no weight above: eta = qc / sqrt(0 x pa) has no value; the modulus takes its limit
+    // 0, and only the radial stress (0 at zero stress) remains.
+    auto s = makeCptState(CptPile{});
+    s->segQc[5] = 200000.0;
+    s->nodeEffStress[9] = 0.0;
+    s->nodeEffStress[10] = 0.0;
+    icpMethod(*s);
+    EXPECT_EQ(s->nodeSkinFriction[10], 0.0);
+    EXPECT_EQ(s->nodeSkinFriction[9], 0.0);
+}
+
 TEST(IcpSand, SegmentWithinEightEquivalentRadiiOfTheTipUsesEight) {
     auto s = makeCptState(CptPile{});
     s->segQc[20] = 200000.0;  // top at 38 ft: h = 24 in, h/R* = 5.004, raised to 8
