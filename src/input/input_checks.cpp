@@ -134,6 +134,21 @@ bool checkInputValues(AnalysisState& s) {
             break;
         }
     }
+    // The load-settlement curve is built for tip movements into the soil: a negative movement in
+    // the user's list lies off every load-transfer curve.
+    if (d.tipMovementListFlag == 1) {
+        const int movements = std::min(d.tipMovementCount, static_cast<int>(kMaxTipMovements));
+        for (int i = 1; i <= movements; ++i) {
+            if (d.tipMovements[i] < 0.0) {
+                s.report.write(
+                    "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE TIP MOVEMENT\",I4,\" OF THE LIST\","
+                    "/,10X,\"IS NEGATIVE:\",E12.4)",
+                    i, d.tipMovements[i]);
+                proceed = false;
+                break;
+            }
+        }
+    }
     // The tip diameter, the outside diameter narrowed by the taper over the whole pile length,
     // must stay positive: the end bearing and the perimeter are computed from it.
     if (knownUnits) {

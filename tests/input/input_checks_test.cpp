@@ -259,6 +259,18 @@ TEST(InputValueCheck, NegativeModulusOrSoilStrengthStops) {
         << c.report;
 }
 
+TEST(InputValueCheck, NegativeTipMovementInTheListStops) {
+    Deck deck;
+    deck.rec17 = "1\n3\n0.01\n-0.5\n0.2";
+    const Checked c = check(deck);
+    EXPECT_FALSE(c.inputValuesPass);
+    EXPECT_TRUE(contains(c.report, "BECAUSE TIP MOVEMENT   2 OF THE LIST\n          IS NEGATIVE: -0.5000E+00\n"))
+        << c.report;
+    Deck ignored;  // a list that the flag does not select is not read and not checked
+    ignored.rec17 = "2";
+    EXPECT_TRUE(check(ignored).inputValuesPass);
+}
+
 TEST(InputValueCheck, EveryFaultIsReported) {
     Deck deck;
     deck.rec4 = "1 0 4 0";
