@@ -312,9 +312,19 @@ double interpolateOnPoints(const std::array<double, kCurvePoints>& zs, const Val
 
 }  // namespace
 
-double curveTransferAt(const LoadTransferCurve& c, double movement) { return interpolateOnPoints(c.z, c.t, movement); }
+// The curves start at the origin and describe a movement into the soil; a movement the other way
+// (an upward movement of a pile in tension, or an overshooting estimate of the march) mobilises
+// the same transfer with the opposite sign, held at the last point's value like the curve itself,
+// instead of following the first segment's line without bound.
+double curveTransferAt(const LoadTransferCurve& c, double movement) {
+    if (movement < 0.0) return -interpolateOnPoints(c.z, c.t, -movement);
+    return interpolateOnPoints(c.z, c.t, movement);
+}
 
-double tipLoadAt(const TipCurve& c, double movement) { return interpolateOnPoints(c.z, c.q, movement); }
+double tipLoadAt(const TipCurve& c, double movement) {
+    if (movement < 0.0) return -interpolateOnPoints(c.z, c.q, -movement);
+    return interpolateOnPoints(c.z, c.q, movement);
+}
 
 void writeCurveHeading(AnalysisState& s) {
     s.report.write("(8X,\"T-Z CURVE   NO. OF   DEPTH TO CURVE   LOAD \",\"TRANSFER   PILE MOVEMENT\")");

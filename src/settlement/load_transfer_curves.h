@@ -58,11 +58,12 @@ void makeTipCurve(AnalysisState& s, double tipResistance, double diameter, int t
                   double tipFrictionAngle, double referenceMovement);
 
 // Unit load transfer of a side curve at a movement: linear between the bracketing points,
-// the last point's value beyond the curve.
+// the last point's value beyond the curve; a negative movement gives the opposite of the value at
+// the positive one.
 double curveTransferAt(const LoadTransferCurve& c, double movement);
 
 // Tip load at a tip movement: linear between the bracketing points, the last point's value
-// beyond the curve.
+// beyond the curve; a negative movement gives the opposite of the value at the positive one.
 double tipLoadAt(const TipCurve& c, double movement);
 
 // The heading of a printed block of t-z curves: the column titles and the unit line.

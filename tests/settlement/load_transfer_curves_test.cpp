@@ -268,6 +268,22 @@ TEST(TipCurve, MovementsBeyondTheLastPointHoldTheLastLoad) {
     EXPECT_NEAR(tipLoadAt(s->tipCurve, 0.03), 0.5 * (q3 + q4), 1e-6);
 }
 
+TEST(TipCurve, MovementsTheOtherWayMobiliseTheOppositeLoadAndStayBounded) {
+    // An upward movement (a pile in tension, or an overshooting estimate of the march) does not
+    // follow the first segment's line without bound: it is the curve mirrored through the origin.
+    auto s = newState();
+    setEnglishLabels(*s);
+    s->input.loadTransferMethod = kSelUsace;
+    makeTipCurve(*s, 1000.0, 24.0, 2, 0.0, 0.0);
+    EXPECT_DOUBLE_EQ(tipLoadAt(s->tipCurve, -0.03), -tipLoadAt(s->tipCurve, 0.03));
+    EXPECT_DOUBLE_EQ(tipLoadAt(s->tipCurve, -1005.0), -1000.0);
+    LoadTransferCurve side;
+    side.z = {0.0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9};
+    side.t = {0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 5.0, 5.0, 5.0, 5.0};
+    EXPECT_DOUBLE_EQ(curveTransferAt(side, -0.05), -0.5);
+    EXPECT_DOUBLE_EQ(curveTransferAt(side, -50.0), -5.0);
+}
+
 TEST(TipCurve, ReferenceMovementComesFromTheSegmentBelowTheTip) {
     auto s = newState();
     makeEnglishSandPile(*s);
