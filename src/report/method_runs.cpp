@@ -3,6 +3,7 @@
 // and the CPT-based methods, prints their tables, hands the load-transfer method's values over to
 // the load-settlement analysis and runs it.
 #include <algorithm>
+#include <utility>
 
 #include "capacity/capacity.h"
 #include "methods/conventional/conventional.h"
@@ -33,6 +34,13 @@ void integrate(AnalysisState& s, int code) {
     integrateCapacity(s);
 }
 
+// One method run: the method with its code as the current method, then the integration.
+void computeAndIntegrate(AnalysisState& s, int code, void (*method)(AnalysisState&)) {
+    s.currentMethod = code;
+    method(s);
+    integrate(s, code);
+}
+
 // Factoring of the tip and the store of every row of a computed method; the table when selected.
 void factorStoreAndPrint(AnalysisState& s, int code) {
     const MethodTableColumns c = tableColumnsFor(s, code);
@@ -60,15 +68,9 @@ void runFirstPass(AnalysisState& s) {
 
     // The three conventional methods are all computed before their tables are printed; FHWA and
     // USACE keep copies of their columns for that.
-    s.currentMethod = kCodeFhwa;
-    computeFhwaMethod(s);
-    integrate(s, kCodeFhwa);
-    s.currentMethod = kCodeUsace;
-    computeUsaceMethod(s);
-    integrate(s, kCodeUsace);
-    s.currentMethod = kCodeLambda;
-    computeRevisedLambdaMethod(s);
-    integrate(s, kCodeLambda);
+    computeAndIntegrate(s, kCodeFhwa, computeFhwaMethod);
+    computeAndIntegrate(s, kCodeUsace, computeUsaceMethod);
+    computeAndIntegrate(s, kCodeLambda, computeRevisedLambdaMethod);
 
     for (const int code : {kCodeFhwa, kCodeUsace, kCodeLambda}) {
         const MethodTableColumns c = tableColumnsFor(s, code);
@@ -88,31 +90,17 @@ void runSecondPass(AnalysisState& s) {
     // their tables and stored rows stay those of the first pass.
     for (const int code : {kCodeFhwa, kCodeUsace, kCodeLambda}) applyBearingFactor(s, tableColumnsFor(s, code), nullptr);
 
-    s.currentMethod = kCodeApi;
-    computeApiMethod(s);
-    integrate(s, kCodeApi);
+    computeAndIntegrate(s, kCodeApi, computeApiMethod);
     factorStoreAndPrint(s, kCodeApi);
 
     if (s.input.cptMethodsFlag == 1) {
-        s.currentMethod = kCodeNgi;
-        ngiMethod(s);
-        integrate(s, kCodeNgi);
-        factorStoreAndPrint(s, kCodeNgi);
-
-        s.currentMethod = kCodeIcp;
-        icpMethod(s);
-        integrate(s, kCodeIcp);
-        factorStoreAndPrint(s, kCodeIcp);
-
-        s.currentMethod = kCodeFugro;
-        fugroMethod(s);
-        integrate(s, kCodeFugro);
-        factorStoreAndPrint(s, kCodeFugro);
-
-        s.currentMethod = kCodeUwa;
-        uwaMethod(s);
-        integrate(s, kCodeUwa);
-        factorStoreAndPrint(s, kCodeUwa);
+        // Computed, integrated and factored whether or not their tables are printed.
+        const std::pair<int, void (*)(AnalysisState&)> cptMethods[] = {
+            {kCodeNgi, ngiMethod}, {kCodeIcp, icpMethod}, {kCodeFugro, fugroMethod}, {kCodeUwa, uwaMethod}};
+        for (const auto& [code, method] : cptMethods) {
+            computeAndIntegrate(s, code, method);
+            factorStoreAndPrint(s, code);
+        }
     }
 
     copyLoadTransferMethod(s);
