@@ -264,6 +264,13 @@ std::string formatExponent(double value, int width, int digits, int exponent = 0
 std::string formatInteger(long long value, int width, int minDigits = -1);           // Iw, Iw.m
 std::string formatText(std::string_view text, int width);                            // Aw (0: A)
 
+// The general conversion of Fw.d and Ew.d fields alone, without the exact fast path that the
+// formatter tries first; the tests hold the two against each other.
+namespace detail {
+std::string formatFixedGeneral(double value, int width, int decimals);
+std::string formatExponentGeneral(double value, int width, int digits, int exponent = 0);
+}  // namespace detail
+
 // A free-format (list-directed) record of integers, as the plot-data count records are written.
 std::string formatFreeIntegers(std::span<const long long> values);
 
@@ -299,6 +306,7 @@ private:
 
     std::ostream* out_ = nullptr;
     std::string* capture_ = nullptr;
+    std::string buffer_;  // the record being written, reused from one record to the next
 };
 
 }  // namespace vorta

@@ -19,6 +19,11 @@ bool isEnglish(const AnalysisState& s) { return s.input.unitSystem == kEnglish; 
 constexpr double kDefaultTipMovements[13] = {0.0001, 0.001, 0.005, 0.01, 0.02, 0.05, 0.08,
                                              0.1,    0.2,   0.5,   0.8,  1.0,  2.0};
 
+// Formats written once per point, step or segment, parsed once when the program is compiled.
+constexpr FortranFormat kTipCurvePoint("(E18.4,E19.4)");
+constexpr FortranFormat kSettlementStep("(E17.4,3E16.4)");
+constexpr FortranFormat kSegmentLoad("(3X,E10.3,3X,E10.3,3X,E10.3)");
+
 // The soil-type code of a point: 1 sand, 2 clay, 3 silt; anything else 0.
 int soilCode(double value) {
     if (value == 1.0) return 1;
@@ -175,8 +180,8 @@ void buildAndPrintTipCurve(AnalysisState& s, int nodeCount, double verticalEmbed
                    english ? u.smallLength : u.length);
     for (std::size_t i = 0; i < kCurvePoints; ++i) {
         const double load = english ? s.tipCurve.q[i] / 1000.0 : s.tipCurve.q[i];
-        s.report.write("(E18.4,E19.4)", load, s.tipCurve.z[i]);
-        s.plot.write("(E18.4,E19.4)", load, s.tipCurve.z[i]);
+        s.report.write(kTipCurvePoint, load, s.tipCurve.z[i]);
+        s.plot.write(kTipCurvePoint, load, s.tipCurve.z[i]);
         if (s.result != nullptr) s.result->tipCurve.push_back(CurvePoint{s.tipCurve.z[i], load});
     }
 }
@@ -193,8 +198,8 @@ void writeSettlementTable(AnalysisState& s) {
         const auto k = static_cast<std::size_t>(j);
         const double top = s.stepTopLoad[k] / scale;
         const double tip = s.stepTipLoad[k] / scale;
-        s.report.write("(E17.4,3E16.4)", top, s.stepTopMovement[k], tip, s.stepTipMovement[k]);
-        s.plot.write("(E17.4,3E16.4)", top, s.stepTopMovement[k], tip, s.stepTipMovement[k]);
+        s.report.write(kSettlementStep, top, s.stepTopMovement[k], tip, s.stepTipMovement[k]);
+        s.plot.write(kSettlementStep, top, s.stepTopMovement[k], tip, s.stepTipMovement[k]);
         if (s.result != nullptr && j <= static_cast<int>(s.result->loadSteps.size())) {
             LoadStep& kept = s.result->loadSteps[k - 1];
             kept.topLoad = top;
@@ -334,7 +339,7 @@ int marchLoadStep(AnalysisState& s, const MarchGeometry& g, int step, double tip
             }
             zm = zmNext;
         }
-        s.plot.write("(3X,E10.3,3X,E10.3,3X,E10.3)", sm / g.lengthScale, qa / g.forceScale, zmNext);
+        s.plot.write(kSegmentLoad, sm / g.lengthScale, qa / g.forceScale, zmNext);
         if (distribution != nullptr) distribution->push_back(SegmentLoad{sm / g.lengthScale, qa / g.forceScale, zmNext});
         qb = qTop;
         zb = zt;
