@@ -31,13 +31,13 @@ bool hasOwnPlugFriction(int method) {
 // node), held at the last segment for the bottom node of the grid. The sounding is read at the
 // node's depth; the estimate from the blow count or yield stress ratio applies only when no
 // sounding was read.
-double coneResistanceAtNode(const AnalysisState& s, int n, int segments) {
+double coneResistanceAtNode(const AnalysisState& s, int n, int segments, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     const int nodeRow = n / 2 + 1;
     const int j = std::min(nodeRow, segments);
     const bool haveSounding = in.cptSounding.cptPointCount >= 1;
     double qc = s.segQc[j];
-    if (qc < sp(1.0e-5) && haveSounding) qc = interpolateCptQc(s, (nodeRow - 1) * s.depthIncrement);
+    if (qc < sp(1.0e-5) && haveSounding) qc = sounding.qcAt((nodeRow - 1) * s.depthIncrement);
     if (in.unitSystem == kEnglish) qc /= 1000.0;  // psf to ksf
     if (qc < sp(1.0e-5) && !haveSounding) qc = sp(2.8) * atmosphericPressure(in.unitSystem) * s.segYieldStressRatio[j];
     return qc;
@@ -49,9 +49,10 @@ void computeAnnulusBearing(AnalysisState& s, int segments) {
     const InputData& in = s.input;
     // A closed-ended pile is closed here too, whatever inside diameter its end section keeps.
     const double endId = cpt::endInsideDiameter(in);
+    CptSoundingCursor sounding(in.cptSounding);
     for (int n = 1; n <= 2 * segments; ++n) {
         double q = s.nodeUnitEndBearing[n];
-        if (s.currentMethod >= kCodeNgi && endId > sp(1.0e-4)) q = coneResistanceAtNode(s, n, segments);
+        if (s.currentMethod >= kCodeNgi && endId > sp(1.0e-4)) q = coneResistanceAtNode(s, n, segments, sounding);
         if (in.tipArea > sp(1.0e-4)) {
             s.nodeAnnulusBearing[n] = q * in.tipArea;
         } else {

@@ -1,6 +1,7 @@
 // The segment walk every method uses to read a node-valued quantity at a depth, and the
 // interpolation of the CPT sounding.
 #include <algorithm>
+#include <limits>
 
 #include "capacity/capacity.h"
 #include "engine/constants.h"
@@ -53,18 +54,26 @@ double nodeValueAtDepth(const AnalysisState& s, const NodeArray& values, double 
 // the last point, otherwise linear between the first point at or below the depth and the point
 // before it.
 double interpolateCptQc(const AnalysisState& s, double depth) {
-    const CptSounding& cpt = s.input.cptSounding;
-    const int count = std::clamp(cpt.cptPointCount, 0, static_cast<int>(kMaxCptPoints));
-    if (count < 1) return 0.0;
+    return CptSoundingCursor(s.input.cptSounding).qcAt(depth);
+}
+
+CptSoundingCursor::CptSoundingCursor(const CptSounding& cpt)
+    : cpt_(&cpt),
+      count_(std::clamp(cpt.cptPointCount, 0, static_cast<int>(kMaxCptPoints))),
+      lastDepth_(-std::numeric_limits<double>::infinity()) {}
+
+double CptSoundingCursor::qcAt(double depth) {
+    const CptSounding& cpt = *cpt_;
+    if (count_ < 1) return 0.0;
     if (depth <= cpt.cptDepth[1]) return cpt.cptQc[1];
-    for (int j = 2; j <= count; ++j) {
-        if (cpt.cptDepth[j] >= depth) {
-            // cptDepth[j - 1] < depth <= cptDepth[j], so the interval has a length.
-            return cpt.cptQc[j] -
-                   (cpt.cptDepth[j] - depth) * (cpt.cptQc[j] - cpt.cptQc[j - 1]) / (cpt.cptDepth[j] - cpt.cptDepth[j - 1]);
-        }
-    }
-    return cpt.cptQc[count];
+    int j = depth >= lastDepth_ ? start_ : 2;
+    while (j <= count_ && !(cpt.cptDepth[j] >= depth)) ++j;
+    lastDepth_ = depth;
+    start_ = j;
+    if (j > count_) return cpt.cptQc[count_];
+    // cptDepth[j - 1] < depth <= cptDepth[j], so the interval has a length.
+    return cpt.cptQc[j] -
+           (cpt.cptDepth[j] - depth) * (cpt.cptQc[j] - cpt.cptQc[j - 1]) / (cpt.cptDepth[j] - cpt.cptDepth[j - 1]);
 }
 
 }  // namespace vorta
