@@ -33,6 +33,11 @@ public:
     int segmentAt(double depth) const;
     double valueAt(const NodeArray& values, double depth) const;
 
+    // The same for depths looked up one after another: `hint` holds the segment found last and
+    // is where the next search starts. The segment found is the same whatever the hint.
+    int segmentAt(double depth, int& hint) const;
+    double valueAt(const NodeArray& values, double depth, int& hint) const;
+
     // Depth of the bottom of segment i accumulated from the segment lengths (0 for i = 0).
     double accumulatedBottom(int i) const { return i <= 0 ? 0.0 : bottom_[static_cast<std::size_t>(i)]; }
     double length(int i) const { return length_[static_cast<std::size_t>(i)]; }

@@ -5,6 +5,7 @@
 
 #include "capacity/capacity.h"
 #include "engine/constants.h"
+#include "engine/ordered_search.h"
 
 namespace vorta {
 SegmentWalk::SegmentWalk(const AnalysisState& s) {
@@ -20,24 +21,25 @@ SegmentWalk::SegmentWalk(const AnalysisState& s) {
 
 // The first segment whose accumulated bottom reaches the depth within 1.0E-6; the last segment
 // when none does. The bottoms never decrease, so the test turns true once and stays true.
-int SegmentWalk::segmentAt(double depth) const {
+int SegmentWalk::segmentAt(double depth, int& hint) const {
     if (count_ < 1) return 1;
-    int low = 1;
-    int high = count_;
-    while (low < high) {
-        const int mid = low + (high - low) / 2;
-        if (depth - bottom_[mid] <= sp(1.0e-6)) {
-            high = mid;
-        } else {
-            low = mid + 1;
-        }
-    }
-    return low;
+    hint = firstPassing(1, count_, hint, [&](int i) { return depth - bottom_[i] <= sp(1.0e-6); });
+    return hint;
+}
+
+int SegmentWalk::segmentAt(double depth) const {
+    int hint = 1;
+    return segmentAt(depth, hint);
 }
 
 double SegmentWalk::valueAt(const NodeArray& values, double depth) const {
+    int hint = 1;
+    return valueAt(values, depth, hint);
+}
+
+double SegmentWalk::valueAt(const NodeArray& values, double depth, int& hint) const {
     if (count_ < 1) return 0.0;
-    const int i = segmentAt(depth);
+    const int i = segmentAt(depth, hint);
     const double top = values[2 * i - 1];
     const double bottom = values[2 * i];
     if (!(length_[i] > 0.0)) return top;

@@ -1,19 +1,21 @@
 #include "report/fortran_format.h"
 
+#include <algorithm>
 #include <bit>
 #include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <ostream>
 
 namespace vorta {
 namespace {
 
-// Every field is composed in one piece on the stack and appended once: `blanks` blanks (the nX
-// before it), then the field of `width` columns.
-constexpr std::size_t kComposedField = 128;
+// The general path: fields built from the standard library's exact conversions and appended to a
+// string piece by piece. It writes every field; the fast path below writes the fields it can
+// decide and leaves the others to it.
 
 void appendStars(std::string& out, int width, std::size_t blanks = 0) {
     out.append(blanks, ' ');
@@ -23,25 +25,14 @@ void appendStars(std::string& out, int width, std::size_t blanks = 0) {
 // A field body, with its sign when negative, right-justified in `width` columns; asterisks when
 // it does not fit.
 void appendField(std::string& out, bool negative, std::string_view body, int width, std::size_t blanks = 0) {
-    const auto columns = static_cast<std::size_t>(width);
     const std::size_t length = body.size() + (negative ? 1 : 0);
-    if (length > columns) {
+    if (length > static_cast<std::size_t>(width)) {
         appendStars(out, width, blanks);
         return;
     }
-    const std::size_t lead = blanks + columns - length;
-    if (lead + length > kComposedField) {
-        out.append(lead, ' ');
-        if (negative) out.push_back('-');
-        out.append(body);
-        return;
-    }
-    char field[kComposedField];
-    char* p = field;
-    for (std::size_t i = 0; i < lead; ++i) *p++ = ' ';
-    if (negative) *p++ = '-';
-    for (const char c : body) *p++ = c;
-    out.append(field, static_cast<std::size_t>(p - field));
+    out.append(blanks + static_cast<std::size_t>(width) - length, ' ');
+    if (negative) out.push_back('-');
+    out.append(body);
 }
 
 // Infinity and NaN, as the Fortran runtime writes them.
@@ -87,15 +78,6 @@ bool roundScaledMagnitude(double m, int scale, std::uint64_t& rounded) {
     return true;
 }
 
-// Decimal digits of n written backward from `end`; returns where they start.
-char* writeDigitsBackward(std::uint64_t n, char* end) {
-    do {
-        *--end = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n != 0);
-    return end;
-}
-
 // Ew.d significand of a positive magnitude as an integer of d digits (0.ddd times 10^exponent)
 // and its exponent; false when the fast path cannot decide.
 bool fastExponentSignificand(double magnitude, int digits, std::uint64_t& significand, int& exponent) {
@@ -129,110 +111,7 @@ bool fastExponentSignificand(double magnitude, int digits, std::uint64_t& signif
     return true;
 }
 
-// A field of the fast path with the blanks before it, composed on the stack backward from its
-// last column and appended in one piece; asterisks when its text does not fit.
-class ComposedField {
-public:
-    static bool fits(std::size_t blanks, int width) { return blanks + static_cast<std::size_t>(width) <= kComposedField; }
-
-    ComposedField(std::size_t blanks, int width) : blanks_(blanks), width_(width) {
-        std::memset(text_, ' ', sizeof text_);
-        end_ = text_ + kSlack + blanks + static_cast<std::size_t>(width);
-        cursor_ = end_;
-    }
-
-    void put(char c) { *--cursor_ = c; }
-    // Exactly `count` digits of n (leading zeros kept); returns what is left of n.
-    std::uint64_t putDigits(std::uint64_t n, int count) {
-        for (int i = 0; i < count; ++i) {
-            put(static_cast<char>('0' + n % 10));
-            n /= 10;
-        }
-        return n;
-    }
-    void putNumber(std::uint64_t n) { cursor_ = writeDigitsBackward(n, cursor_); }
-    int used() const { return static_cast<int>(end_ - cursor_); }
-
-    void appendTo(std::string& out) {
-        char* const field = end_ - width_;
-        if (used() > width_) {
-            std::memset(text_ + kSlack, ' ', blanks_);
-            std::memset(field, '*', static_cast<std::size_t>(width_));
-        }
-        out.append(text_ + kSlack, blanks_ + static_cast<std::size_t>(width_));
-    }
-
-private:
-    static constexpr std::size_t kSlack = 40;  // room for a text longer than its field
-    char text_[kSlack + kComposedField];
-    std::size_t blanks_;
-    int width_;
-    char* end_;
-    char* cursor_;
-};
-
-// Fw.d by the fast path: the magnitude times 10^d rounded exactly, its last d digits after the
-// point; false (nothing written) when the fast path cannot decide.
-bool appendFixedFast(std::string& out, double value, int width, int decimals, std::size_t blanks) {
-    if (decimals > kLargestExactPower || !ComposedField::fits(blanks, width) || !std::isfinite(value)) return false;
-    const bool negative = std::signbit(value);
-    std::uint64_t n = 0;
-    if (!roundScaledMagnitude(std::fabs(value), decimals, n)) return false;
-    ComposedField field(blanks, width);
-    n = field.putDigits(n, decimals);
-    field.put('.');
-    if (n != 0) {
-        field.putNumber(n);
-    } else if (decimals + 2 + (negative ? 1 : 0) <= width) {
-        field.put('0');  // the optional zero, where there is room for it
-    }
-    if (negative) field.put('-');
-    field.appendTo(out);
-    return true;
-}
-
-// Ew.d and Ew.dEe by the fast path; false (nothing written) when it cannot decide.
-bool appendExponentFast(std::string& out, double value, int width, int digits, int exponentDigits,
-                        std::size_t blanks) {
-    if (digits < 1 || !ComposedField::fits(blanks, width) || !std::isfinite(value)) return false;
-    const bool negative = std::signbit(value);
-    const double magnitude = std::fabs(value);
-    std::uint64_t significand = 0;
-    int exponent = 0;
-    if (magnitude != 0.0 && !fastExponentSignificand(magnitude, digits, significand, exponent)) return false;
-    if (magnitude == 0.0 && digits > 15) return false;
-    const int absExponent = exponent < 0 ? -exponent : exponent;
-    ComposedField field(blanks, width);
-    if (exponentDigits > 0) {
-        if (exponentDigits > 8 || absExponent >= static_cast<int>(kPowersOfTen[exponentDigits])) return false;
-        field.putDigits(static_cast<std::uint64_t>(absExponent), exponentDigits);
-        field.put(exponent < 0 ? '-' : '+');
-        field.put('E');
-    } else if (absExponent <= 99) {
-        field.putDigits(static_cast<std::uint64_t>(absExponent), 2);
-        field.put(exponent < 0 ? '-' : '+');
-        field.put('E');
-    } else if (absExponent <= 999) {
-        field.putDigits(static_cast<std::uint64_t>(absExponent), 3);  // three digits replace the letter
-        field.put(exponent < 0 ? '-' : '+');
-    } else {
-        return false;
-    }
-    field.putDigits(significand, digits);
-    field.put('.');
-    if (field.used() + 1 + (negative ? 1 : 0) <= width) field.put('0');  // the optional zero
-    if (negative) field.put('-');
-    field.appendTo(out);
-    return true;
-}
-
-// Which conversion produces the digits: the exact fast path where it decides (the general path
-// where it does not), or the general path alone (tests hold the two against each other).
-enum class DigitPath : std::uint8_t { Fast, General };
-
-void appendFixed(std::string& out, double value, int width, int decimals, std::size_t blanks = 0,
-                 DigitPath path = DigitPath::Fast) {
-    if (path == DigitPath::Fast && appendFixedFast(out, value, width, decimals, blanks)) return;
+void appendFixed(std::string& out, double value, int width, int decimals, std::size_t blanks) {
     if (!std::isfinite(value)) {
         appendNonFinite(out, value, width, blanks);
         return;
@@ -262,8 +141,7 @@ void appendFixed(std::string& out, double value, int width, int decimals, std::s
 }
 
 void appendExponent(std::string& out, double value, int width, int digits, int exponentDigits,
-                    std::size_t blanks = 0, DigitPath path = DigitPath::Fast) {
-    if (path == DigitPath::Fast && appendExponentFast(out, value, width, digits, exponentDigits, blanks)) return;
+                    std::size_t blanks) {
     if (!std::isfinite(value)) {
         appendNonFinite(out, value, width, blanks);
         return;
@@ -329,7 +207,7 @@ void appendExponent(std::string& out, double value, int width, int digits, int e
     appendField(out, negative, text, width, blanks);
 }
 
-void appendInteger(std::string& out, long long value, int width, int minDigits, std::size_t blanks = 0) {
+void appendInteger(std::string& out, long long value, int width, int minDigits, std::size_t blanks) {
     const bool negative = value < 0;
     const unsigned long long magnitude =
         negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
@@ -352,51 +230,209 @@ void appendText(std::string& out, std::string_view text, int width) {
     }
 }
 
-}  // namespace
+// The exact fast path.
 
-std::string formatFixed(double value, int width, int decimals) {
-    std::string out;
-    appendFixed(out, value, width, decimals);
-    return out;
+// Number of decimal digits of n (1 for 0).
+int decimalDigitCount(std::uint64_t n) {
+    int count = 1;
+    while (n >= 10) {
+        n /= 10;
+        ++count;
+    }
+    return count;
 }
 
-std::string formatExponent(double value, int width, int digits, int exponentDigits) {
-    std::string out;
-    appendExponent(out, value, width, digits, exponentDigits);
-    return out;
+// Exactly `count` digits of n written backward from `end` (leading zeros kept); returns the new end.
+char* writeDigitsBackward(std::uint64_t n, int count, char* end) {
+    for (int i = 0; i < count; ++i) {
+        *--end = static_cast<char>('0' + n % 10);
+        n /= 10;
+    }
+    return end;
 }
 
-std::string formatInteger(long long value, int width, int minDigits) {
-    std::string out;
-    appendInteger(out, value, width, minDigits);
-    return out;
+// The text of records, gathered on the stack in a buffer that holds blanks wherever nothing was
+// written, and moved to the output string in large pieces: a field takes its columns (and the
+// blanks of nX before it) and writes only its characters.
+class RecordText {
+public:
+    explicit RecordText(std::string& out) : out_(out) { std::memset(buffer_, ' ', sizeof buffer_); }
+    RecordText(const RecordText&) = delete;
+    RecordText& operator=(const RecordText&) = delete;
+    ~RecordText() { flush(); }
+
+    // The next n columns, blank; nullptr when they do not fit in the buffer at all.
+    char* take(std::size_t n) {
+        if (used_ + n > sizeof buffer_) {
+            flush();
+            if (n > sizeof buffer_) return nullptr;
+        }
+        char* const columns = buffer_ + used_;
+        used_ += n;
+        return columns;
+    }
+
+    void put(std::string_view text) {
+        char* const columns = take(text.size());
+        if (columns == nullptr) {
+            out_.append(text);
+        } else {
+            std::memcpy(columns, text.data(), text.size());
+        }
+    }
+
+    // The output string with everything gathered so far, for the general path to append to.
+    std::string& flushed() {
+        flush();
+        return out_;
+    }
+
+private:
+    void flush() {
+        out_.append(buffer_, used_);
+        std::memset(buffer_, ' ', used_);
+        used_ = 0;
+    }
+
+    std::string& out_;
+    char buffer_[256];
+    std::size_t used_ = 0;
+};
+
+// Fw.d by the fast path: the magnitude times 10^d rounded exactly, its last d digits after the
+// point. False, with nothing written, when the fast path cannot decide the field.
+bool writeFixedFast(RecordText& text, std::size_t blanks, double value, int width, int decimals) {
+    if (decimals > 19 || !std::isfinite(value)) return false;  // 10^19 is the last power in 64 bits
+    std::uint64_t n = 0;
+    if (!roundScaledMagnitude(std::fabs(value), decimals, n)) return false;
+    const bool negative = std::signbit(value);
+    const int digits = decimalDigitCount(n);
+    // "I.DDD" with at least one integer digit; the zero before the point goes only when there
+    // is no room for it.
+    const bool zeroBefore = digits <= decimals;
+    int length = (zeroBefore ? decimals + 1 : digits) + 1 + (negative ? 1 : 0);
+    const bool dropZero = zeroBefore && length > width;
+    if (dropZero) --length;
+    char* const columns = text.take(blanks + static_cast<std::size_t>(width));
+    if (columns == nullptr) return false;
+    char* p = columns + blanks + width;
+    if (length > width) {
+        std::memset(p - width, '*', static_cast<std::size_t>(width));
+        return true;
+    }
+    p = writeDigitsBackward(n, decimals, p);
+    *--p = '.';
+    if (!zeroBefore) {
+        p = writeDigitsBackward(n / static_cast<std::uint64_t>(kPowersOfTen[decimals]), digits - decimals, p);
+    } else if (!dropZero) {
+        *--p = '0';
+    }
+    if (negative) *--p = '-';
+    return true;
 }
 
-std::string formatText(std::string_view text, int width) {
-    std::string out;
-    appendText(out, text, width);
-    return out;
+// Ew.d and Ew.dEe by the fast path. False, with nothing written, when it cannot decide the field.
+bool writeExponentFast(RecordText& text, std::size_t blanks, double value, int width, int digits,
+                       int exponentDigits) {
+    if (digits < 1 || digits > 15 || exponentDigits > 8 || !std::isfinite(value)) return false;
+    const bool negative = std::signbit(value);
+    const double magnitude = std::fabs(value);
+    std::uint64_t significand = 0;
+    int exponent = 0;
+    if (magnitude != 0.0 && !fastExponentSignificand(magnitude, digits, significand, exponent)) return false;
+    const int absExponent = exponent < 0 ? -exponent : exponent;
+    // The exponent part: E+dd, +ddd (three digits replace the letter), or E+ and e digits.
+    int exponentWidth = 2;
+    bool letter = true;
+    if (exponentDigits > 0) {
+        if (absExponent >= static_cast<int>(kPowersOfTen[exponentDigits])) return false;
+        exponentWidth = exponentDigits;
+    } else if (absExponent > 999) {
+        return false;
+    } else if (absExponent > 99) {
+        exponentWidth = 3;
+        letter = false;
+    }
+    int length = 2 + digits + (letter ? 1 : 0) + 1 + exponentWidth + (negative ? 1 : 0);
+    const bool dropZero = length > width;  // the optional zero before the point
+    if (dropZero) --length;
+    char* const columns = text.take(blanks + static_cast<std::size_t>(width));
+    if (columns == nullptr) return false;
+    char* p = columns + blanks + width;
+    if (length > width) {
+        std::memset(p - width, '*', static_cast<std::size_t>(width));
+        return true;
+    }
+    p = writeDigitsBackward(static_cast<std::uint64_t>(absExponent), exponentWidth, p);
+    *--p = exponent < 0 ? '-' : '+';
+    if (letter) *--p = 'E';
+    p = writeDigitsBackward(significand, digits, p);
+    *--p = '.';
+    if (!dropZero) *--p = '0';
+    if (negative) *--p = '-';
+    return true;
 }
 
-std::string formatFreeIntegers(std::span<const long long> values) {
-    std::string line;
-    for (long long v : values) appendInteger(line, v, 12, -1);
-    return line;
+// Iw and Iw.m by the fast path (every value but the plain Iw.0 of a zero and the most negative
+// integer). False, with nothing written, when it leaves the field to the general path.
+bool writeIntegerFast(RecordText& text, std::size_t blanks, long long value, int width, int minDigits) {
+    if (value == std::numeric_limits<long long>::min() || minDigits > 20) return false;
+    if (minDigits == 0 && value == 0) return false;
+    const bool negative = value < 0;
+    const auto magnitude = static_cast<std::uint64_t>(negative ? -value : value);
+    const int digits = std::max(decimalDigitCount(magnitude), minDigits);
+    const int length = digits + (negative ? 1 : 0);
+    char* const columns = text.take(blanks + static_cast<std::size_t>(width));
+    if (columns == nullptr) return false;
+    char* p = columns + blanks + width;
+    if (length > width) {
+        std::memset(p - width, '*', static_cast<std::size_t>(width));
+        return true;
+    }
+    p = writeDigitsBackward(magnitude, digits, p);
+    if (negative) *--p = '-';
+    return true;
 }
 
-namespace {
+void writeFixed(RecordText& text, std::size_t blanks, double value, int width, int decimals) {
+    if (!writeFixedFast(text, blanks, value, width, decimals)) appendFixed(text.flushed(), value, width, decimals, blanks);
+}
 
-// The lines of a format for the given values appended to `out`, separated by '\n', without a
-// final newline. Each line is written in place at the end of `out`.
-void appendRecords(std::string& out, const FortranFormat& fmt, std::span<const FormatArg> values) {
+void writeExponent(RecordText& text, std::size_t blanks, double value, int width, int digits, int exponentDigits) {
+    if (!writeExponentFast(text, blanks, value, width, digits, exponentDigits)) {
+        appendExponent(text.flushed(), value, width, digits, exponentDigits, blanks);
+    }
+}
+
+void writeInteger(RecordText& text, std::size_t blanks, long long value, int width, int minDigits) {
+    if (!writeIntegerFast(text, blanks, value, width, minDigits)) {
+        appendInteger(text.flushed(), value, width, minDigits, blanks);
+    }
+}
+
+void writeText(RecordText& text, std::size_t blanks, std::string_view value, int width) {
+    char* const columns = text.take(blanks);
+    if (columns == nullptr) text.flushed().append(blanks, ' ');
+    if (width <= 0) {
+        text.put(value);
+    } else if (static_cast<int>(value.size()) >= width) {
+        text.put(value.substr(0, static_cast<std::size_t>(width)));
+    } else {
+        char* const field = text.take(static_cast<std::size_t>(width));
+        if (field == nullptr) {
+            appendText(text.flushed(), value, width);
+        } else {
+            std::memcpy(field + (width - static_cast<int>(value.size())), value.data(), value.size());
+        }
+    }
+}
+
+// The lines of a format for the given values, separated by '\n', without a final newline.
+void writeRecordText(RecordText& out, const FortranFormat& fmt, std::span<const FormatArg> values) {
     std::size_t pendingBlanks = 0;
     std::size_t next = 0;  // next value
     auto endLine = [&] {
-        out += '\n';
-        pendingBlanks = 0;
-    };
-    auto startField = [&] {
-        if (pendingBlanks > 0) out.append(pendingBlanks, ' ');
+        out.put("\n");
         pendingBlanks = 0;
     };
 
@@ -421,8 +457,8 @@ void appendRecords(std::string& out, const FortranFormat& fmt, std::span<const F
         const FormatItem& it = fmt.item(i);
         switch (it.kind) {
             case FormatItem::Kind::Literal:
-                startField();
-                out.append(fmt.text(it));
+                writeText(out, pendingBlanks, fmt.text(it), 0);
+                pendingBlanks = 0;
                 ++i;
                 break;
             case FormatItem::Kind::Blanks:
@@ -455,29 +491,28 @@ void appendRecords(std::string& out, const FortranFormat& fmt, std::span<const F
                     if (next >= values.size()) return;
                     const FormatArg& v = values[next++];
                     consumedSinceReversion = true;
-                    // The blanks of nX before a number go into its field, composed in one piece.
+                    // The blanks of nX before a field are written with it.
                     const std::size_t blanks = pendingBlanks;
                     pendingBlanks = 0;
                     switch (it.kind) {
                         case FormatItem::Kind::Text:
                             assert(v.kind() == FormatArg::Kind::Text && "A edit descriptor needs a text value");
-                            out.append(blanks, ' ');
-                            appendText(out, v.text(), it.width);
+                            writeText(out, blanks, v.text(), it.width);
                             break;
                         case FormatItem::Kind::Fixed:
                             assert(v.kind() != FormatArg::Kind::Text && "F edit descriptor needs a number");
-                            appendFixed(out, v.real(), it.width, it.digits, blanks);
+                            writeFixed(out, blanks, v.real(), it.width, it.digits);
                             break;
                         case FormatItem::Kind::Exponent:
                             assert(v.kind() != FormatArg::Kind::Text && "E edit descriptor needs a number");
-                            appendExponent(out, v.real(), it.width, it.digits, it.exponent, blanks);
+                            writeExponent(out, blanks, v.real(), it.width, it.digits, it.exponent);
                             break;
                         default:
                             assert(v.kind() == FormatArg::Kind::Integer && "I edit descriptor needs an integer");
-                            appendInteger(out,
-                                          v.kind() == FormatArg::Kind::Integer ? v.integer()
-                                                                               : static_cast<long long>(v.real()),
-                                          it.width, it.digits, blanks);
+                            writeInteger(out, blanks,
+                                         v.kind() == FormatArg::Kind::Integer ? v.integer()
+                                                                              : static_cast<long long>(v.real()),
+                                         it.width, it.digits);
                             break;
                     }
                 }
@@ -489,9 +524,54 @@ void appendRecords(std::string& out, const FortranFormat& fmt, std::span<const F
 
 }  // namespace
 
+std::string formatFixed(double value, int width, int decimals) {
+    std::string out;
+    {
+        RecordText text(out);
+        writeFixed(text, 0, value, width, decimals);
+    }
+    return out;
+}
+
+std::string formatExponent(double value, int width, int digits, int exponentDigits) {
+    std::string out;
+    {
+        RecordText text(out);
+        writeExponent(text, 0, value, width, digits, exponentDigits);
+    }
+    return out;
+}
+
+std::string formatInteger(long long value, int width, int minDigits) {
+    std::string out;
+    {
+        RecordText text(out);
+        writeInteger(text, 0, value, width, minDigits);
+    }
+    return out;
+}
+
+std::string formatText(std::string_view text, int width) {
+    std::string out;
+    appendText(out, text, width);
+    return out;
+}
+
+std::string formatFreeIntegers(std::span<const long long> values) {
+    std::string line;
+    {
+        RecordText text(line);
+        for (long long v : values) writeInteger(text, 0, v, 12, -1);
+    }
+    return line;
+}
+
 std::string formatRecords(const FortranFormat& fmt, std::span<const FormatArg> values) {
     std::string out;
-    appendRecords(out, fmt, values);
+    {
+        RecordText text(out);
+        writeRecordText(text, fmt, values);
+    }
     return out;
 }
 
@@ -499,13 +579,13 @@ namespace detail {
 
 std::string formatFixedGeneral(double value, int width, int decimals) {
     std::string out;
-    appendFixed(out, value, width, decimals, 0, DigitPath::General);
+    appendFixed(out, value, width, decimals, 0);
     return out;
 }
 
 std::string formatExponentGeneral(double value, int width, int digits, int exponentDigits) {
     std::string out;
-    appendExponent(out, value, width, digits, exponentDigits, 0, DigitPath::General);
+    appendExponent(out, value, width, digits, exponentDigits, 0);
     return out;
 }
 
@@ -521,16 +601,22 @@ void RecordWriter::put(std::string_view text) {
 void RecordWriter::writeRecords(const FortranFormat& fmt, std::span<const FormatArg> values) {
     if (out_ == nullptr && capture_ == nullptr) return;
     buffer_.clear();
-    appendRecords(buffer_, fmt, values);
-    buffer_ += '\n';
+    {
+        RecordText text(buffer_);
+        writeRecordText(text, fmt, values);
+        text.put("\n");
+    }
     put(buffer_);
 }
 
 void RecordWriter::writeFree(std::initializer_list<long long> values) {
     if (out_ == nullptr && capture_ == nullptr) return;
     buffer_.clear();
-    for (long long v : values) appendInteger(buffer_, v, 12, -1);
-    buffer_ += '\n';
+    {
+        RecordText text(buffer_);
+        for (long long v : values) writeInteger(text, 0, v, 12, -1);
+        text.put("\n");
+    }
     put(buffer_);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/constants.h"
+#include "engine/ordered_search.h"
 #include "settlement/load_settlement_steps.h"
 #include "settlement/load_transfer_curves.h"
 #include "settlement/settlement.h"
@@ -269,6 +270,11 @@ bool stiffnessIsUsable(const AnalysisState& s) {
 }
 
 double sideTransferAt(const AnalysisState& s, int nodeCount, double depthFromHead, double movement) {
+    int hint = 1;
+    return sideTransferAt(s, nodeCount, depthFromHead, movement, hint);
+}
+
+double sideTransferAt(const AnalysisState& s, int nodeCount, double depthFromHead, double movement, int& hint) {
     if (nodeCount < 1) return 0.0;
     const auto& c = s.curves;
     const int last = std::max(nodeCount - 1, 1);
@@ -277,14 +283,12 @@ double sideTransferAt(const AnalysisState& s, int nodeCount, double depthFromHea
         return curveTransferAt(c[static_cast<std::size_t>(last)], movement);
     }
     // The first node u (1..last - 1) whose next node lies at or below the depth.
-    int lo = 1;
-    int hi = last - 1;
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (depthFromHead <= c[static_cast<std::size_t>(mid + 1)].depth) hi = mid; else lo = mid + 1;
-    }
-    const LoadTransferCurve& upper = c[static_cast<std::size_t>(lo)];
-    const LoadTransferCurve& lower = c[static_cast<std::size_t>(lo + 1)];
+    const int u = firstPassing(1, last - 1, hint, [&](int k) {
+        return depthFromHead <= c[static_cast<std::size_t>(k + 1)].depth;
+    });
+    hint = u;
+    const LoadTransferCurve& upper = c[static_cast<std::size_t>(u)];
+    const LoadTransferCurve& lower = c[static_cast<std::size_t>(u + 1)];
     const double t0 = curveTransferAt(upper, movement);
     const double span = lower.depth - upper.depth;
     if (!(span > 0.0)) return t0;
@@ -314,6 +318,7 @@ int marchLoadStep(AnalysisState& s, const MarchGeometry& g, int step, double tip
     double zm = tipMovement;
     int unsettled = 0;
     const double tolerance = sp(1.0e-4);
+    int bracket = g.nodeCount;  // the node curves found last, from the tip up
     std::vector<SegmentLoad>* distribution = nullptr;
     if (s.result != nullptr) distribution = &s.result->loadSteps.emplace_back().distribution;
     for (int m = 1; m <= g.segmentCount; ++m) {
@@ -325,7 +330,7 @@ int marchLoadStep(AnalysisState& s, const MarchGeometry& g, int step, double tip
         double qTop = qb;
         double zmNext = zm;
         for (int iteration = 1;; ++iteration) {
-            double t = sideTransferAt(s, g.nodeCount, ym, zm);
+            double t = sideTransferAt(s, g.nodeCount, ym, zm, bracket);
             if (g.zeroFrictionLength > sm) t = 0.0;
             const double dq = g.perimeterLength * t;
             qa = qb + dq / 2.0;

@@ -23,12 +23,12 @@ struct PenetrationMeans {
 
 // The integrals of the whole segments above segment j (stressAbove[j], strengthAbove[j]) are
 // added up once, top down, in the order the sum over segments 1..j-1 adds them.
-PenetrationMeans meansOverPenetration(const AnalysisState& s, const SegmentWalk& walk, double x,
+PenetrationMeans meansOverPenetration(const AnalysisState& s, const SegmentWalk& walk, int& hint, double x,
                                       const SegmentArray& strength, const SegmentArray& stressAbove,
                                       const SegmentArray& strengthAbove) {
     PenetrationMeans means;
     if (x - s.segBottomDepth[1] > sp(1.0e-6)) {
-        const int j = std::max(1, walk.segmentAt(x));
+        const int j = std::max(1, walk.segmentAt(x, hint));
         const double h = x - s.segTopDepth[j];
         const double thickness = thicknessOf(s, j);
         const double topStress = s.nodeEffStress[2 * j - 1];
@@ -117,6 +117,7 @@ void computeRevisedLambdaMethod(AnalysisState& s) {
         strengthAbove[i] = strengthAbove[i - 1] + strengthIntegral[i - 1];
     }
     const SegmentWalk walk(s);
+    int hint = 1;  // the segment of the last row's tip
 
     const double perimeter = sp(3.14159) * (in.outsideDiameter / smallLengthPerLength(in.unitSystem));
     const bool tension = in.loadingType == 1;
@@ -131,7 +132,7 @@ void computeRevisedLambdaMethod(AnalysisState& s) {
         const int seg = segmentOfRow(s, k);
         s.rowMaxUnitFriction[k] = s.segMaxUnitFriction[seg];
 
-        const PenetrationMeans means = meansOverPenetration(s, walk, x, strength, stressAbove, strengthAbove);
+        const PenetrationMeans means = meansOverPenetration(s, walk, hint, x, strength, stressAbove, strengthAbove);
         const double mu = compressibility(in, x, means.strength);
         const double lambda = lambdaFactor(mu, means.strength, means.stress);
         const double total = lambda * (means.stress + 2.0 * means.strength) * perimeter * x;
