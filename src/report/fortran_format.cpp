@@ -62,7 +62,7 @@ constexpr int kLargestExactPower = 22;
 // leaves the rounding open, and there the sign of the rounding error of y, taken exactly with a
 // fused multiply-add (of the remainder m - y 10^-scale for a division), decides it. False when
 // y is 2^52 or more: the caller then takes the general path.
-bool roundScaledMagnitude(double m, int scale, std::uint64_t& rounded) {
+inline bool roundScaledMagnitude(double m, int scale, std::uint64_t& rounded) {
     const double power = kPowersOfTen[scale >= 0 ? scale : -scale];
     const double y = scale >= 0 ? m * power : m / power;
     if (!(y < 0x1p52)) return false;
@@ -232,19 +232,51 @@ void appendText(std::string& out, std::string_view text, int width) {
 
 // The exact fast path.
 
+// Powers of ten in 64 bits.
+constexpr std::uint64_t kIntegerPowersOfTen[20] = {1ULL,
+                                                   10ULL,
+                                                   100ULL,
+                                                   1000ULL,
+                                                   10000ULL,
+                                                   100000ULL,
+                                                   1000000ULL,
+                                                   10000000ULL,
+                                                   100000000ULL,
+                                                   1000000000ULL,
+                                                   10000000000ULL,
+                                                   100000000000ULL,
+                                                   1000000000000ULL,
+                                                   10000000000000ULL,
+                                                   100000000000000ULL,
+                                                   1000000000000000ULL,
+                                                   10000000000000000ULL,
+                                                   100000000000000000ULL,
+                                                   1000000000000000000ULL,
+                                                   10000000000000000000ULL};
+
 // Number of decimal digits of n (1 for 0).
 int decimalDigitCount(std::uint64_t n) {
     int count = 1;
-    while (n >= 10) {
-        n /= 10;
-        ++count;
-    }
+    while (count < 20 && n >= kIntegerPowersOfTen[count]) ++count;
     return count;
 }
 
-// Exactly `count` digits of n written backward from `end` (leading zeros kept); returns the new end.
-char* writeDigitsBackward(std::uint64_t n, int count, char* end) {
-    for (int i = 0; i < count; ++i) {
+// The decimal digits 00 to 99 in pairs.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The last `count` digits of n written backward from `end` (leading zeros kept), two at a time;
+// n keeps what is left of it. Returns where the digits start.
+char* writeDigitsBackward(std::uint64_t& n, int count, char* end) {
+    for (; count >= 2; count -= 2) {
+        const std::uint64_t pair = n % 100;
+        n /= 100;
+        end -= 2;
+        std::memcpy(end, kDigitPairs + 2 * pair, 2);
+    }
+    if (count == 1) {
         *--end = static_cast<char>('0' + n % 10);
         n /= 10;
     }
@@ -323,7 +355,7 @@ bool writeFixedFast(RecordText& text, std::size_t blanks, double value, int widt
     p = writeDigitsBackward(n, decimals, p);
     *--p = '.';
     if (!zeroBefore) {
-        p = writeDigitsBackward(n / static_cast<std::uint64_t>(kPowersOfTen[decimals]), digits - decimals, p);
+        p = writeDigitsBackward(n, digits - decimals, p);
     } else if (!dropZero) {
         *--p = '0';
     }
@@ -345,7 +377,7 @@ bool writeExponentFast(RecordText& text, std::size_t blanks, double value, int w
     int exponentWidth = 2;
     bool letter = true;
     if (exponentDigits > 0) {
-        if (absExponent >= static_cast<int>(kPowersOfTen[exponentDigits])) return false;
+        if (static_cast<std::uint64_t>(absExponent) >= kIntegerPowersOfTen[exponentDigits]) return false;
         exponentWidth = exponentDigits;
     } else if (absExponent > 999) {
         return false;
@@ -363,7 +395,8 @@ bool writeExponentFast(RecordText& text, std::size_t blanks, double value, int w
         std::memset(p - width, '*', static_cast<std::size_t>(width));
         return true;
     }
-    p = writeDigitsBackward(static_cast<std::uint64_t>(absExponent), exponentWidth, p);
+    std::uint64_t exponentDigitsLeft = static_cast<std::uint64_t>(absExponent);
+    p = writeDigitsBackward(exponentDigitsLeft, exponentWidth, p);
     *--p = exponent < 0 ? '-' : '+';
     if (letter) *--p = 'E';
     p = writeDigitsBackward(significand, digits, p);
@@ -379,7 +412,7 @@ bool writeIntegerFast(RecordText& text, std::size_t blanks, long long value, int
     if (value == std::numeric_limits<long long>::min() || minDigits > 20) return false;
     if (minDigits == 0 && value == 0) return false;
     const bool negative = value < 0;
-    const auto magnitude = static_cast<std::uint64_t>(negative ? -value : value);
+    auto magnitude = static_cast<std::uint64_t>(negative ? -value : value);
     const int digits = std::max(decimalDigitCount(magnitude), minDigits);
     const int length = digits + (negative ? 1 : 0);
     char* const columns = text.take(blanks + static_cast<std::size_t>(width));
@@ -591,8 +624,15 @@ std::string formatExponentGeneral(double value, int width, int digits, int expon
 
 }  // namespace detail
 
+// Straight to the stream's buffer, as the stream's own write puts it there: nothing more is written
+// to a stream in error, and a short write puts the stream in error.
 void RecordWriter::put(std::string_view text) {
-    if (out_ != nullptr) out_->write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (out_ != nullptr && out_->good()) {
+        const auto length = static_cast<std::streamsize>(text.size());
+        if (out_->rdbuf() == nullptr || out_->rdbuf()->sputn(text.data(), length) != length) {
+            out_->setstate(std::ios::badbit);
+        }
+    }
     if (capture_ != nullptr) capture_->append(text);
 }
 
