@@ -283,12 +283,22 @@ char* writeDigitsBackward(std::uint64_t& n, int count, char* end) {
     return end;
 }
 
+// Where gathered text goes: a string, or a record writer's stream.
+struct TextSink {
+    void* target;
+    void (*append)(void* target, std::string_view text);
+};
+
 // The text of records, gathered on the stack in a buffer that holds blanks wherever nothing was
-// written, and moved to the output string in large pieces: a field takes its columns (and the
-// blanks of nX before it) and writes only its characters.
+// written, and handed on in large pieces: a field takes its columns (and the blanks of nX before
+// it) and writes only its characters.
 class RecordText {
 public:
-    explicit RecordText(std::string& out) : out_(out) { std::memset(buffer_, ' ', sizeof buffer_); }
+    explicit RecordText(TextSink sink) : sink_(sink) { std::memset(buffer_, ' ', sizeof buffer_); }
+    explicit RecordText(std::string& out)
+        : RecordText(TextSink{&out, [](void* target, std::string_view text) {
+              static_cast<std::string*>(target)->append(text);
+          }}) {}
     RecordText(const RecordText&) = delete;
     RecordText& operator=(const RecordText&) = delete;
     ~RecordText() { flush(); }
@@ -307,26 +317,21 @@ public:
     void put(std::string_view text) {
         char* const columns = take(text.size());
         if (columns == nullptr) {
-            out_.append(text);
+            sink_.append(sink_.target, text);
         } else {
             std::memcpy(columns, text.data(), text.size());
         }
     }
 
-    // The output string with everything gathered so far, for the general path to append to.
-    std::string& flushed() {
-        flush();
-        return out_;
-    }
-
 private:
     void flush() {
-        out_.append(buffer_, used_);
+        if (used_ == 0) return;
+        sink_.append(sink_.target, std::string_view(buffer_, used_));
         std::memset(buffer_, ' ', used_);
         used_ = 0;
     }
 
-    std::string& out_;
+    TextSink sink_;
     char buffer_[256];
     std::size_t used_ = 0;
 };
@@ -427,25 +432,44 @@ bool writeIntegerFast(RecordText& text, std::size_t blanks, long long value, int
     return true;
 }
 
+// The general path writes a field into a string of its own, which then joins the record; kept out
+// of line so that the fast path stays free of the string's setup.
+void writeFixedGeneral(RecordText& text, std::size_t blanks, double value, int width, int decimals) {
+    std::string field;
+    appendFixed(field, value, width, decimals, blanks);
+    text.put(field);
+}
+
+void writeExponentGeneral(RecordText& text, std::size_t blanks, double value, int width, int digits,
+                                            int exponentDigits) {
+    std::string field;
+    appendExponent(field, value, width, digits, exponentDigits, blanks);
+    text.put(field);
+}
+
+void writeIntegerGeneral(RecordText& text, std::size_t blanks, long long value, int width,
+                                           int minDigits) {
+    std::string field;
+    appendInteger(field, value, width, minDigits, blanks);
+    text.put(field);
+}
+
 void writeFixed(RecordText& text, std::size_t blanks, double value, int width, int decimals) {
-    if (!writeFixedFast(text, blanks, value, width, decimals)) appendFixed(text.flushed(), value, width, decimals, blanks);
+    if (!writeFixedFast(text, blanks, value, width, decimals)) writeFixedGeneral(text, blanks, value, width, decimals);
 }
 
 void writeExponent(RecordText& text, std::size_t blanks, double value, int width, int digits, int exponentDigits) {
     if (!writeExponentFast(text, blanks, value, width, digits, exponentDigits)) {
-        appendExponent(text.flushed(), value, width, digits, exponentDigits, blanks);
+        writeExponentGeneral(text, blanks, value, width, digits, exponentDigits);
     }
 }
 
 void writeInteger(RecordText& text, std::size_t blanks, long long value, int width, int minDigits) {
-    if (!writeIntegerFast(text, blanks, value, width, minDigits)) {
-        appendInteger(text.flushed(), value, width, minDigits, blanks);
-    }
+    if (!writeIntegerFast(text, blanks, value, width, minDigits)) writeIntegerGeneral(text, blanks, value, width, minDigits);
 }
 
 void writeText(RecordText& text, std::size_t blanks, std::string_view value, int width) {
-    char* const columns = text.take(blanks);
-    if (columns == nullptr) text.flushed().append(blanks, ' ');
+    if (blanks > 0 && text.take(blanks) == nullptr) text.put(std::string(blanks, ' '));
     if (width <= 0) {
         text.put(value);
     } else if (static_cast<int>(value.size()) >= width) {
@@ -453,7 +477,9 @@ void writeText(RecordText& text, std::size_t blanks, std::string_view value, int
     } else {
         char* const field = text.take(static_cast<std::size_t>(width));
         if (field == nullptr) {
-            appendText(text.flushed(), value, width);
+            std::string padded;
+            appendText(padded, value, width);
+            text.put(padded);
         } else {
             std::memcpy(field + (width - static_cast<int>(value.size())), value.data(), value.size());
         }
@@ -636,28 +662,20 @@ void RecordWriter::put(std::string_view text) {
     if (capture_ != nullptr) capture_->append(text);
 }
 
-// Every record is built in the writer's own buffer, which keeps its storage from one record to the
-// next.
+// Every record is gathered on the stack and handed to the stream in one piece (more for a record
+// longer than the buffer); no record allocates.
 void RecordWriter::writeRecords(const FortranFormat& fmt, std::span<const FormatArg> values) {
     if (out_ == nullptr && capture_ == nullptr) return;
-    buffer_.clear();
-    {
-        RecordText text(buffer_);
-        writeRecordText(text, fmt, values);
-        text.put("\n");
-    }
-    put(buffer_);
+    RecordText text(TextSink{this, [](void* writer, std::string_view t) { static_cast<RecordWriter*>(writer)->put(t); }});
+    writeRecordText(text, fmt, values);
+    text.put("\n");
 }
 
 void RecordWriter::writeFree(std::initializer_list<long long> values) {
     if (out_ == nullptr && capture_ == nullptr) return;
-    buffer_.clear();
-    {
-        RecordText text(buffer_);
-        for (long long v : values) writeInteger(text, 0, v, 12, -1);
-        text.put("\n");
-    }
-    put(buffer_);
+    RecordText text(TextSink{this, [](void* writer, std::string_view t) { static_cast<RecordWriter*>(writer)->put(t); }});
+    for (long long v : values) writeInteger(text, 0, v, 12, -1);
+    text.put("\n");
 }
 
 void RecordWriter::writeLine(std::string_view line) {

@@ -306,7 +306,6 @@ private:
 
     std::ostream* out_ = nullptr;
     std::string* capture_ = nullptr;
-    std::string buffer_;  // the record being written, reused from one record to the next
 };
 
 }  // namespace vorta
