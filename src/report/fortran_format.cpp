@@ -289,28 +289,35 @@ struct TextSink {
     void (*append)(void* target, std::string_view text);
 };
 
-// The text of records, gathered on the stack in a buffer that holds blanks wherever nothing was
-// written, and handed on in large pieces: a field takes its columns (and the blanks of nX before
-// it) and writes only its characters.
+// The text of records, gathered in a buffer that holds blanks wherever nothing was written and
+// handed on in large pieces: a field takes its columns (and the blanks of nX before it) and writes
+// only its characters. The buffer is the text's own, on the stack, handed on when the text goes;
+// or a writer's gathering buffer, handed on when it fills and otherwise left to the writer.
 class RecordText {
 public:
-    explicit RecordText(TextSink sink) : sink_(sink) { std::memset(buffer_, ' ', sizeof buffer_); }
+    explicit RecordText(TextSink sink) : sink_(sink), buffer_(local_), capacity_(sizeof local_), used_(&localUsed_) {
+        std::memset(local_, ' ', sizeof local_);
+    }
     explicit RecordText(std::string& out)
         : RecordText(TextSink{&out, [](void* target, std::string_view text) {
               static_cast<std::string*>(target)->append(text);
           }}) {}
+    RecordText(TextSink sink, char* buffer, std::size_t capacity, std::size_t& used)
+        : sink_(sink), buffer_(buffer), capacity_(capacity), used_(&used) {}
     RecordText(const RecordText&) = delete;
     RecordText& operator=(const RecordText&) = delete;
-    ~RecordText() { flush(); }
+    ~RecordText() {
+        if (buffer_ == local_) flush();
+    }
 
     // The next n columns, blank; nullptr when they do not fit in the buffer at all.
     char* take(std::size_t n) {
-        if (used_ + n > sizeof buffer_) {
+        if (*used_ + n > capacity_) {
             flush();
-            if (n > sizeof buffer_) return nullptr;
+            if (n > capacity_) return nullptr;
         }
-        char* const columns = buffer_ + used_;
-        used_ += n;
+        char* const columns = buffer_ + *used_;
+        *used_ += n;
         return columns;
     }
 
@@ -323,17 +330,20 @@ public:
         }
     }
 
-private:
     void flush() {
-        if (used_ == 0) return;
-        sink_.append(sink_.target, std::string_view(buffer_, used_));
-        std::memset(buffer_, ' ', used_);
-        used_ = 0;
+        if (*used_ == 0) return;
+        sink_.append(sink_.target, std::string_view(buffer_, *used_));
+        std::memset(buffer_, ' ', *used_);
+        *used_ = 0;
     }
 
+private:
     TextSink sink_;
-    char buffer_[256];
-    std::size_t used_ = 0;
+    char* buffer_;
+    std::size_t capacity_;
+    std::size_t* used_;
+    std::size_t localUsed_ = 0;
+    char local_[256];
 };
 
 // Fw.d by the fast path: the magnitude times 10^d rounded exactly, its last d digits after the
@@ -343,24 +353,31 @@ bool writeFixedFast(RecordText& text, std::size_t blanks, double value, int widt
     std::uint64_t n = 0;
     if (!roundScaledMagnitude(std::fabs(value), decimals, n)) return false;
     const bool negative = std::signbit(value);
-    const int digits = decimalDigitCount(n);
+    const int sign = negative ? 1 : 0;
     // "I.DDD" with at least one integer digit; the zero before the point goes only when there
     // is no room for it.
-    const bool zeroBefore = digits <= decimals;
-    int length = (zeroBefore ? decimals + 1 : digits) + 1 + (negative ? 1 : 0);
-    const bool dropZero = zeroBefore && length > width;
-    if (dropZero) --length;
+    const bool zeroBefore = n < kIntegerPowersOfTen[decimals];
+    bool fits = false;
+    bool dropZero = false;
+    if (zeroBefore) {
+        fits = decimals + 1 + sign <= width;
+        dropZero = decimals + 2 + sign > width;
+    } else {
+        const int room = width - 1 - sign;  // columns for the digits: n must have at most that many
+        fits = room >= 20 || (room >= 1 && n < kIntegerPowersOfTen[room]);
+    }
     char* const columns = text.take(blanks + static_cast<std::size_t>(width));
     if (columns == nullptr) return false;
     char* p = columns + blanks + width;
-    if (length > width) {
+    if (!fits) {
         std::memset(p - width, '*', static_cast<std::size_t>(width));
         return true;
     }
     p = writeDigitsBackward(n, decimals, p);
     *--p = '.';
     if (!zeroBefore) {
-        p = writeDigitsBackward(n, digits - decimals, p);
+        while (n >= 100) p = writeDigitsBackward(n, 2, p);
+        p = writeDigitsBackward(n, n >= 10 ? 2 : 1, p);
     } else if (!dropZero) {
         *--p = '0';
     }
@@ -652,7 +669,7 @@ std::string formatExponentGeneral(double value, int width, int digits, int expon
 
 // Straight to the stream's buffer, as the stream's own write puts it there: nothing more is written
 // to a stream in error, and a short write puts the stream in error.
-void RecordWriter::put(std::string_view text) {
+void RecordWriter::putText(std::string_view text) {
     if (out_ != nullptr && out_->good()) {
         const auto length = static_cast<std::streamsize>(text.size());
         if (out_->rdbuf() == nullptr || out_->rdbuf()->sputn(text.data(), length) != length) {
@@ -664,24 +681,77 @@ void RecordWriter::put(std::string_view text) {
 
 // Every record is gathered on the stack and handed to the stream in one piece (more for a record
 // longer than the buffer); no record allocates.
+namespace {
+
+// The text of one write of a writer: its gathering buffer when it gathers and no capture is set,
+// else a buffer of its own (after what was gathered).
+template <typename Body>
+void writeThrough(RecordWriter& writer, bool gathering, std::vector<char>& gathered, std::size_t& used,
+                  const Body& body) {
+    const TextSink sink{&writer, [](void* w, std::string_view t) { static_cast<RecordWriter*>(w)->putText(t); }};
+    if (gathering) {
+        RecordText text(sink, gathered.data(), gathered.size(), used);
+        body(text);
+    } else {
+        writer.flush();
+        RecordText text(sink);
+        body(text);
+    }
+}
+
+}  // namespace
+
+void RecordWriter::attach(std::ostream* out) {
+    if (out != out_) {
+        std::fill(gathered_.begin(), gathered_.begin() + static_cast<std::ptrdiff_t>(gatheredUsed_), ' ');
+        gatheredUsed_ = 0;
+    }
+    out_ = out;
+}
+
+// Gathered text goes to the stream in pieces of up to 2000 bytes: large enough to spare a call
+// per record, small enough that its copies stay in the processor's short-copy loops.
+constexpr std::size_t kGatheredBytes = 2000;
+
+void RecordWriter::gather(bool on) {
+    if (on) {
+        if (gathered_.empty()) gathered_.assign(kGatheredBytes, ' ');
+        return;
+    }
+    flush();
+    gathered_.clear();
+    gathered_.shrink_to_fit();
+}
+
+void RecordWriter::flush() {
+    if (gatheredUsed_ == 0) return;
+    putText(std::string_view(gathered_.data(), gatheredUsed_));
+    std::fill(gathered_.begin(), gathered_.begin() + static_cast<std::ptrdiff_t>(gatheredUsed_), ' ');
+    gatheredUsed_ = 0;
+}
+
 void RecordWriter::writeRecords(const FortranFormat& fmt, std::span<const FormatArg> values) {
     if (out_ == nullptr && capture_ == nullptr) return;
-    RecordText text(TextSink{this, [](void* writer, std::string_view t) { static_cast<RecordWriter*>(writer)->put(t); }});
-    writeRecordText(text, fmt, values);
-    text.put("\n");
+    writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
+        writeRecordText(text, fmt, values);
+        text.put("\n");
+    });
 }
 
 void RecordWriter::writeFree(std::initializer_list<long long> values) {
     if (out_ == nullptr && capture_ == nullptr) return;
-    RecordText text(TextSink{this, [](void* writer, std::string_view t) { static_cast<RecordWriter*>(writer)->put(t); }});
-    for (long long v : values) writeInteger(text, 0, v, 12, -1);
-    text.put("\n");
+    writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
+        for (long long v : values) writeInteger(text, 0, v, 12, -1);
+        text.put("\n");
+    });
 }
 
 void RecordWriter::writeLine(std::string_view line) {
     if (out_ == nullptr && capture_ == nullptr) return;
-    put(line);
-    put("\n");
+    writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
+        text.put(line);
+        text.put("\n");
+    });
 }
 
 }  // namespace vorta
