@@ -225,6 +225,7 @@ def cpt_sand_open_pipe():
         "cpt.fugro_tau10": fugro_05_friction(z10), "cpt.uwa_tau10": uwa_05_friction(z10),
         "cpt.ngi_shaft": cpt_shaft(ngi_05_friction),
         "cpt.icp_shaft": cpt_shaft(icp_05_friction),
+        "cpt.icp_shaft_10m": cpt_shaft(lambda z: icp_05_friction(z, 10.0), 10.0),
         "cpt.fugro_shaft": cpt_shaft(fugro_05_friction),
         "cpt.uwa_shaft": cpt_shaft(uwa_05_friction),
         "cpt.icp_base": qc_avg * annulus,

@@ -42,23 +42,12 @@ def parse_number(text, where):
 
 
 class Run:
-    """One run of the command-line program on a deck, with its report and plot-data file read."""
+    """The report and the plot-data file of one run, read into its tables and curves."""
 
-    def __init__(self, vorta, case_dir, deck, cpt, workdir):
-        name = f"{os.path.basename(case_dir)}-{os.path.splitext(deck)[0]}"
-        self.where = os.path.join(os.path.basename(case_dir), deck)
-        self.report_path = os.path.join(workdir, name + ".out")
-        self.plot_path = os.path.join(workdir, name + ".plt")
-        command = [vorta, "run", os.path.join(case_dir, deck), "--cpt", os.path.join(case_dir, cpt),
-                   "--report", self.report_path, "--plot", self.plot_path]
-        done = subprocess.run(command, capture_output=True, text=True, timeout=300)
-        if done.returncode != 0:
-            raise CaseError(f"{self.where}: vorta run ended with status {done.returncode}:\n"
-                            f"{done.stdout}{done.stderr}")
-        with open(self.report_path, encoding="latin-1") as f:
-            self.report = f.read().splitlines()
-        with open(self.plot_path, encoding="latin-1") as f:
-            self.plot = f.read().splitlines()
+    def __init__(self, where, report_lines, plot_lines):
+        self.where = where
+        self.report = report_lines
+        self.plot = plot_lines
         self.tables = self._read_tables()
         self.unit_friction = self._read_unit_friction()
 
@@ -136,6 +125,25 @@ class Run:
         return rows[step - 1][columns[column]]
 
 
+def run_deck(vorta, case_dir, deck, cpt, workdir):
+    """Run the command-line program on one input data file and read what it wrote."""
+    name = f"{os.path.basename(case_dir)}-{os.path.splitext(deck)[0]}"
+    where = os.path.join(os.path.basename(case_dir), deck)
+    report_path = os.path.join(workdir, name + ".out")
+    plot_path = os.path.join(workdir, name + ".plt")
+    command = [vorta, "run", os.path.join(case_dir, deck), "--cpt", os.path.join(case_dir, cpt),
+               "--report", report_path, "--plot", plot_path]
+    done = subprocess.run(command, capture_output=True, text=True, timeout=300)
+    if done.returncode != 0:
+        raise CaseError(f"{where}: vorta run ended with status {done.returncode}:\n"
+                        f"{done.stdout}{done.stderr}")
+    with open(report_path, encoding="latin-1") as f:
+        report = f.read().splitlines()
+    with open(plot_path, encoding="latin-1") as f:
+        plot = f.read().splitlines()
+    return Run(where, report, plot)
+
+
 class Runner:
     def __init__(self, vorta, workdir):
         self.vorta = vorta
@@ -146,11 +154,11 @@ class Runner:
     def run(self, case, deck, cpt):
         key = (case, deck)
         if key not in self.runs:
-            self.runs[key] = Run(self.vorta, os.path.join(HERE, case), deck, cpt, self.workdir)
+            self.runs[key] = run_deck(self.vorta, os.path.join(HERE, case), deck, cpt, self.workdir)
         return self.runs[key]
 
     def vorta_value(self, case, spec):
-        run = self.run(case["folder"], spec.get("deck", case.get("deck")),
+        run = self.run(spec.get("folder", case["folder"]), spec.get("deck", case.get("deck")),
                        spec.get("cpt", case.get("cpt", "sounding.cpt")))
         if "step" in spec:
             value = run.settlement_value(spec["step"], spec["column"])
