@@ -669,18 +669,19 @@ std::string formatExponentGeneral(double value, int width, int digits, int expon
 
 // Straight to the stream's buffer, as the stream's own write puts it there: nothing more is written
 // to a stream in error, and a short write puts the stream in error.
-void RecordWriter::putText(std::string_view text) {
-    if (out_ != nullptr && out_->good()) {
-        const auto length = static_cast<std::streamsize>(text.size());
-        if (out_->rdbuf() == nullptr || out_->rdbuf()->sputn(text.data(), length) != length) {
-            out_->setstate(std::ios::badbit);
-        }
+void RecordWriter::putStream(std::string_view text) {
+    if (out_ == nullptr || !out_->good()) return;
+    const auto length = static_cast<std::streamsize>(text.size());
+    if (out_->rdbuf() == nullptr || out_->rdbuf()->sputn(text.data(), length) != length) {
+        out_->setstate(std::ios::badbit);
     }
+}
+
+void RecordWriter::putText(std::string_view text) {
+    putStream(text);
     if (capture_ != nullptr) capture_->append(text);
 }
 
-// Every record is gathered on the stack and handed to the stream in one piece (more for a record
-// longer than the buffer); no record allocates.
 namespace {
 
 // The text of one write of a writer: its gathering buffer when it gathers and no capture is set,
@@ -688,12 +689,14 @@ namespace {
 template <typename Body>
 void writeThrough(RecordWriter& writer, bool gathering, std::vector<char>& gathered, std::size_t& used,
                   const Body& body) {
-    const TextSink sink{&writer, [](void* w, std::string_view t) { static_cast<RecordWriter*>(w)->putText(t); }};
     if (gathering) {
-        RecordText text(sink, gathered.data(), gathered.size(), used);
+        // Gathered text was written without a capture: it goes to the stream alone.
+        const TextSink toStream{&writer, [](void* w, std::string_view t) { static_cast<RecordWriter*>(w)->putStream(t); }};
+        RecordText text(toStream, gathered.data(), gathered.size(), used);
         body(text);
     } else {
         writer.flush();
+        const TextSink sink{&writer, [](void* w, std::string_view t) { static_cast<RecordWriter*>(w)->putText(t); }};
         RecordText text(sink);
         body(text);
     }
@@ -725,7 +728,7 @@ void RecordWriter::gather(bool on) {
 
 void RecordWriter::flush() {
     if (gatheredUsed_ == 0) return;
-    putText(std::string_view(gathered_.data(), gatheredUsed_));
+    putStream(std::string_view(gathered_.data(), gatheredUsed_));
     std::fill(gathered_.begin(), gathered_.begin() + static_cast<std::ptrdiff_t>(gatheredUsed_), ' ');
     gatheredUsed_ = 0;
 }

@@ -329,8 +329,10 @@ public:
     // A line as it stands.
     void writeLine(std::string_view line);
 
-    // Text as it stands, straight to the stream and the capture (the formatter's own use).
+    // Text as it stands, straight to the stream and the capture, or to the stream alone (the
+    // formatter's own use).
     void putText(std::string_view text);
+    void putStream(std::string_view text);
 
 private:
     std::ostream* out_ = nullptr;
