@@ -1,7 +1,8 @@
 // Timings on the largest grid the engine takes (500 segments, every row printed):
 // - the load-settlement analysis alone on a state filled by hand, 501 node curves and the
 //   default 13 load steps, with and without writing its report and plot-data records;
-// - a whole run in process, all nine methods and the default 13 load steps.
+// - a whole run in process, all nine methods and the default 13 load steps;
+// - the whole largest run of benchmarks/largest-run, and the same pile on half the segments.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -154,6 +155,40 @@ void wholeRun(benchmark::State& state) {
     std::filesystem::remove_all(dir, ec);
 }
 BENCHMARK(wholeRun)->Unit(benchmark::kMillisecond);
+
+// The whole largest run of benchmarks/largest-run as the command-line program makes it: 500
+// segments, all nine methods, every one of the 401 rows printed, a 200-point sounding and the
+// load-settlement analysis on 401 nodes (about 670 KB of report and plot data); and the same pile
+// on half the segments. tools/callgrind-count prints the instruction counts of these runs.
+void largestRun(benchmark::State& state, const char* deck) {
+    const std::filesystem::path source = std::filesystem::path(VORTA_SOURCE_DIR) / "benchmarks" / "largest-run";
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("vorta-largest-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(dir);
+    RunFiles files;
+    files.input = source / deck;
+    files.cpt = source / "sounding.cpt";
+    files.report = dir / "report.out";
+    files.plot = dir / "plot.plt";
+    files.versionText = "BENCH";
+    std::ostringstream console;
+    RunOptions options;
+    options.console = &console;
+    options.clock = LocalDateTime{2024, 3, 5, 9, 7, 3};
+    RunStatus status = kRunCompleted;
+    for (auto _ : state) {
+        console.str("");
+        status = runOnFiles(files, options);
+        benchmark::DoNotOptimize(status);
+    }
+    if (status != kRunCompleted) state.SkipWithError("the largest run did not complete");
+    std::error_code ec;
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(files.report, ec) +
+                                                  std::filesystem::file_size(files.plot, ec));
+    std::filesystem::remove_all(dir, ec);
+}
+BENCHMARK_CAPTURE(largestRun, segments500, "input.dat")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(largestRun, segments250, "input-half-grid.dat")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -33,6 +33,11 @@ public:
     int segmentAt(double depth) const;
     double valueAt(const NodeArray& values, double depth) const;
 
+    // The same for depths looked up one after another: `hint` holds the segment found last and
+    // is where the next search starts. The segment found is the same whatever the hint.
+    int segmentAt(double depth, int& hint) const;
+    double valueAt(const NodeArray& values, double depth, int& hint) const;
+
     // Depth of the bottom of segment i accumulated from the segment lengths (0 for i = 0).
     double accumulatedBottom(int i) const { return i <= 0 ? 0.0 : bottom_[static_cast<std::size_t>(i)]; }
     double length(int i) const { return length_[static_cast<std::size_t>(i)]; }
@@ -45,5 +50,22 @@ private:
 
 // qc from the CPT file at a depth (psf or kPa as read); 0 when the file has no point.
 double interpolateCptQc(const AnalysisState& s, double depth);
+
+// The same lookup for depths read one after another down the pile: a search starts where the
+// last one ended when its depth is not above the last one's, else from the top. Every point
+// before the last one found lies above the last depth, so the point found is the one a scan from
+// the top finds, whatever the order of the sounding's depths.
+class CptSoundingCursor {
+public:
+    explicit CptSoundingCursor(const CptSounding& cpt);
+
+    double qcAt(double depth);
+
+private:
+    const CptSounding* cpt_;
+    int count_ = 0;
+    int start_ = 2;  // first point the next search at or below lastDepth_ needs to look at
+    double lastDepth_;
+};
 
 }  // namespace vorta

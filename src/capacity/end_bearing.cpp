@@ -122,6 +122,7 @@ void computeNodeEndBearing(AnalysisState& s) {
     const int count = std::clamp(s.segmentCount, 0, static_cast<int>(kMaxSegments));
     const UsaceCriticalDepths dc = usaceCriticalDepths(s.input);
     UsaceCappedStress usaceCap;  // carried across the segments of this call only
+    CptSoundingCursor sounding(s.input.cptSounding);
 
     for (int i = 1; i <= count; ++i) {
         double qTop = 0.0;
@@ -138,14 +139,14 @@ void computeNodeEndBearing(AnalysisState& s) {
                 case kCodeNgi:
                 case kCodeIcp:
                 case kCodeFugro:
-                case kCodeUwa: cptSandEndBearing(s, i, qTop, qBottom); break;
+                case kCodeUwa: cptSandEndBearing(s, i, qTop, qBottom, &sounding); break;
                 default: break;
             }
             s.segNq[i] = nqOnEntry;
         } else {
             qTop = qBottom = 9.0 * s.segShearStrength[i];
             if (method == kCodeIcp || method == kCodeFugro || method == kCodeUwa) {
-                qTop = qBottom = cptClayEndBearing(s, i);
+                qTop = qBottom = cptClayEndBearing(s, i, &sounding);
             }
         }
         // The general method bears on the user's own unit end bearing of the segment, in every

@@ -31,13 +31,13 @@ bool hasOwnPlugFriction(int method) {
 // node), held at the last segment for the bottom node of the grid. The sounding is read at the
 // node's depth; the estimate from the blow count or yield stress ratio applies only when no
 // sounding was read.
-double coneResistanceAtNode(const AnalysisState& s, int n, int segments) {
+double coneResistanceAtNode(const AnalysisState& s, int n, int segments, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     const int nodeRow = n / 2 + 1;
     const int j = std::min(nodeRow, segments);
     const bool haveSounding = in.cptSounding.cptPointCount >= 1;
     double qc = s.segQc[j];
-    if (qc < sp(1.0e-5) && haveSounding) qc = interpolateCptQc(s, (nodeRow - 1) * s.depthIncrement);
+    if (qc < sp(1.0e-5) && haveSounding) qc = sounding.qcAt((nodeRow - 1) * s.depthIncrement);
     if (in.unitSystem == kEnglish) qc /= 1000.0;  // psf to ksf
     if (qc < sp(1.0e-5) && !haveSounding) qc = sp(2.8) * atmosphericPressure(in.unitSystem) * s.segYieldStressRatio[j];
     return qc;
@@ -49,9 +49,10 @@ void computeAnnulusBearing(AnalysisState& s, int segments) {
     const InputData& in = s.input;
     // A closed-ended pile is closed here too, whatever inside diameter its end section keeps.
     const double endId = cpt::endInsideDiameter(in);
+    CptSoundingCursor sounding(in.cptSounding);
     for (int n = 1; n <= 2 * segments; ++n) {
         double q = s.nodeUnitEndBearing[n];
-        if (s.currentMethod >= kCodeNgi && endId > sp(1.0e-4)) q = coneResistanceAtNode(s, n, segments);
+        if (s.currentMethod >= kCodeNgi && endId > sp(1.0e-4)) q = coneResistanceAtNode(s, n, segments, sounding);
         if (in.tipArea > sp(1.0e-4)) {
             s.nodeAnnulusBearing[n] = q * in.tipArea;
         } else {
@@ -115,15 +116,17 @@ void computePlugFriction(AnalysisState& s, int segments) {
 void computeRowPlugValues(AnalysisState& s, int rows) {
     const InputData& in = s.input;
     const SegmentWalk walk(s);
+    int atTip = 1;  // segments found last at the tip and at the top of the enhanced end
+    int atEndTop = 1;
     for (int k = 1; k <= rows; ++k) {
         double capacity = 0.0;  // row 1: the tip at the surface has no plug
         if (k >= 2) {
             const double z = (k - 1) * s.depthIncrement;
             const double above = z - in.enhancedEndLength;
-            const double toTip = walk.valueAt(s.nodePlugFrictionCum, z);
-            const double toEndTop = above <= sp(1.0e-6) ? 0.0 : walk.valueAt(s.nodePlugFrictionCum, above);
+            const double toTip = walk.valueAt(s.nodePlugFrictionCum, z, atTip);
+            const double toEndTop = above <= sp(1.0e-6) ? 0.0 : walk.valueAt(s.nodePlugFrictionCum, above, atEndTop);
             capacity = toTip - toEndTop;
-            s.rowAnnulusBearing[k] = walk.valueAt(s.nodeAnnulusBearing, z);
+            s.rowAnnulusBearing[k] = walk.valueAt(s.nodeAnnulusBearing, z, atTip);
         } else {
             s.rowAnnulusBearing[1] = s.nodeAnnulusBearing[1];
         }
@@ -148,9 +151,10 @@ public:
         }
     }
 
-    double force(double depth) const {
+    // `hint`: the segment found by the last lookup of the same sequence of depths.
+    double force(double depth, int& hint) const {
         if (walk_.segmentCount() < 1) return 0.0;
-        const int i = walk_.segmentAt(depth);
+        const int i = walk_.segmentAt(depth, hint);
         const double length = walk_.length(i);
         const double part = depth - walk_.accumulatedBottom(i - 1);
         const double top = force_[2 * i - 1];
@@ -158,9 +162,9 @@ public:
         return forceAbove_[i - 1] + (top + atDepth) * 0.5 * part;
     }
 
-    double limit(double depth) const {
+    double limit(double depth, int& hint) const {
         if (walk_.segmentCount() < 1) return 0.0;
-        const int i = walk_.segmentAt(depth);
+        const int i = walk_.segmentAt(depth, hint);
         return limitAbove_[i - 1] + limit_[i] * (depth - walk_.accumulatedBottom(i - 1));
     }
 
@@ -196,6 +200,8 @@ void computePluggedBearing(AnalysisState& s, int segments, int rows) {
 
     const TipZoneIntegrals integrals(s, force, limitForce);
     const double d = in.outsideDiameter / perLength;
+    int atZoneTop = 1;  // segments found last at the top and the bottom of the tip zone
+    int atZoneBottom = 1;
     for (int k = 1; k <= rows; ++k) {
         if (!(d > 0.0)) {
             s.rowPluggedBearing[k] = 0.0;  // no diameter, no tip zone
@@ -207,11 +213,11 @@ void computePluggedBearing(AnalysisState& s, int segments, int rows) {
         double forceAbove = 0.0;
         double limitAbove = 0.0;
         if (!(zoneTop < sp(1.0e-4))) {
-            forceAbove = integrals.force(zoneTop);
-            limitAbove = integrals.limit(zoneTop);
+            forceAbove = integrals.force(zoneTop, atZoneTop);
+            limitAbove = integrals.limit(zoneTop, atZoneTop);
         }
-        const double forceToBottom = integrals.force(zoneBottom);
-        const double limitToBottom = integrals.limit(zoneBottom);
+        const double forceToBottom = integrals.force(zoneBottom, atZoneBottom);
+        const double limitToBottom = integrals.limit(zoneBottom, atZoneBottom);
         const double average = (forceToBottom - forceAbove) / (3.0 * d);
         const double limit = (limitToBottom - limitAbove) / (3.0 * d);
         s.rowPluggedBearing[k] = average - limit > sp(1.0e-6) ? limit : average;

@@ -1,9 +1,11 @@
 // The segment walk every method uses to read a node-valued quantity at a depth, and the
 // interpolation of the CPT sounding.
 #include <algorithm>
+#include <limits>
 
 #include "capacity/capacity.h"
 #include "engine/constants.h"
+#include "engine/ordered_search.h"
 
 namespace vorta {
 SegmentWalk::SegmentWalk(const AnalysisState& s) {
@@ -19,24 +21,25 @@ SegmentWalk::SegmentWalk(const AnalysisState& s) {
 
 // The first segment whose accumulated bottom reaches the depth within 1.0E-6; the last segment
 // when none does. The bottoms never decrease, so the test turns true once and stays true.
-int SegmentWalk::segmentAt(double depth) const {
+int SegmentWalk::segmentAt(double depth, int& hint) const {
     if (count_ < 1) return 1;
-    int low = 1;
-    int high = count_;
-    while (low < high) {
-        const int mid = low + (high - low) / 2;
-        if (depth - bottom_[mid] <= sp(1.0e-6)) {
-            high = mid;
-        } else {
-            low = mid + 1;
-        }
-    }
-    return low;
+    hint = firstPassing(1, count_, hint, [&](int i) { return depth - bottom_[i] <= sp(1.0e-6); });
+    return hint;
+}
+
+int SegmentWalk::segmentAt(double depth) const {
+    int hint = 1;
+    return segmentAt(depth, hint);
 }
 
 double SegmentWalk::valueAt(const NodeArray& values, double depth) const {
+    int hint = 1;
+    return valueAt(values, depth, hint);
+}
+
+double SegmentWalk::valueAt(const NodeArray& values, double depth, int& hint) const {
     if (count_ < 1) return 0.0;
-    const int i = segmentAt(depth);
+    const int i = segmentAt(depth, hint);
     const double top = values[2 * i - 1];
     const double bottom = values[2 * i];
     if (!(length_[i] > 0.0)) return top;
@@ -53,18 +56,26 @@ double nodeValueAtDepth(const AnalysisState& s, const NodeArray& values, double 
 // the last point, otherwise linear between the first point at or below the depth and the point
 // before it.
 double interpolateCptQc(const AnalysisState& s, double depth) {
-    const CptSounding& cpt = s.input.cptSounding;
-    const int count = std::clamp(cpt.cptPointCount, 0, static_cast<int>(kMaxCptPoints));
-    if (count < 1) return 0.0;
+    return CptSoundingCursor(s.input.cptSounding).qcAt(depth);
+}
+
+CptSoundingCursor::CptSoundingCursor(const CptSounding& cpt)
+    : cpt_(&cpt),
+      count_(std::clamp(cpt.cptPointCount, 0, static_cast<int>(kMaxCptPoints))),
+      lastDepth_(-std::numeric_limits<double>::infinity()) {}
+
+double CptSoundingCursor::qcAt(double depth) {
+    const CptSounding& cpt = *cpt_;
+    if (count_ < 1) return 0.0;
     if (depth <= cpt.cptDepth[1]) return cpt.cptQc[1];
-    for (int j = 2; j <= count; ++j) {
-        if (cpt.cptDepth[j] >= depth) {
-            // cptDepth[j - 1] < depth <= cptDepth[j], so the interval has a length.
-            return cpt.cptQc[j] -
-                   (cpt.cptDepth[j] - depth) * (cpt.cptQc[j] - cpt.cptQc[j - 1]) / (cpt.cptDepth[j] - cpt.cptDepth[j - 1]);
-        }
-    }
-    return cpt.cptQc[count];
+    int j = depth >= lastDepth_ ? start_ : 2;
+    while (j <= count_ && !(cpt.cptDepth[j] >= depth)) ++j;
+    lastDepth_ = depth;
+    start_ = j;
+    if (j > count_) return cpt.cptQc[count_];
+    // cptDepth[j - 1] < depth <= cptDepth[j], so the interval has a length.
+    return cpt.cptQc[j] -
+           (cpt.cptDepth[j] - depth) * (cpt.cptQc[j] - cpt.cptQc[j - 1]) / (cpt.cptDepth[j] - cpt.cptDepth[j - 1]);
 }
 
 }  // namespace vorta

@@ -132,7 +132,7 @@ RunStatus run(AnalysisState& s, const RunRequest& request) {
         return fileError(s, clash);
     std::ofstream reportFile(reportNamed.path, std::ios::out | std::ios::trunc);
     if (!reportFile) return fileError(s, names.reportFileName + ": the report file cannot be created");
-    s.report.attach(&reportFile);
+    const RecordWriter::FileAttachment reportAttachment(s.report, reportFile);
     writeReportHeader(s, dir, request.options.clock ? *request.options.clock : localDateTimeNow());
 
     // 5. The input data file, the plot-data file and the CPT file, in that order.
@@ -143,7 +143,7 @@ RunStatus run(AnalysisState& s, const RunRequest& request) {
         return fileError(s, clash);
     std::ofstream plotFile(plotNamed.path, std::ios::out | std::ios::trunc);
     if (!plotFile) return fileError(s, names.plotFileName + ": the plot-data file cannot be created");
-    s.plot.attach(&plotFile);
+    const RecordWriter::FileAttachment plotAttachment(s.plot, plotFile);
     std::ifstream cptFile;
     if (readCpt) {
         cptFile.open(cptNamed.path);
@@ -195,6 +195,8 @@ RunStatus run(AnalysisState& s, const RunRequest& request) {
     }
 
     // 13. Both output files complete; a failed write is not a completed run.
+    s.report.flush();
+    s.plot.flush();
     reportFile.flush();
     plotFile.flush();
     if (!reportFile) {

@@ -24,6 +24,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 namespace vorta {
 
@@ -264,6 +265,13 @@ std::string formatExponent(double value, int width, int digits, int exponent = 0
 std::string formatInteger(long long value, int width, int minDigits = -1);           // Iw, Iw.m
 std::string formatText(std::string_view text, int width);                            // Aw (0: A)
 
+// The general conversion of Fw.d and Ew.d fields alone, without the exact fast path that the
+// formatter tries first; the tests hold the two against each other.
+namespace detail {
+std::string formatFixedGeneral(double value, int width, int decimals);
+std::string formatExponentGeneral(double value, int width, int digits, int exponent = 0);
+}  // namespace detail
+
 // A free-format (list-directed) record of integers, as the plot-data count records are written.
 std::string formatFreeIntegers(std::span<const long long> values);
 
@@ -274,9 +282,36 @@ public:
     RecordWriter() = default;
     explicit RecordWriter(std::ostream* out) : out_(out) {}
 
-    void attach(std::ostream* out) { out_ = out; }
+    // A new stream drops whatever was gathered for the previous one (see gather).
+    void attach(std::ostream* out);
     // Everything written is also appended to `capture` while it is set (nullptr: no capture).
     void capture(std::string* text) { capture_ = text; }
+
+    // Gathering: records are kept in the writer and handed to the stream in large pieces, when
+    // the gathered text fills its buffer and at flush(). For a file that nothing else writes to
+    // and that is flushed through its writer before it closes (see FileAttachment). Records
+    // written while a capture is set are not gathered (what was gathered goes first).
+    void gather(bool on);
+    void flush();
+
+    // Attaches a file to a writer that gathers for it; flushes and detaches when it goes, so that
+    // nothing gathered outlives the file. Declare it after the file.
+    class FileAttachment {
+    public:
+        FileAttachment(RecordWriter& writer, std::ostream& file) : writer_(writer) {
+            writer_.attach(&file);
+            writer_.gather(true);
+        }
+        ~FileAttachment() {
+            writer_.gather(false);
+            writer_.attach(nullptr);
+        }
+        FileAttachment(const FileAttachment&) = delete;
+        FileAttachment& operator=(const FileAttachment&) = delete;
+
+    private:
+        RecordWriter& writer_;
+    };
     std::ostream* stream() const { return out_; }
     bool attached() const { return out_ != nullptr; }
 
@@ -294,11 +329,16 @@ public:
     // A line as it stands.
     void writeLine(std::string_view line);
 
-private:
-    void put(std::string_view text);
+    // Text as it stands, straight to the stream and the capture, or to the stream alone (the
+    // formatter's own use).
+    void putText(std::string_view text);
+    void putStream(std::string_view text);
 
+private:
     std::ostream* out_ = nullptr;
     std::string* capture_ = nullptr;
+    std::vector<char> gathered_;  // blanks where nothing is written yet; empty when not gathering
+    std::size_t gatheredUsed_ = 0;
 };
 
 }  // namespace vorta

@@ -29,6 +29,14 @@ constexpr const char* kTitleOfCode[10] = {"",
 constexpr int kSelectionOfCode[10] = {0, kSelFhwa, kSelUsace, kSelLambda, kSelApi, kSelNgi,
                                       kSelIcp, kSelFugro, kSelUwa, kSelUser};
 
+// The row formats, parsed once when the program is compiled (a format written at the call builds
+// its parsed form anew at every row).
+constexpr FortranFormat kBatteredRow("(11X,F7.2,6X,F7.2,6X,F8.1,6X,F8.1,4X,F9.1)");
+constexpr FortranFormat kVerticalRow("(11X,F7.2,6X,F8.1,6X,F8.1,4X,F9.1)");
+constexpr FortranFormat kBatteredPlugRow("(11X,F7.2,6X,F7.2,6X,F8.1,6X,F8.1,A1,3X,F9.1,3X,F9.2)");
+constexpr FortranFormat kVerticalPlugRow("(11X,F7.2,6X,F8.1,6X,F8.1,A1,3X,F9.1,3X,F9.2)");
+constexpr FortranFormat kPlotRow("(2X,F7.2,2X,F8.1,2X,F8.1,2X,F9.1,2X,F9.3)");
+
 }  // namespace
 
 int printedRowCountFor(int rowCount, int outputStep) {
@@ -239,17 +247,17 @@ void writeResultTable(AnalysisState& s, const MethodTableColumns& c) {
             const char* mark = plugGoverns ? "*" : " ";
             const double plug = (*c.plugLength)[k];
             if (v.battered) {
-                s.report.write("(11X,F7.2,6X,F7.2,6X,F8.1,6X,F8.1,A1,3X,F9.1,3X,F9.2)", length, length * cosBatter,
+                s.report.write(kBatteredPlugRow, length, length * cosBatter,
                                skin, tip, mark, ultimate, plug);
             } else {
-                s.report.write("(11X,F7.2,6X,F8.1,6X,F8.1,A1,3X,F9.1,3X,F9.2)", length, skin, tip, mark, ultimate, plug);
+                s.report.write(kVerticalPlugRow, length, skin, tip, mark, ultimate, plug);
             }
         } else if (v.battered) {
-            s.report.write("(11X,F7.2,6X,F7.2,6X,F8.1,6X,F8.1,4X,F9.1)", length, length * cosBatter, skin, tip, ultimate);
+            s.report.write(kBatteredRow, length, length * cosBatter, skin, tip, ultimate);
         } else {
-            s.report.write("(11X,F7.2,6X,F8.1,6X,F8.1,4X,F9.1)", length, skin, tip, ultimate);
+            s.report.write(kVerticalRow, length, skin, tip, ultimate);
         }
-        s.plot.write("(2X,F7.2,2X,F8.1,2X,F8.1,2X,F9.1,2X,F9.3)", length, skin, tip, ultimate, (*c.unitFriction)[k]);
+        s.plot.write(kPlotRow, length, skin, tip, ultimate, (*c.unitFriction)[k]);
     }
 }
 

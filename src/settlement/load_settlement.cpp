@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/constants.h"
+#include "engine/ordered_search.h"
 #include "settlement/load_settlement_steps.h"
 #include "settlement/load_transfer_curves.h"
 #include "settlement/settlement.h"
@@ -18,6 +19,11 @@ bool isEnglish(const AnalysisState& s) { return s.input.unitSystem == kEnglish; 
 // Default tip movements (inches) of the load steps.
 constexpr double kDefaultTipMovements[13] = {0.0001, 0.001, 0.005, 0.01, 0.02, 0.05, 0.08,
                                              0.1,    0.2,   0.5,   0.8,  1.0,  2.0};
+
+// Formats written once per point, step or segment, parsed once when the program is compiled.
+constexpr FortranFormat kTipCurvePoint("(E18.4,E19.4)");
+constexpr FortranFormat kSettlementStep("(E17.4,3E16.4)");
+constexpr FortranFormat kSegmentLoad("(3X,E10.3,3X,E10.3,3X,E10.3)");
 
 // The soil-type code of a point: 1 sand, 2 clay, 3 silt; anything else 0.
 int soilCode(double value) {
@@ -175,8 +181,8 @@ void buildAndPrintTipCurve(AnalysisState& s, int nodeCount, double verticalEmbed
                    english ? u.smallLength : u.length);
     for (std::size_t i = 0; i < kCurvePoints; ++i) {
         const double load = english ? s.tipCurve.q[i] / 1000.0 : s.tipCurve.q[i];
-        s.report.write("(E18.4,E19.4)", load, s.tipCurve.z[i]);
-        s.plot.write("(E18.4,E19.4)", load, s.tipCurve.z[i]);
+        s.report.write(kTipCurvePoint, load, s.tipCurve.z[i]);
+        s.plot.write(kTipCurvePoint, load, s.tipCurve.z[i]);
         if (s.result != nullptr) s.result->tipCurve.push_back(CurvePoint{s.tipCurve.z[i], load});
     }
 }
@@ -193,8 +199,8 @@ void writeSettlementTable(AnalysisState& s) {
         const auto k = static_cast<std::size_t>(j);
         const double top = s.stepTopLoad[k] / scale;
         const double tip = s.stepTipLoad[k] / scale;
-        s.report.write("(E17.4,3E16.4)", top, s.stepTopMovement[k], tip, s.stepTipMovement[k]);
-        s.plot.write("(E17.4,3E16.4)", top, s.stepTopMovement[k], tip, s.stepTipMovement[k]);
+        s.report.write(kSettlementStep, top, s.stepTopMovement[k], tip, s.stepTipMovement[k]);
+        s.plot.write(kSettlementStep, top, s.stepTopMovement[k], tip, s.stepTipMovement[k]);
         if (s.result != nullptr && j <= static_cast<int>(s.result->loadSteps.size())) {
             LoadStep& kept = s.result->loadSteps[k - 1];
             kept.topLoad = top;
@@ -264,6 +270,11 @@ bool stiffnessIsUsable(const AnalysisState& s) {
 }
 
 double sideTransferAt(const AnalysisState& s, int nodeCount, double depthFromHead, double movement) {
+    int hint = 1;
+    return sideTransferAt(s, nodeCount, depthFromHead, movement, hint);
+}
+
+double sideTransferAt(const AnalysisState& s, int nodeCount, double depthFromHead, double movement, int& hint) {
     if (nodeCount < 1) return 0.0;
     const auto& c = s.curves;
     const int last = std::max(nodeCount - 1, 1);
@@ -272,14 +283,12 @@ double sideTransferAt(const AnalysisState& s, int nodeCount, double depthFromHea
         return curveTransferAt(c[static_cast<std::size_t>(last)], movement);
     }
     // The first node u (1..last - 1) whose next node lies at or below the depth.
-    int lo = 1;
-    int hi = last - 1;
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (depthFromHead <= c[static_cast<std::size_t>(mid + 1)].depth) hi = mid; else lo = mid + 1;
-    }
-    const LoadTransferCurve& upper = c[static_cast<std::size_t>(lo)];
-    const LoadTransferCurve& lower = c[static_cast<std::size_t>(lo + 1)];
+    const int u = firstPassing(1, last - 1, hint, [&](int k) {
+        return depthFromHead <= c[static_cast<std::size_t>(k + 1)].depth;
+    });
+    hint = u;
+    const LoadTransferCurve& upper = c[static_cast<std::size_t>(u)];
+    const LoadTransferCurve& lower = c[static_cast<std::size_t>(u + 1)];
     const double t0 = curveTransferAt(upper, movement);
     const double span = lower.depth - upper.depth;
     if (!(span > 0.0)) return t0;
@@ -309,6 +318,7 @@ int marchLoadStep(AnalysisState& s, const MarchGeometry& g, int step, double tip
     double zm = tipMovement;
     int unsettled = 0;
     const double tolerance = sp(1.0e-4);
+    int bracket = g.nodeCount;  // the node curves found last, from the tip up
     std::vector<SegmentLoad>* distribution = nullptr;
     if (s.result != nullptr) distribution = &s.result->loadSteps.emplace_back().distribution;
     for (int m = 1; m <= g.segmentCount; ++m) {
@@ -320,7 +330,7 @@ int marchLoadStep(AnalysisState& s, const MarchGeometry& g, int step, double tip
         double qTop = qb;
         double zmNext = zm;
         for (int iteration = 1;; ++iteration) {
-            double t = sideTransferAt(s, g.nodeCount, ym, zm);
+            double t = sideTransferAt(s, g.nodeCount, ym, zm, bracket);
             if (g.zeroFrictionLength > sm) t = 0.0;
             const double dq = g.perimeterLength * t;
             qa = qb + dq / 2.0;
@@ -334,7 +344,7 @@ int marchLoadStep(AnalysisState& s, const MarchGeometry& g, int step, double tip
             }
             zm = zmNext;
         }
-        s.plot.write("(3X,E10.3,3X,E10.3,3X,E10.3)", sm / g.lengthScale, qa / g.forceScale, zmNext);
+        s.plot.write(kSegmentLoad, sm / g.lengthScale, qa / g.forceScale, zmNext);
         if (distribution != nullptr) distribution->push_back(SegmentLoad{sm / g.lengthScale, qa / g.forceScale, zmNext});
         qb = qTop;
         zb = zt;

@@ -27,6 +27,9 @@ bool stiffnessIsUsable(const AnalysisState& s);
 // node nodeCount - 1 alone at or below it (the tip node's curve is not used); 0 above the first
 // node (a stickup in the air).
 double sideTransferAt(const AnalysisState& s, int nodeCount, double depthFromHead, double movement);
+// The same for depths looked up one after another: `hint` holds the upper node found last and is
+// where the next search starts; the curves found are the same whatever the hint.
+double sideTransferAt(const AnalysisState& s, int nodeCount, double depthFromHead, double movement, int& hint);
 
 // The assumed tip movements of the load steps, in working units: the user's list when its flag
 // is 1, otherwise the default list of 13. Returns the count; `movements` holds them from 1.

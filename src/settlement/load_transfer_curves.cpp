@@ -329,6 +329,14 @@ double tipLoadAt(const TipCurve& c, double movement) {
     return interpolateOnPoints(c.z, c.q, movement);
 }
 
+namespace {
+
+// The lines of a printed curve, parsed once when the program is compiled.
+constexpr FortranFormat kCurveHeading("(8X,I5,I11,E16.4)");
+constexpr FortranFormat kCurvePoint("(40X,E17.4,E16.4)");
+
+}  // namespace
+
 void writeCurveHeading(AnalysisState& s) {
     s.report.write("(8X,\"T-Z CURVE   NO. OF   DEPTH TO CURVE   LOAD \",\"TRANSFER   PILE MOVEMENT\")");
     const UnitLabels& u = s.unitLabels;
@@ -341,8 +349,8 @@ void writeCurveHeading(AnalysisState& s) {
 
 void writeCurve(AnalysisState& s, int number, double depthBelowGround, const LoadTransferCurve& c,
                 std::vector<TransferCurve>* kept) {
-    s.report.write("(8X,I5,I11,E16.4)", number, c.pointCount, depthBelowGround);
-    s.plot.write("(8X,I5,I11,E16.4)", number, c.pointCount, depthBelowGround);
+    s.report.write(kCurveHeading, number, c.pointCount, depthBelowGround);
+    s.plot.write(kCurveHeading, number, c.pointCount, depthBelowGround);
     TransferCurve* curve = nullptr;
     if (kept != nullptr) {
         curve = &kept->emplace_back();
@@ -350,8 +358,8 @@ void writeCurve(AnalysisState& s, int number, double depthBelowGround, const Loa
         curve->depth = depthBelowGround;
     }
     for (std::size_t i = 0; i < kCurvePoints; ++i) {
-        s.report.write("(40X,E17.4,E16.4)", c.t[i], c.z[i]);
-        s.plot.write("(40X,E17.4,E16.4)", c.t[i], c.z[i]);
+        s.report.write(kCurvePoint, c.t[i], c.z[i]);
+        s.plot.write(kCurvePoint, c.t[i], c.z[i]);
         if (curve != nullptr) curve->points.push_back(CurvePoint{c.z[i], c.t[i]});
     }
 }

@@ -1,6 +1,8 @@
 // The segment walk and the CPT sounding interpolation.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "capacity/capacity.h"
 #include "capacity/state_builders.h"
 
@@ -105,6 +107,61 @@ TEST(InterpolateCptQc, RepeatedDepthTakesThePointBeforeTheStepWithoutDividingByZ
     EXPECT_DOUBLE_EQ(interpolateCptQc(*s, 2.0), 50.0);
     // Just below, the interval from the second point at 2.0 is used: 80 + 20 * 1 / 2.
     EXPECT_DOUBLE_EQ(interpolateCptQc(*s, 3.0), 90.0);
+}
+
+// The scan from the top that the cursor must agree with, whatever the order of the depths.
+double scannedQc(const CptSounding& cpt, double depth) {
+    const int count = cpt.cptPointCount;
+    if (count < 1) return 0.0;
+    if (depth <= cpt.cptDepth[1]) return cpt.cptQc[1];
+    for (int j = 2; j <= count; ++j) {
+        if (cpt.cptDepth[j] >= depth) {
+            return cpt.cptQc[j] -
+                   (cpt.cptDepth[j] - depth) * (cpt.cptQc[j] - cpt.cptQc[j - 1]) / (cpt.cptDepth[j] - cpt.cptDepth[j - 1]);
+        }
+    }
+    return cpt.cptQc[count];
+}
+
+TEST(CptSoundingCursor, ReadsWhatAScanFromTheTopReadsForDepthsInAnyOrder) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int trial = 0; trial < 60; ++trial) {
+        auto s = newState();
+        CptSounding& cpt = s->input.cptSounding;
+        cpt.cptPointCount = 1 + trial % 25;
+        double depth = 0.0;
+        for (int j = 1; j <= cpt.cptPointCount; ++j) {
+            // Mostly increasing, with repeated depths and, in every third sounding, steps back.
+            depth += (trial % 3 == 0 && j % 4 == 0) ? -unit(random) : (j % 5 == 0 ? 0.0 : unit(random));
+            cpt.cptDepth[j] = depth;
+            cpt.cptQc[j] = 1000.0 * unit(random);
+        }
+        CptSoundingCursor cursor(cpt);
+        for (int q = 0; q < 80; ++q) {
+            // Runs of increasing depths down the sounding, broken by jumps back up.
+            const double at = q % 17 == 0 ? unit(random) : (q % 40) * 0.4 * unit(random) + q * 0.05;
+            ASSERT_EQ(cursor.qcAt(at), scannedQc(cpt, at)) << "trial " << trial << ", depth " << at;
+        }
+    }
+}
+
+TEST(SegmentWalk, HintedLookupsFindWhatPlainLookupsFind) {
+    auto s = newState();
+    buildGrid(*s, 40, 0.5, 18.0);
+    s->segBottomDepth[7] = s->segTopDepth[7];  // a segment without length
+    NodeArray v;
+    for (int n = 1; n <= 80; ++n) v[n] = n * n * 0.1;
+    const SegmentWalk walk(*s);
+    int hint = 1;
+    // Down the grid, back up and past its bottom, on and between the segment bottoms.
+    for (double depth : {0.0, 0.25, 0.5, 0.5 + 0.5e-6, 3.0, 3.1, 19.9, 20.0, 25.0, 1.0, 0.75, 12.0, 12.0, 0.0}) {
+        const int plain = walk.segmentAt(depth);
+        EXPECT_EQ(walk.segmentAt(depth, hint), plain) << depth;
+        EXPECT_EQ(hint, plain);
+        int other = 40;
+        EXPECT_EQ(walk.valueAt(v, depth, other), walk.valueAt(v, depth)) << depth;
+    }
 }
 
 TEST(InterpolateCptQc, CountBeyondCapacityIsHeldAtTheCapacity) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <limits>
 #include <random>
 #include <sstream>
 #include <string>
@@ -230,6 +232,186 @@ TEST(FortranFormat, IntegerFieldsMatchTheFortranRuntime) {
             ++line;
         }
     }
+}
+
+}  // namespace
+}  // namespace vorta
+
+namespace vorta {
+namespace {
+
+// The descriptors of the report and the plot-data file, and a few beyond them.
+struct FieldShape {
+    char kind;  // 'F' or 'E'
+    int width;
+    int digits;
+    int exponentDigits = 0;
+};
+const std::vector<FieldShape>& fieldShapes() {
+    static const std::vector<FieldShape> shapes{
+        {'F', 7, 2}, {'F', 8, 1}, {'F', 9, 1},  {'F', 9, 3},  {'F', 9, 2},  {'F', 10, 2}, {'F', 6, 2},
+        {'F', 4, 1}, {'F', 5, 0}, {'F', 12, 6}, {'F', 3, 1},  {'F', 20, 9}, {'E', 10, 3}, {'E', 16, 4},
+        {'E', 17, 4}, {'E', 18, 4}, {'E', 19, 4}, {'E', 9, 2}, {'E', 8, 1}, {'E', 12, 3, 3}, {'E', 24, 15}};
+    return shapes;
+}
+
+// Holds the formatter (exact fast path first) against the general path alone on one value in
+// every shape; returns the number of fields that differ and reports the first few.
+int mismatchesOn(double value, int& reported) {
+    int mismatches = 0;
+    for (const FieldShape& f : fieldShapes()) {
+        const std::string ours = f.kind == 'F' ? formatFixed(value, f.width, f.digits)
+                                               : formatExponent(value, f.width, f.digits, f.exponentDigits);
+        const std::string general = f.kind == 'F' ? detail::formatFixedGeneral(value, f.width, f.digits)
+                                                  : detail::formatExponentGeneral(value, f.width, f.digits,
+                                                                                  f.exponentDigits);
+        if (ours != general) {
+            ++mismatches;
+            if (++reported <= 10) {
+                ADD_FAILURE() << f.kind << f.width << '.' << f.digits << " of " << std::hexfloat << value
+                              << std::defaultfloat << " (" << value << "): [" << ours << "], general path ["
+                              << general << "]";
+            }
+        }
+    }
+    return mismatches;
+}
+
+// The value and its neighbours a few units in the last place away.
+int mismatchesAround(double value, int& reported) {
+    int mismatches = mismatchesOn(value, reported);
+    double up = value;
+    double down = value;
+    for (int k = 0; k < 2; ++k) {
+        up = std::nextafter(up, HUGE_VAL);
+        down = std::nextafter(down, -HUGE_VAL);
+        mismatches += mismatchesOn(up, reported) + mismatchesOn(down, reported);
+    }
+    return mismatches;
+}
+
+TEST(FortranFormatFastPath, MatchesTheGeneralPathOnRandomValuesOfEveryMagnitude) {
+    std::mt19937_64 random(20261209);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    std::uniform_int_distribution<int> decade(-30, 30);
+    std::uniform_int_distribution<std::uint64_t> bits;
+    int reported = 0;
+    int mismatches = 0;
+    for (int i = 0; i < 60000; ++i) {
+        // Decimal-looking values over sixty decades, either sign, and raw bit patterns of any kind.
+        const double decimal = mantissa(random) * std::pow(10.0, decade(random)) * (i % 2 == 0 ? 1.0 : -1.0);
+        mismatches += mismatchesOn(decimal, reported);
+        mismatches += mismatchesOn(std::bit_cast<double>(bits(random)), reported);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(FortranFormatFastPath, MatchesTheGeneralPathOnRoundingTies) {
+    int reported = 0;
+    int mismatches = 0;
+    // Exact binary ties: odd multiples of 2^-k, which lie halfway between two decimals of d places
+    // when k > d (0.125 at two places, 0.0625 at three, 2.5 at none).
+    for (int k = 1; k <= 14; ++k) {
+        for (int j = 1; j < 4000; j += 2) mismatches += mismatchesAround(std::ldexp(static_cast<double>(j), -k), reported);
+    }
+    // Decimal halves as the nearest doubles hold them (0.05, 1.15, 99.995, ...), and carries into a
+    // new digit or decade (9.95, 999.95, 0.99996).
+    for (int d = 0; d <= 6; ++d) {
+        for (int j = 0; j < 3000; ++j) {
+            mismatches += mismatchesAround((j + 0.5) / std::pow(10.0, d), reported);
+            mismatches += mismatchesAround(-(j + 0.5) / std::pow(10.0, d), reported);
+        }
+        mismatches += mismatchesAround(std::pow(10.0, d) - 0.5 * std::pow(10.0, -4), reported);
+    }
+    // Zero, the smallest and largest doubles, infinities and NaN.
+    for (double v : {0.0, -0.0, std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::min(),
+                     std::numeric_limits<double>::max(), HUGE_VAL, -HUGE_VAL, std::nan(""), 0x1p52, 0x1p53, 1e22, 1e23}) {
+        mismatches += mismatchesAround(v, reported);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+// Every number printed in the examples' expected reports and plot-data files, read back and
+// formatted in its own shape: on it, on its neighbours, and half a unit of its last digit either
+// side (the values that round to the printed text's neighbours).
+TEST(FortranFormatFastPath, MatchesTheGeneralPathOnTheFieldsOfEveryExample) {
+    int reported = 0;
+    int mismatches = 0;
+    int fields = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(test::sourcePath("examples"))) {
+        for (const char* name : {"expected/report.out", "expected/plot.plt"}) {
+            const std::filesystem::path file = entry.path() / name;
+            if (!std::filesystem::exists(file)) continue;
+            std::istringstream words(test::readFile(file));
+            std::string word;
+            while (words >> word) {
+                const std::size_t point = word.find('.');
+                if (point == std::string::npos || word.find_first_not_of("+-.0123456789E") != std::string::npos) continue;
+                char* end = nullptr;
+                const double value = std::strtod(word.c_str(), &end);
+                if (end != word.c_str() + word.size()) continue;
+                const std::size_t e = word.find('E');
+                const int decimals = static_cast<int>((e == std::string::npos ? word.size() : e) - point - 1);
+                const double half = 0.5 * std::pow(10.0, -decimals) *
+                                    (e == std::string::npos ? 1.0 : std::pow(10.0, std::atoi(word.c_str() + e + 1)));
+                for (double v : {value, value + half, value - half}) mismatches += mismatchesAround(v, reported);
+                ++fields;
+            }
+        }
+    }
+    EXPECT_GT(fields, 10000);
+    EXPECT_EQ(mismatches, 0);
+}
+
+}  // namespace
+}  // namespace vorta
+
+namespace vorta {
+namespace {
+
+TEST(RecordWriterGathering, KeepsTheOrderOfEveryRecordAndHandsAllOverBeforeTheFileGoes) {
+    std::ostringstream file;
+    RecordWriter writer;
+    std::string expected;
+    {
+        const RecordWriter::FileAttachment attached(writer, file);
+        for (int k = 1; k <= 400; ++k) {  // more than one gathering buffer's worth
+            writer.write("(I5,F9.2)", k, k * 0.25);
+            expected += formatRecords("(I5,F9.2)", std::vector<FormatArg>{FormatArg(k), FormatArg(k * 0.25)}) + "\n";
+        }
+        writer.writeFree({1, 2});
+        expected += "           1           2\n";
+        // A record written while a capture is set goes straight through, after what was gathered.
+        std::string captured;
+        writer.capture(&captured);
+        writer.writeLine("captured line");
+        writer.capture(nullptr);
+        expected += "captured line\n";
+        EXPECT_EQ(captured, "captured line\n");
+        EXPECT_EQ(file.str(), expected);  // everything so far reached the file
+        writer.write("(A)", "last");
+        expected += "last\n";
+        EXPECT_NE(file.str(), expected);  // the last record still waits in the writer
+    }
+    EXPECT_EQ(file.str(), expected);
+    EXPECT_FALSE(writer.attached());
+}
+
+TEST(RecordWriterGathering, FlushHandsOverWhatWasGatheredAndANewStreamStartsEmpty) {
+    std::ostringstream first;
+    std::ostringstream second;
+    RecordWriter writer;
+    writer.attach(&first);
+    writer.gather(true);
+    writer.write("(A)", "one");
+    writer.flush();
+    EXPECT_EQ(first.str(), "one\n");
+    writer.write("(A)", "two");
+    writer.attach(&second);  // what was gathered for the first stream is not written to the second
+    writer.write("(A)", "three");
+    writer.gather(false);
+    EXPECT_EQ(first.str(), "one\n");
+    EXPECT_EQ(second.str(), "three\n");
 }
 
 }  // namespace

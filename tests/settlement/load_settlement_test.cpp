@@ -1,6 +1,7 @@
 #include "settlement/settlement.h"
 
 #include <cmath>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -358,6 +359,35 @@ TEST(LoadSettlement, NotesCarryTheBuoyancyLineOnlyInTension) {
     runLoadSettlement(*t.s);
     EXPECT_NE(t.report.str().find("  BOUYANCY EFFECT."), std::string::npos);
     EXPECT_NE(t.report.str().find("* COMPUTE LOAD-DISTRIBUTION AND LOAD-SETTLEMENT *"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vorta
+
+namespace vorta {
+namespace {
+
+// The march reads the node curves up the pile from a hint; every depth must find the curves that
+// a search from the first node finds: above the ground, between nodes (some at equal depths),
+// on a node and at or below the last node used.
+TEST(SideTransfer, HintedLookupsFindTheSameCurvesAsPlainOnes) {
+    auto s = std::make_unique<AnalysisState>();
+    const int nodes = 30;
+    for (int u = 1; u <= nodes; ++u) {
+        LoadTransferCurve& c = s->curves[static_cast<std::size_t>(u)];
+        c.depth = 60.0 + (u == 12 ? 11 : u - 1) * 12.0;  // nodes 12 and 13 at the same depth
+        for (std::size_t i = 0; i < kCurvePoints; ++i) {
+            c.z[i] = 0.01 * static_cast<double>(i * i);
+            c.t[i] = u * std::sqrt(static_cast<double>(i));
+        }
+    }
+    int hint = nodes;
+    for (double depth : {420.0, 419.9, 200.0, 192.0, 191.5, 60.0, 59.0, 100.0, 1000.0, 71.0, 700.0, 400.0}) {
+        for (double movement : {0.0, 0.05, 0.3, 2.0, -0.05}) {
+            EXPECT_EQ(sideTransferAt(*s, nodes, depth, movement, hint), sideTransferAt(*s, nodes, depth, movement))
+                << "depth " << depth << ", movement " << movement;
+        }
+    }
 }
 
 }  // namespace

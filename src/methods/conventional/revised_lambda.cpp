@@ -21,25 +21,22 @@ struct PenetrationMeans {
     double strength = 0.0;
 };
 
-PenetrationMeans meansOverPenetration(const AnalysisState& s, double x, const SegmentArray& strength,
-                                      const SegmentArray& stressIntegral, const SegmentArray& strengthIntegral) {
+// The integrals of the whole segments above segment j (stressAbove[j], strengthAbove[j]) are
+// added up once, top down, in the order the sum over segments 1..j-1 adds them.
+PenetrationMeans meansOverPenetration(const AnalysisState& s, const SegmentWalk& walk, int& hint, double x,
+                                      const SegmentArray& strength, const SegmentArray& stressAbove,
+                                      const SegmentArray& strengthAbove) {
     PenetrationMeans means;
     if (x - s.segBottomDepth[1] > sp(1.0e-6)) {
-        const int j = std::max(1, segmentAtDepth(s, x));
+        const int j = std::max(1, walk.segmentAt(x, hint));
         const double h = x - s.segTopDepth[j];
         const double thickness = thicknessOf(s, j);
         const double topStress = s.nodeEffStress[2 * j - 1];
         const double bottomStress = s.nodeEffStress[2 * j];
         const double stressAtX =
             thickness > 0.0 ? topStress + (bottomStress - topStress) * h / thickness : topStress;
-        double stressAbove = 0.0;
-        double strengthAbove = 0.0;
-        for (int i = 1; i <= j - 1; ++i) {
-            stressAbove += stressIntegral[i];
-            strengthAbove += strengthIntegral[i];
-        }
-        means.stress = ((stressAtX + topStress) * h / 2.0 + stressAbove) / x;
-        means.strength = (strength[j] * h + strengthAbove) / x;
+        means.stress = ((stressAtX + topStress) * h / 2.0 + stressAbove[j]) / x;
+        means.strength = (strength[j] * h + strengthAbove[j]) / x;
     } else {
         const double thickness = thicknessOf(s, 1);
         const double topStress = s.nodeEffStress[1];
@@ -111,6 +108,16 @@ void computeRevisedLambdaMethod(AnalysisState& s) {
         stressIntegral[i] = thickness * (s.nodeEffStress[2 * i - 1] + s.nodeEffStress[2 * i]) / 2.0;
         strengthIntegral[i] = strength[i] * thickness;
     }
+    SegmentArray stressAbove;  // over segments 1..i-1
+    SegmentArray strengthAbove;
+    stressAbove[1] = 0.0;
+    strengthAbove[1] = 0.0;
+    for (int i = 2; i <= segments; ++i) {
+        stressAbove[i] = stressAbove[i - 1] + stressIntegral[i - 1];
+        strengthAbove[i] = strengthAbove[i - 1] + strengthIntegral[i - 1];
+    }
+    const SegmentWalk walk(s);
+    int hint = 1;  // the segment of the last row's tip
 
     const double perimeter = sp(3.14159) * (in.outsideDiameter / smallLengthPerLength(in.unitSystem));
     const bool tension = in.loadingType == 1;
@@ -125,7 +132,7 @@ void computeRevisedLambdaMethod(AnalysisState& s) {
         const int seg = segmentOfRow(s, k);
         s.rowMaxUnitFriction[k] = s.segMaxUnitFriction[seg];
 
-        const PenetrationMeans means = meansOverPenetration(s, x, strength, stressIntegral, strengthIntegral);
+        const PenetrationMeans means = meansOverPenetration(s, walk, hint, x, strength, stressAbove, strengthAbove);
         const double mu = compressibility(in, x, means.strength);
         const double lambda = lambdaFactor(mu, means.strength, means.stress);
         const double total = lambda * (means.stress + 2.0 * means.strength) * perimeter * x;

@@ -23,12 +23,13 @@ void spreadNodeFrictionToRows(AnalysisState& s) {
     const InputData& in = s.input;
     const int rows = usableRows(s);
     const SegmentWalk walk(s);
+    int hint = 1;
     for (int k = 1; k <= rows; ++k) {
         const double x = (k - 1) * s.depthIncrement;
         if (x - in.zeroFrictionLength <= -sp(1.0e-6)) {
             s.rowUnitFriction[k] = 0.0;
         } else {
-            s.rowUnitFriction[k] = walk.valueAt(s.nodeSkinFriction, x);
+            s.rowUnitFriction[k] = walk.valueAt(s.nodeSkinFriction, x, hint);
         }
         s.rowMaxUnitFriction[k] = s.segMaxUnitFriction[segmentOfRow(s, k)];
     }

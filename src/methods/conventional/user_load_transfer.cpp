@@ -49,10 +49,12 @@ int computeUserLoadTransfer(AnalysisState& s) {
     table.rowTipResistance[1] = s.segUserUnitBearing[1] * tipArea;
 
     // Row 2 lies one length increment down, the rows below it at their vertical depths.
+    const SegmentWalk walk(s);
+    int hint = 1;
     for (int k = 2; k <= rowCount; ++k) {
         const double x = k == 2 ? in.lengthIncrement : (k - 1) * s.depthIncrement;
         s.rowDepth[k] = x;
-        const int j = x - s.segBottomDepth[1] > sp(1.0e-6) ? std::max(1, segmentAtDepth(s, x)) : 1;
+        const int j = x - s.segBottomDepth[1] > sp(1.0e-6) ? std::max(1, walk.segmentAt(x, hint)) : 1;
         const int seg = segmentOfRow(s, k);
         table.rowTipResistance[k] = s.segUserUnitBearing[j] * tipArea;
         table.rowSkinFriction[k] =

@@ -19,9 +19,9 @@ double clayInterfaceAngle(double plasticityIndex) {
 // Start from nine times the strength; a closed end or a plugged pile bears on qc with the plug
 // reduction, an unplugged open end on qc in full, and an open end whose plug the program decides
 // keeps nine times the strength.
-double cptClayEndBearing(const AnalysisState& s, int segment) {
+double cptClayEndBearing(const AnalysisState& s, int segment, CptSoundingCursor* sounding) {
     const InputData& in = s.input;
-    const double qc = coneResistanceAtSegment(s, segment, cpt::bearingConeFactor(in.unitSystem));
+    const double qc = coneResistanceAtSegment(s, segment, cpt::bearingConeFactor(in.unitSystem), sounding);
     const bool drained = in.icpDrainedClay == 1;
     double q = 9.0 * s.segShearStrength[segment];
     if (cpt::endInsideDiameter(in) < sp(1.0e-6) || in.plugCondition == 1) {

@@ -9,12 +9,12 @@ namespace vorta {
 
 // The segment's own qc, else the sounding at the top of the segment, else the estimate from the
 // blow count or yield stress ratio column. Input and sounding hold qc in psf in English units.
-double coneResistanceAtSegment(const AnalysisState& s, int segment, double paFactor) {
+double coneResistanceAtSegment(const AnalysisState& s, int segment, double paFactor, CptSoundingCursor* sounding) {
     const InputData& in = s.input;
     double qc = s.segQc[segment];
     if (qc < sp(1.0e-5)) {
         if (in.cptSounding.cptPointCount < 1) return paFactor * s.segYieldStressRatio[segment];
-        qc = interpolateCptQc(s, s.segTopDepth[segment]);
+        qc = sounding != nullptr ? sounding->qcAt(s.segTopDepth[segment]) : interpolateCptQc(s, s.segTopDepth[segment]);
     }
     if (in.unitSystem == kEnglish) qc /= 1000.0;
     return qc;

@@ -2,19 +2,20 @@
 
 namespace vorta {
 
-void cptSandEndBearing(AnalysisState& s, int segment, double& topNode, double& bottomNode) {
+void cptSandEndBearing(AnalysisState& s, int segment, double& topNode, double& bottomNode,
+                       CptSoundingCursor* sounding) {
     switch (s.currentMethod) {
         case kCodeNgi:
-            ngiUnitEndBearing(s, segment, topNode, bottomNode);
+            ngiUnitEndBearing(s, segment, topNode, bottomNode, sounding);
             return;
         case kCodeIcp:
-            topNode = bottomNode = icpUnitEndBearing(s, segment);
+            topNode = bottomNode = icpUnitEndBearing(s, segment, sounding);
             return;
         case kCodeFugro:
-            topNode = bottomNode = fugroUnitEndBearing(s, segment);
+            topNode = bottomNode = fugroUnitEndBearing(s, segment, sounding);
             return;
         case kCodeUwa:
-            topNode = bottomNode = uwaUnitEndBearing(s, segment);
+            topNode = bottomNode = uwaUnitEndBearing(s, segment, sounding);
             return;
         default:
             topNode = bottomNode = 0.0;

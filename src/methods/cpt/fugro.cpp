@@ -16,10 +16,10 @@ double fugroEquivalentRadius(const InputData& in) {
     return in.outsideDiameter / 2.0 * std::sqrt(1.0 - ratio * ratio);
 }
 
-void fugroSandSegment(AnalysisState& s, int segment, double equivalentRadius) {
+void fugroSandSegment(AnalysisState& s, int segment, double equivalentRadius, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     const double pa = cpt::shaftAtmosphericPressure(in.unitSystem);
-    const double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem));
+    const double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem), &sounding);
 
     // Height above the tip in equivalent radii, not clamped.
     const double height = std::max(cpt::heightAboveTip(s, segment) * smallLengthPerLength(in.unitSystem), sp(1.0e-5));
@@ -46,9 +46,10 @@ void fugroSandSegment(AnalysisState& s, int segment, double equivalentRadius) {
 void fugroMethod(AnalysisState& s) {
     const double equivalentRadius = fugroEquivalentRadius(s.input);
     const int segments = cpt::segmentsToWalk(s);
+    CptSoundingCursor sounding(s.input.cptSounding);
     for (int i = 1; i <= segments; ++i) {
         if (cpt::isSandSegment(s, i)) {
-            fugroSandSegment(s, i, equivalentRadius);
+            fugroSandSegment(s, i, equivalentRadius, sounding);
         } else {
             cpt::clayRadialStressFriction(s, i, kCodeFugro, equivalentRadius);
         }
@@ -58,10 +59,10 @@ void fugroMethod(AnalysisState& s) {
 
 // Sand: 8.5 pa sqrt(qc / pa) times the fourth root of the area ratio of the end; the plug
 // condition does not enter.
-double fugroUnitEndBearing(const AnalysisState& s, int segment) {
+double fugroUnitEndBearing(const AnalysisState& s, int segment, CptSoundingCursor* sounding) {
     const InputData& in = s.input;
     const double pa = atmosphericPressure(in.unitSystem);
-    const double qc = coneResistanceAtSegment(s, segment, cpt::bearingConeFactor(in.unitSystem));
+    const double qc = coneResistanceAtSegment(s, segment, cpt::bearingConeFactor(in.unitSystem), sounding);
     const double ratio = cpt::endInsideDiameter(in) / in.outsideDiameter;
     const double areaRatio = 1.0 - ratio * ratio;
     const double q = sp(8.5) * pa * std::sqrt(qc / pa) * std::pow(areaRatio, 0.25);

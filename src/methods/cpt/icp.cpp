@@ -11,10 +11,10 @@
 namespace vorta {
 namespace {
 
-void icpSandSegment(AnalysisState& s, int segment, double equivalentRadius) {
+void icpSandSegment(AnalysisState& s, int segment, double equivalentRadius, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     const double pa = cpt::shaftAtmosphericPressure(in.unitSystem);
-    const double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem));
+    const double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem), &sounding);
     const int a = 2 * segment - 1;
     const int b = 2 * segment;
 
@@ -58,9 +58,10 @@ void icpSandSegment(AnalysisState& s, int segment, double equivalentRadius) {
 void icpMethod(AnalysisState& s) {
     const double equivalentRadius = cpt::equivalentRadius(s.input);
     const int segments = cpt::segmentsToWalk(s);
+    CptSoundingCursor sounding(s.input.cptSounding);
     for (int i = 1; i <= segments; ++i) {
         if (cpt::isSandSegment(s, i)) {
-            icpSandSegment(s, i, equivalentRadius);
+            icpSandSegment(s, i, equivalentRadius, sounding);
         } else {
             cpt::clayRadialStressFriction(s, i, kCodeIcp, equivalentRadius);
         }
@@ -70,10 +71,10 @@ void icpMethod(AnalysisState& s) {
 
 // Sand: a fraction of qc that falls with the pile diameter (in mm), with a floor for piles wider
 // than 900 mm; an unplugged open end bears on qc in full.
-double icpUnitEndBearing(const AnalysisState& s, int segment) {
+double icpUnitEndBearing(const AnalysisState& s, int segment, CptSoundingCursor* sounding) {
     const InputData& in = s.input;
     const double diameter = in.unitSystem == kEnglish ? in.outsideDiameter * sp(25.4) : in.outsideDiameter;
-    const double qc = coneResistanceAtSegment(s, segment, cpt::bearingConeFactor(in.unitSystem));
+    const double qc = coneResistanceAtSegment(s, segment, cpt::bearingConeFactor(in.unitSystem), sounding);
     double q = 0.0;
     if (cpt::endInsideDiameter(in) >= sp(1.0e-4)) {
         q = (0.5 - 0.25 * std::log10(diameter / 36.0)) * qc;

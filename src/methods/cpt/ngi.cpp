@@ -50,10 +50,10 @@ double ngiSandFriction(double pa, double effStress, double dr, const NgiSandFact
     return pa * stressFactor * densityFactor * f.depthRatio * f.tip * f.loading * f.material;
 }
 
-void ngiSandSegment(AnalysisState& s, int segment, double& relativeDensity) {
+void ngiSandSegment(AnalysisState& s, int segment, double& relativeDensity, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     const double pa = cpt::shaftAtmosphericPressure(in.unitSystem);
-    double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem));
+    double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem), &sounding);
     const NgiSandFactors factors = ngiSandFactors(s, segment);
     const int a = 2 * segment - 1;
     const int b = 2 * segment;
@@ -109,9 +109,10 @@ void ngiClaySegment(AnalysisState& s, int segment) {
 void ngiMethod(AnalysisState& s) {
     double relativeDensity = s.input.unitSystem == kSi ? sp(0.20001) : sp(0.200001);
     const int segments = cpt::segmentsToWalk(s);
+    CptSoundingCursor sounding(s.input.cptSounding);
     for (int i = 1; i <= segments; ++i) {
         if (cpt::isSandSegment(s, i)) {
-            ngiSandSegment(s, i, relativeDensity);
+            ngiSandSegment(s, i, relativeDensity, sounding);
         } else {
             ngiClaySegment(s, i);
         }
@@ -121,10 +122,11 @@ void ngiMethod(AnalysisState& s) {
 
 // Sand: the bearing falls with the relative density at the node, less for a closed end than for
 // an open one. No qc or no reference resistance (the ground surface) bears nothing.
-void ngiUnitEndBearing(const AnalysisState& s, int segment, double& topNode, double& bottomNode) {
+void ngiUnitEndBearing(const AnalysisState& s, int segment, double& topNode, double& bottomNode,
+                       CptSoundingCursor* sounding) {
     const InputData& in = s.input;
     const double pa = atmosphericPressure(in.unitSystem);
-    const double qc = coneResistanceAtSegment(s, segment, cpt::bearingConeFactor(in.unitSystem));
+    const double qc = coneResistanceAtSegment(s, segment, cpt::bearingConeFactor(in.unitSystem), sounding);
     const bool closed = cpt::endInsideDiameter(in) <= sp(1.0e-4);
     auto atNode = [&](int node) {
         const double reference = 22.0 * std::sqrt(pa * s.nodeEffStress[node]);

@@ -21,10 +21,10 @@ double uwaEffectiveAreaRatio(const InputData& in) {
     return 1.0 - fillingRatio * (ratio * ratio);
 }
 
-void uwaSandSegment(AnalysisState& s, int segment, double areaRatio) {
+void uwaSandSegment(AnalysisState& s, int segment, double areaRatio, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     const double pa = cpt::shaftAtmosphericPressure(in.unitSystem);
-    const double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem));
+    const double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem), &sounding);
     const double diameter = in.outsideDiameter;
 
     // Height above the tip in diameters, at least 2.
@@ -63,9 +63,10 @@ void uwaMethod(AnalysisState& s) {
     // The clay branch uses the equivalent radius of ICP/MTD.
     const double equivalentRadius = cpt::equivalentRadius(in);
     const int segments = cpt::segmentsToWalk(s);
+    CptSoundingCursor sounding(s.input.cptSounding);
     for (int i = 1; i <= segments; ++i) {
         if (cpt::isSandSegment(s, i)) {
-            uwaSandSegment(s, i, areaRatio);
+            uwaSandSegment(s, i, areaRatio, sounding);
         } else {
             cpt::clayRadialStressFriction(s, i, kCodeUwa, equivalentRadius);
         }
@@ -75,9 +76,9 @@ void uwaMethod(AnalysisState& s) {
 
 // Sand: qc (0.15 + 0.45 A_re), not less than 0.3 qc for a closed end or a plugged pile and not
 // less than 0.15 qc otherwise.
-double uwaUnitEndBearing(const AnalysisState& s, int segment) {
+double uwaUnitEndBearing(const AnalysisState& s, int segment, CptSoundingCursor* sounding) {
     const InputData& in = s.input;
-    const double qc = coneResistanceAtSegment(s, segment, cpt::bearingConeFactor(in.unitSystem));
+    const double qc = coneResistanceAtSegment(s, segment, cpt::bearingConeFactor(in.unitSystem), sounding);
     double q = qc * (sp(0.15) + sp(0.45) * uwaEffectiveAreaRatio(in));
     const bool closedOrPlugged = cpt::endInsideDiameter(in) < sp(1.0e-4) || in.plugCondition == 1;
     q = std::max(q, (closedOrPlugged ? sp(0.3) : sp(0.15)) * qc);
