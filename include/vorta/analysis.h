@@ -203,6 +203,11 @@ Sounding readCptSounding(std::istream& cpt, const std::string& cptName);
 void writeInputDeck(const Analysis& analysis, std::ostream& deck);
 void writeCptFile(const Sounding& cpt, std::ostream& out);
 
+// Throws InputError, naming the value, for what an input data file cannot state and the engine
+// cannot take: a text with a line break, a number that is not finite, a table beyond its
+// capacity, a switch that contradicts its table.
+void checkStatable(const Analysis& analysis);
+
 // The shortest text that reads back to the same double.
 std::string shortestNumberText(double value);
 

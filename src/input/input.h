@@ -19,15 +19,10 @@ Sounding readCptRecords(FreeFormatReader& in);
 // Fills s.input from a model: the one place where the values as written become the engine's
 // working values, with the normalisations and conversions of the input data file in the order of
 // its records. loadAnalysis = loadInputData + loadSounding. Throws InputError for a model that the
-// engine cannot take (see checkStatable).
+// engine cannot take (checkStatable).
 void loadAnalysis(AnalysisState& s, const Analysis& a);
 void loadInputData(AnalysisState& s, const Analysis& a);
 void loadSounding(AnalysisState& s, const Sounding& cpt);
-
-// Throws InputError, naming the value, for what an input data file cannot state: a text with a
-// line break, a number that is not finite, a table beyond its capacity, a switch that
-// contradicts its table.
-void checkStatable(const Analysis& a);
 
 // The reader and the loader together, as a run reads an input data file into s.input (tests and
 // the fuzz target).

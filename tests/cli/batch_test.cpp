@@ -198,7 +198,7 @@ TEST(FindCases, ACaseNamedTwiceRunsOnceAndAFolderWithoutCasesIsAProblem) {
     ASSERT_EQ(cases.size(), 4u);
     EXPECT_EQ(cases[0].folder, a);
     EXPECT_TRUE(cases[0].problem.empty());
-    EXPECT_EQ(cases[1].problem, "no names.dat in this folder or in the folders below it");
+    EXPECT_EQ(cases[1].problem, "no names.dat or project file in this folder or in the folders below it");
     EXPECT_EQ(cases[2].problem, "not a folder");
     EXPECT_EQ(cases[3].problem, "no such folder");
     // The trailing separator of an argument is not part of the case name.
