@@ -43,7 +43,7 @@ std::string listOfNames(std::span<const ChoiceName> choices) {
     std::string text;
     std::set<int> shown;
     for (const ChoiceName& c : choices) {
-        text += (text.empty() ? "" : ", ") + std::string(c.name);
+        if (shown.insert(c.code).second) text += (text.empty() ? "" : ", ") + std::string(c.name);
     }
     return text;
 }
@@ -158,8 +158,9 @@ public:
     template <class Owner>
     void fields(const toml::table& table, const std::string& path, std::span<const FieldInfo<Owner>> list, Owner& owner,
                 const std::vector<std::string_view>& extra = {}) {
-        std::vector<std::string_view> known(extra);
+        std::vector<std::string_view> known;
         for (const FieldInfo<Owner>& f : list) known.push_back(f.key);
+        known.insert(known.end(), extra.begin(), extra.end());
         unknownKeys(table, path, known);
         for (const FieldInfo<Owner>& f : list) {
             const toml::node* node = table.get(f.key);
@@ -317,10 +318,10 @@ void readLayer(Reader& r, const toml::table& layer, const std::string& path, std
     bottom.name.clear();
     if (depthsGiven) {
         if (bottom.depth < top.depth) {
-            r.problem(&layer, path + "bottom", "layers out of order: the bottom " + shortestNumberText(bottom.depth) +
+            r.problem(layer.get("bottom"), path + "bottom", "layers out of order: the bottom " + shortestNumberText(bottom.depth) +
                                                    " lies above the top " + shortestNumberText(top.depth));
         } else if (index > 0 && top.depth < previousBottom) {
-            r.problem(&layer, path + "top", "layers out of order: the top " + shortestNumberText(top.depth) +
+            r.problem(layer.get("top"), path + "top", "layers out of order: the top " + shortestNumberText(top.depth) +
                                                 " lies above the bottom " + shortestNumberText(previousBottom) +
                                                 " of the layer before; give the layers from the top down");
         }
@@ -859,8 +860,17 @@ std::string keyReference() {
     referenceTable(out, tzModifierFields());
     out << "\n### `[load_transfer.tip_curve_factors]`\n\n";
     referenceTable(out, tipCurveFactorFields());
-    out << "\n### `[cpt]`\n\n";
+    out << "\n### `[cpt]` (optional: without it the sounding has no points)\n\n"
+        << "`points`: the sounding inline, a list of `[depth, cone_resistance]` pairs; or `file`: the name of a CPT "
+           "file, relative to the project file's folder. `header`: the first number of a CPT file (not used; default 0). "
+           "The values of a point:\n\n";
     referenceTable(out, cptPointFields());
+    out << "\n### `[[soil_points]]` and `soil_point_count`\n\n"
+        << "Instead of `[[layers]]`, the soil profile may be given point by point as an input data file states it, "
+           "one `[[soil_points]]` table per point with `depth` and the values above (one number each); `vorta convert` "
+           "writes this form for a profile whose points do not pair into layers from the top down (an odd count, or "
+           "depths that go back up). `soil_point_count` (top level) restates only a count below zero of an input data "
+           "file, which reads no point.\n";
     return out.str();
 }
 

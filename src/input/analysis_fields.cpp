@@ -57,9 +57,8 @@ const FieldInfo<Analysis> kAnalysisFields[] = {
 
 const FieldInfo<Pile> kPileFields[] = {
     VORTA_INT(Pile, FieldType::Choice, "type", type, true, "", "record 7, value 3",
-              "pile type: steel_pipe (or the straight part of a monotube), timber, precast_concrete, "
-              "raymond_step_taper, raymond_uniform_taper, h_pile (or another non-circular steel pile), "
-              "monotube_taper (the tapered part of a monotube)",
+              "pile type (steel_pipe also for the straight part of a monotube, h_pile also for other "
+              "non-circular steel piles, monotube_taper for the tapered part of a monotube)",
               kPileTypeNames),
     VORTA_INT(Pile, FieldType::Choice, "tip", tip, false, "", "record 4, value 4",
               "tip of a pipe or circular concrete pile: open or closed", kTipNames),
