@@ -506,6 +506,8 @@ Analysis readRoot(Reader& r, const toml::table& root) {
     if (const toml::node* units = root.get("units")) {
         if (auto s = units->as_string()) {
             if (auto code = choiceCode(analysisFields()[3].choices, s->get())) r.units = static_cast<UnitSystem>(*code);
+        } else if (auto i = units->as_integer(); i && i->get() == 2) {
+            r.units = UnitSystem::SI;
         }
     }
     r.fields(root, "", analysisFields(), a,

@@ -178,5 +178,24 @@ TEST(ShortestNumberText, ReadsBackToTheSameDouble) {
     }
 }
 
+// A soil type is a code; a fraction, which some rules would read as no type and others as the
+// nearest one, is refused with its place in the file.
+TEST(InputDeckReader, FractionalSoilTypeIsRefusedWithItsLine) {
+    const fs::path folder = test::sourcePath("examples/usace-user-critical-depth");
+    std::string deck = test::readFile(folder / "input.dat");
+    const std::vector<std::string> lines = test::splitLines(deck);
+    std::istringstream first(lines[9]);
+    std::string depth;
+    first >> depth;
+    deck.replace(deck.find(lines[9]), lines[9].size(), depth + " 1.5 0 120 32 0");
+    try {
+        readTexts(deck, "0 0\n");
+        FAIL() << "a soil type of 1.5 was taken";
+    } catch (const InputError& e) {
+        EXPECT_EQ(std::string(e.what()), "case.dat, line 10 (soil point 1, first record): expected a whole number for the "
+                                         "soil type (1 sand, 2 clay, 3 silt), found 1.5");
+    }
+}
+
 }  // namespace
 }  // namespace vorta
