@@ -25,6 +25,7 @@
 #include <string_view>
 
 #include "engine/analysis_state.h"
+#include "finite_result.h"
 #include "input/free_format_reader.h"
 #include "input/input.h"
 #include "vorta/vorta.h"
@@ -123,42 +124,6 @@ bool readInMemory(std::string_view inputText, std::string_view cptText) {
     return beyondEngineeringMagnitudes(state->input);
 }
 
-bool finite(const vorta::TransferCurve& curve) {
-    for (const vorta::CurvePoint& p : curve.points) {
-        if (!std::isfinite(p.load) || !std::isfinite(p.movement)) return false;
-    }
-    return std::isfinite(curve.depth);
-}
-
-// The first number of a completed run that is not finite, or an empty text.
-std::string firstNonFinite(const vorta::AnalysisResult& result) {
-    for (const vorta::MethodTable& t : result.tables) {
-        for (const vorta::CapacityRow& r : t.rows) {
-            if (!std::isfinite(r.skinFriction) || !std::isfinite(r.tipResistance) ||
-                !std::isfinite(r.ultimateCapacity) || !std::isfinite(r.unitFriction) || !std::isfinite(r.plugLength))
-                return t.title + " at " + std::to_string(r.pileLength);
-        }
-    }
-    for (const vorta::TransferCurve& c : result.layerCurves) {
-        if (!finite(c)) return "t-z curve " + std::to_string(c.number);
-    }
-    for (const vorta::CurvePoint& p : result.tipCurve) {
-        if (!std::isfinite(p.load) || !std::isfinite(p.movement)) return "the tip curve";
-    }
-    for (const vorta::LoadStep& step : result.loadSteps) {
-        if (!std::isfinite(step.topLoad) || !std::isfinite(step.topMovement) || !std::isfinite(step.tipLoad) ||
-            !std::isfinite(step.tipMovement))
-            return "a load step";
-        for (const vorta::SegmentLoad& seg : step.distribution) {
-            if (!std::isfinite(seg.axialLoad) || !std::isfinite(seg.movement)) return "a load distribution";
-        }
-    }
-    for (const vorta::TransferCurve& c : result.verificationCurves) {
-        if (!finite(c)) return "verification curve " + std::to_string(c.number);
-    }
-    return "";
-}
-
 void runWholeEngine(std::string_view inputText, std::string_view cptText, bool notHeldToFiniteNumbers) {
     const fs::path& folder = runFolder();
     vorta::RunFiles files;
@@ -188,7 +153,7 @@ void runWholeEngine(std::string_view inputText, std::string_view cptText, bool n
         fail("status " + std::to_string(status) + " without a message; console:\n" + console.str());
     }
     if (status == vorta::kRunCompleted && !notHeldToFiniteNumbers) {
-        const std::string where = firstNonFinite(result);
+        const std::string where = vorta::checks::firstNonFinite(result);
         if (!where.empty()) fail("a completed run with a number that is not finite: " + where);
     }
 }

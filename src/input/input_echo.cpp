@@ -247,7 +247,8 @@ std::string_view soilTypeText(double code, std::string_view previous) {
 void writeSoilPoints(AnalysisState& s) {
     InputData& d = s.input;
     const UnitLabels& u = s.unitLabels;
-    s.report.write("(/,/,/,10X,\"SOIL INFORMATIONS :\",/,/,10X,53X,/)");
+    // The line under the heading is 10 blanks and a text of 53 blanks: 63 blank characters.
+    s.report.write("(/,/,/,10X,\"SOIL INFORMATIONS :\",/,/,10X,\"                                                     \",/)");
     s.report.write("(10X,\"                  LATERAL    EFFECTIVE    FRICTION   BEARING\")");
     s.report.write("(10X,\"          SOIL    EARTH      UNIT         ANGLE      CAPACITY\")");
     s.report.write("(10X,\" DEPTH    TYPE    PRESSURE   WEIGHT       DEGREES    FACTOR\")");
@@ -331,7 +332,7 @@ void writeLrfdFactors(AnalysisState& s) {
 
 void writeCptProperties(AnalysisState& s) {
     const InputData& d = s.input;
-    s.report.write("(/,/,10X,53X,/)");
+    s.report.write("(/,/,10X,\"                                                     \",/)");
     s.report.write("(10X,\"        PLASTIC    YIELD      Qc                             \")");
     s.report.write("(10X,\"         INDEX    STRESS     FROM                            \")");
     s.report.write("(10X,\" DEPTH     PI      RATIO     CPT                             \")");

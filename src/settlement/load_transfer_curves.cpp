@@ -32,6 +32,7 @@ int soilCode(double value) {
 // A soil column within the layer that holds a profile depth: the layers are the point pairs
 // (2i - 1, 2i). The first point's value at or above the first point, the last point's value at or
 // below the last point, the top point's value at a layer's top, and 0 in a gap between layers.
+// A depth where one layer ends and the next begins belongs to the layer that starts there.
 double layerValueAt(const AnalysisState& s, double depth, int column) {
     const int n = soilPointsHeld(s);
     if (n < 1) return 0.0;
@@ -43,6 +44,8 @@ double layerValueAt(const AnalysisState& s, double depth, int column) {
         const SoilPoint& top = pts[2 * i - 1];
         const SoilPoint& bottom = pts[2 * i];
         if (d == top.depth) return top.column[column];
+        const bool nextLayerStartsHere = 2 * i + 1 <= n && pts[2 * i + 1].depth == d;
+        if (d == bottom.depth && nextLayerStartsHere) continue;
         if (d > top.depth && d <= bottom.depth) {
             return top.column[column] +
                    (bottom.column[column] - top.column[column]) * (d - top.depth) / (bottom.depth - top.depth);

@@ -319,6 +319,33 @@ TEST(LayerCurves, SiCurvesUseMetresAndTheStressLabel) {
     EXPECT_NE(c.report.str().find("M. " + std::string(14, ' ') + "KPA" + std::string(13, ' ') + "M."), std::string::npos);
 }
 
+TEST(LayerCurves, TopCurveOfALayerTakesTheLowerLayersValuesAtTheBoundary) {
+    CapturedState c;
+    AnalysisState& s = *c.s;
+    makeEnglishSandPile(s);
+    test::setSiLabels(s);
+    s.input.outsideDiameter = 300.0;
+    // Sand 0..10 m peaking at 4 mm over clay 10..20 m peaking at 10 mm with a residual ratio of 0.7.
+    setSoilPoint(s, 1, 0.0, 1.0, 30.0, 0.004, 0.0);
+    setSoilPoint(s, 2, 10.0, 1.0, 30.0, 0.004, 0.0);
+    setSoilPoint(s, 3, 10.0, 2.0, 0.0, 0.010, 0.7);
+    setSoilPoint(s, 4, 20.0, 2.0, 0.0, 0.010, 0.7);
+    setUniformRows(s, 2, 10.0, 20.0, 500.0);
+    runLoadSettlement(s);
+    const std::vector<std::string> plot = splitLines(c.plot.str());
+    EXPECT_EQ(countRecord(plot[0]), 6);
+    EXPECT_EQ(plot[34], curveHeader(4, "0.1000E+02"));  // top of the clay, on the boundary
+    // Its peak is the clay's: 20 kPa at 10 mm, and from three peak movements on 0.7 x 20 kPa.
+    EXPECT_EQ(plot[40], std::string(47, ' ') + "0.2000E+02      0.1000E-01");
+    EXPECT_EQ(plot[44], std::string(47, ' ') + "0.1400E+02      0.2000E+00");
+    // The same boundary seen from the lookups: the lower layer's top point.
+    EXPECT_DOUBLE_EQ(peakMovementAt(s, 10.0), 0.010);
+    EXPECT_DOUBLE_EQ(residualRatioAt(s, 10.0), 0.7);
+    EXPECT_DOUBLE_EQ(frictionAngleAt(s, 10.0), 0.0);
+    // Within the sand layer, just above the boundary, the sand's own values.
+    EXPECT_DOUBLE_EQ(peakMovementAt(s, 9.99), 0.004);
+}
+
 TEST(LoadSettlement, NotesCarryTheBuoyancyLineOnlyInTension) {
     CapturedState c;
     AnalysisState& s = *c.s;

@@ -29,8 +29,10 @@ void fugroSandSegment(AnalysisState& s, int segment, double equivalentRadius) {
     auto atNode = [&](int node) {
         const double stressRatio = s.nodeEffStress[node] / pa;
         if (tension) return sp(0.045) * qc * std::pow(stressRatio, sp(0.15)) * std::pow(std::max(r, 4.0), -sp(0.85));
-        // Within four equivalent radii of the tip the friction falls off linearly towards it.
-        double f = sp(0.08) * qc * std::pow(stressRatio, sp(0.05)) * std::pow(r, -sp(0.9));
+        // Within four equivalent radii of the tip the friction falls off linearly towards it from
+        // its value at four radii (the height term is held at r = 4 there, not left to grow).
+        const double heightTerm = std::pow(r <= 4.0 ? 4.0 : r, -sp(0.9));
+        double f = sp(0.08) * qc * std::pow(stressRatio, sp(0.05)) * heightTerm;
         if (r <= 4.0) f = f * (r / 4.0);
         return f;
     };

@@ -37,12 +37,14 @@ TEST(FugroSand, CompressionBranchesMeetAtFourEquivalentRadii) {
     EXPECT_NEAR(t->nodeSkinFriction[37], atFour, 1.0e-5);
 }
 
-TEST(FugroSand, WithinFourRadiiTheFrictionFallsLinearlyTowardsTheTip) {
+TEST(FugroSand, WithinFourRadiiTheFrictionFallsLinearlyFromItsValueAtFourRadii) {
     auto s = closedPileInSand(2);
     fugroMethod(*s);
-    // r = 2: 0.08 * 200 * (2.28 / pa)^0.05 * 2^-0.9 * (2 / 4) = 4.305935.
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[39], 4.305934694562658));
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[40], 4.316992146790452));
+    // r = 2, sigma' = 38 ft x 60 pcf = 2.28 ksf: 0.08 * 200 * (2.28 / 2.0885546)^0.05 * 4^-0.9 * (2 / 4)
+    // = 16 * 1.004395 * 0.287175 * 0.5 = 2.307493 ksf (with r^-0.9 it would be 2^0.9 = 1.87 times more).
+    EXPECT_TRUE(closeTo(s->nodeSkinFriction[39], 2.3074933066567294));
+    // Bottom node, sigma' = 2.4 ksf: 16 * (2.4 / 2.0885546)^0.05 * 0.287175 * 0.5 = 2.313419 ksf.
+    EXPECT_TRUE(closeTo(s->nodeSkinFriction[40], 2.3134188486851612));
     EXPECT_EQ(s->methodUnitFriction(40, kCodeFugro), s->nodeSkinFriction[40]);
 }
 

@@ -1,0 +1,52 @@
+// The first number of a completed run's in-memory result that is not finite: the capacity tables,
+// the t-z and tip curves, the load steps with their load distribution and the verification curves.
+// Shared by the fuzz target and the mutation runs, which both hold completed runs to finite numbers.
+#pragma once
+
+#include <cmath>
+#include <string>
+
+#include "vorta/result.h"
+
+namespace vorta::checks {
+
+inline bool finiteCurve(const TransferCurve& curve) {
+    for (const CurvePoint& p : curve.points) {
+        if (!std::isfinite(p.load) || !std::isfinite(p.movement)) return false;
+    }
+    return std::isfinite(curve.depth);
+}
+
+// Where the first number that is not finite sits, or an empty text when every number is finite.
+inline std::string firstNonFinite(const AnalysisResult& result) {
+    for (const MethodTable& t : result.tables) {
+        for (const CapacityRow& r : t.rows) {
+            if (!std::isfinite(r.pileLength) || !std::isfinite(r.depth) || !std::isfinite(r.skinFriction) ||
+                !std::isfinite(r.tipResistance) || !std::isfinite(r.ultimateCapacity) ||
+                !std::isfinite(r.unitFriction) || !std::isfinite(r.plugLength))
+                return t.title + " at " + std::to_string(r.pileLength);
+        }
+    }
+    for (const TransferCurve& c : result.layerCurves) {
+        if (!finiteCurve(c)) return "t-z curve " + std::to_string(c.number);
+    }
+    for (const CurvePoint& p : result.tipCurve) {
+        if (!std::isfinite(p.load) || !std::isfinite(p.movement)) return "the tip curve";
+    }
+    for (const LoadStep& step : result.loadSteps) {
+        if (!std::isfinite(step.topLoad) || !std::isfinite(step.topMovement) || !std::isfinite(step.tipLoad) ||
+            !std::isfinite(step.tipMovement))
+            return "a load step";
+        for (const SegmentLoad& seg : step.distribution) {
+            if (!std::isfinite(seg.axialLoad) || !std::isfinite(seg.movement) ||
+                !std::isfinite(seg.distanceFromHead))
+                return "a load distribution";
+        }
+    }
+    for (const TransferCurve& c : result.verificationCurves) {
+        if (!finiteCurve(c)) return "verification curve " + std::to_string(c.number);
+    }
+    return "";
+}
+
+}  // namespace vorta::checks
