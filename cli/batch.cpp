@@ -114,16 +114,16 @@ fs::path resolvedFile(const fs::path& folder, const std::string& name) {
 
 // The files a case's names.dat names, read as the run reads them; none when names.dat cannot be
 // read (the run itself then says why).
-std::vector<CaseFile> filesOfCase(AnalysisState& scratch, const fs::path& folder) {
+std::vector<CaseFile> filesOfCase(AnalysisState& scratch, const BatchCase& c) {
     std::vector<CaseFile> files;
-    if (isProjectFile(folder)) {
-        files.push_back(CaseFile{resolvedFile(folder.parent_path(), projectReportFile(folder).filename().string()),
-                                 "report file", true});
-        files.push_back(CaseFile{resolvedFile(folder.parent_path(), projectPlotFile(folder).filename().string()),
-                                 "plot-data file", true});
-        files.push_back(CaseFile{resolvedFile(folder.parent_path(), folder.filename().string()), "project file", false});
+    if (!c.projectFile.empty()) {
+        const fs::path& p = c.projectFile;
+        files.push_back(CaseFile{resolvedFile(p.parent_path(), projectReportFile(p).filename().string()), "report file", true});
+        files.push_back(CaseFile{resolvedFile(p.parent_path(), projectPlotFile(p).filename().string()), "plot-data file", true});
+        files.push_back(CaseFile{resolvedFile(p.parent_path(), p.filename().string()), "project file", false});
         return files;
     }
+    const fs::path& folder = c.folder;
     std::istringstream noAnswers;
     scratch.runControl = RunControl{};
     scratch.console.attach(nullptr);
@@ -165,8 +165,7 @@ void refuseSharedFiles(BatchRun& run, std::vector<char>& settled) {
     auto scratch = std::make_unique<AnalysisState>();
     for (std::size_t i = 0; i < run.cases.size(); ++i) {
         if (settled[i]) continue;
-        const BatchCase& c = run.cases[i];
-        const std::vector<CaseFile> files = filesOfCase(*scratch, c.projectFile.empty() ? c.folder : c.projectFile);
+        const std::vector<CaseFile> files = filesOfCase(*scratch, run.cases[i]);
         std::string conflict;
         for (const CaseFile& f : files) {
             const auto w = written.find(f.path);
