@@ -32,9 +32,11 @@ void printProblems(std::ostream& err, const std::string& message) {
     for (std::string line; std::getline(lines, line);) err << "vorta: " << line << "\n";
 }
 
+#if !VORTA_PROJECT_FILES
 [[noreturn]] void noProjectFiles(const fs::path& file) {
     throw InputError(file.string() + ": this build of vorta reads no project files (toml++ was not found when it was built)");
 }
+#endif
 
 }  // namespace
 
@@ -173,9 +175,11 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
 
 int keysCommand(std::ostream& out, std::ostream& err) {
 #if VORTA_PROJECT_FILES
+    (void)err;
     out << project::keyReference();
     return 0;
 #else
+    (void)out;
     err << "vorta: this build reads no project files (toml++ was not found when it was built)\n";
     return kRunFileError;
 #endif

@@ -336,7 +336,7 @@ std::vector<BatchCase> findCases(std::span<const fs::path> arguments) {
         if (isProjectFile(folder) && fs::is_regular_file(folder, ec)) {
             cases.push_back(BatchCase{displayName(folder), folder.parent_path(), "", folder});
         } else {
-            cases.push_back(BatchCase{displayName(folder), folder, ""});
+            cases.push_back(BatchCase{displayName(folder), folder, "", {}});
         }
     };
     for (const fs::path& argument : arguments) {
@@ -348,7 +348,7 @@ std::vector<BatchCase> findCases(std::span<const fs::path> arguments) {
         }
         if (!fs::is_directory(argument, ec)) {
             const bool exists = fs::exists(argument, ec);
-            cases.push_back(BatchCase{name, argument, exists ? "not a folder" : "no such folder"});
+            cases.push_back(BatchCase{name, argument, exists ? "not a folder" : "no such folder", {}});
             continue;
         }
         if (hasRunControlFile(argument)) {
@@ -359,7 +359,7 @@ std::vector<BatchCase> findCases(std::span<const fs::path> arguments) {
         const std::vector<fs::path> found = caseFoldersBelow(argument, problem);
         if (found.empty()) {
             if (problem.empty()) problem = "no names.dat or project file in this folder or in the folders below it";
-            cases.push_back(BatchCase{name, argument, problem});
+            cases.push_back(BatchCase{name, argument, problem, {}});
             continue;
         }
         for (const fs::path& folder : found) addCase(folder);
