@@ -24,6 +24,7 @@
 #include <unistd.h>
 #endif
 
+#include "analysis_files.h"
 #include "csv_writer.h"
 #include "engine/analysis_state.h"
 #include "engine/run_control.h"
@@ -60,8 +61,9 @@ std::string folderKey(const fs::path& folder) {
     return key.generic_string();
 }
 
-// Folders with a names.dat below `root`, in name order. A case folder's own folders are not
-// searched; symbolic links to folders are taken when they are cases and never searched.
+// Folders with a names.dat and project files below `root`, in name order. A case folder's own
+// folders and files are not searched; symbolic links to folders are taken when they are cases and
+// never searched.
 std::vector<fs::path> caseFoldersBelow(const fs::path& root, std::string& problem) {
     std::vector<fs::path> folders;
     std::error_code ec;
@@ -73,6 +75,10 @@ std::vector<fs::path> caseFoldersBelow(const fs::path& root, std::string& proble
     for (const fs::recursive_directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         const fs::directory_entry& entry = *it;
+        if (entry.is_regular_file(typeError) && isProjectFile(entry.path())) {
+            folders.push_back(entry.path());
+            continue;
+        }
         if (!entry.is_directory(typeError)) continue;
         const bool link = entry.is_symlink(typeError);
         if (hasRunControlFile(entry.path())) {
@@ -108,8 +114,16 @@ fs::path resolvedFile(const fs::path& folder, const std::string& name) {
 
 // The files a case's names.dat names, read as the run reads them; none when names.dat cannot be
 // read (the run itself then says why).
-std::vector<CaseFile> filesOfCase(AnalysisState& scratch, const fs::path& folder) {
+std::vector<CaseFile> filesOfCase(AnalysisState& scratch, const BatchCase& c) {
     std::vector<CaseFile> files;
+    if (!c.projectFile.empty()) {
+        const fs::path& p = c.projectFile;
+        files.push_back(CaseFile{resolvedFile(p.parent_path(), projectReportFile(p).filename().string()), "report file", true});
+        files.push_back(CaseFile{resolvedFile(p.parent_path(), projectPlotFile(p).filename().string()), "plot-data file", true});
+        files.push_back(CaseFile{resolvedFile(p.parent_path(), p.filename().string()), "project file", false});
+        return files;
+    }
+    const fs::path& folder = c.folder;
     std::istringstream noAnswers;
     scratch.runControl = RunControl{};
     scratch.console.attach(nullptr);
@@ -151,7 +165,7 @@ void refuseSharedFiles(BatchRun& run, std::vector<char>& settled) {
     auto scratch = std::make_unique<AnalysisState>();
     for (std::size_t i = 0; i < run.cases.size(); ++i) {
         if (settled[i]) continue;
-        const std::vector<CaseFile> files = filesOfCase(*scratch, run.cases[i].folder);
+        const std::vector<CaseFile> files = filesOfCase(*scratch, run.cases[i]);
         std::string conflict;
         for (const CaseFile& f : files) {
             const auto w = written.find(f.path);
@@ -189,7 +203,27 @@ CaseSummary runCase(const BatchCase& c, const BatchOptions& options) {
         runOptions.consoleInput = &noAnswers;
         runOptions.clock = options.clock;
         runOptions.result = &result;
-        const RunStatus status = runInDirectory(c.folder, runOptions);
+        RunStatus status = kRunCompleted;
+        if (!c.projectFile.empty()) {
+            // A project file: its report and plot-data file beside it; a file it cannot be read
+            // from fails the case with every problem found.
+            Analysis analysis;
+            try {
+                analysis = readAnalysisFile(c.projectFile, {});
+            } catch (const InputError& e) {
+                CaseSummary s;
+                s.status = kRunFileError;
+                std::istringstream lines(e.what());
+                for (std::string line; std::getline(lines, line);) s.messages.push_back(line);
+                return s;
+            }
+            runOptions.report = projectReportFile(c.projectFile);
+            runOptions.plot = projectPlotFile(c.projectFile);
+            runOptions.sourceName = c.projectFile.string();
+            status = runAnalysis(analysis, runOptions);
+        } else {
+            status = runInDirectory(c.folder, runOptions);
+        }
         CaseSummary summary = summarizeRun(status, result);
         if (status != kRunCompleted) summary.console = console.str();
         return summary;
@@ -270,9 +304,10 @@ bool parseJobs(std::string_view text, unsigned& jobs) {
 
 void printBatchUsage(std::ostream& out) {
     out << "usage: vorta batch DIR... [--jobs N] [--summary FILE.csv]\n"
-           "  runs every case folder (a folder with a names.dat) named or found below the DIRs,\n"
-           "  N at a time (default: one per core), each writing its report and plot-data file\n"
-           "  where its names.dat says; --summary writes one CSV record per case and method\n"
+           "  runs every case folder (a folder with a names.dat) and project file (.toml) named or\n"
+           "  found below the DIRs, N at a time (default: one per core), each writing its report and\n"
+           "  plot-data file where its names.dat says, or beside the project file (.out, .plt);\n"
+           "  --summary writes one CSV record per case and method\n"
            "exit status: 0 every case completed, 1 a case stopped on its input,\n"
            "             2 a file could not be used, 64 a usage error\n";
 }
@@ -289,18 +324,31 @@ bool standardOutputIsTerminal() {
 
 // ---------------------------------------------------------------------------------------------
 
+fs::path projectReportFile(const fs::path& projectFile) { return fs::path(projectFile).replace_extension(".out"); }
+fs::path projectPlotFile(const fs::path& projectFile) { return fs::path(projectFile).replace_extension(".plt"); }
+
 std::vector<BatchCase> findCases(std::span<const fs::path> arguments) {
     std::vector<BatchCase> cases;
     std::set<std::string> seen;
     auto addCase = [&](const fs::path& folder) {
-        if (seen.insert(folderKey(folder)).second) cases.push_back(BatchCase{displayName(folder), folder, ""});
+        if (!seen.insert(folderKey(folder)).second) return;
+        std::error_code ec;
+        if (isProjectFile(folder) && fs::is_regular_file(folder, ec)) {
+            cases.push_back(BatchCase{displayName(folder), folder.parent_path(), "", folder});
+        } else {
+            cases.push_back(BatchCase{displayName(folder), folder, "", {}});
+        }
     };
     for (const fs::path& argument : arguments) {
         const std::string name = displayName(argument);
         std::error_code ec;
+        if (isProjectFile(argument) && fs::is_regular_file(argument, ec)) {
+            addCase(argument);
+            continue;
+        }
         if (!fs::is_directory(argument, ec)) {
             const bool exists = fs::exists(argument, ec);
-            cases.push_back(BatchCase{name, argument, exists ? "not a folder" : "no such folder"});
+            cases.push_back(BatchCase{name, argument, exists ? "not a folder" : "no such folder", {}});
             continue;
         }
         if (hasRunControlFile(argument)) {
@@ -310,8 +358,8 @@ std::vector<BatchCase> findCases(std::span<const fs::path> arguments) {
         std::string problem;
         const std::vector<fs::path> found = caseFoldersBelow(argument, problem);
         if (found.empty()) {
-            if (problem.empty()) problem = "no names.dat in this folder or in the folders below it";
-            cases.push_back(BatchCase{name, argument, problem});
+            if (problem.empty()) problem = "no names.dat or project file in this folder or in the folders below it";
+            cases.push_back(BatchCase{name, argument, problem, {}});
             continue;
         }
         for (const fs::path& folder : found) addCase(folder);

@@ -16,18 +16,25 @@
 
 namespace vorta::cli {
 
-// One case of a batch: a folder that holds a names.dat, or an argument that gave no case to run.
+// One case of a batch: a folder that holds a names.dat, a project file, or an argument that gave
+// no case to run.
 struct BatchCase {
     std::string name;              // as the summary and the messages show it
     std::filesystem::path folder;  // the folder whose names.dat the run reads
     std::string problem;           // why the argument gave no case (empty: a case to run)
+    std::filesystem::path projectFile;  // a project file (.toml) to run instead of names.dat
 };
 
-// The cases named by the arguments. A folder with a names.dat is a case; any other folder is
-// searched at every depth for folders with a names.dat, in name order, without searching below a
-// case folder and without following symbolic links to folders. A folder found twice is run once.
-// An argument that is not a folder, or under which no case is found, becomes an entry with its
-// problem set, so that it shows in the summary and in the exit code.
+// The report and plot-data file of a project file's run: beside it, with .out and .plt.
+std::filesystem::path projectReportFile(const std::filesystem::path& projectFile);
+std::filesystem::path projectPlotFile(const std::filesystem::path& projectFile);
+
+// The cases named by the arguments. A folder with a names.dat is a case, and so is a project file
+// (.toml); any other folder is searched at every depth for folders with a names.dat and for
+// project files, in name order, without searching below a case folder and without following
+// symbolic links to folders. A case found twice is run once. An argument that is neither, or
+// under which no case is found, becomes an entry with its problem set, so that it shows in the
+// summary and in the exit code.
 std::vector<BatchCase> findCases(std::span<const std::filesystem::path> arguments);
 
 // The last printed row of one result table.

@@ -2,19 +2,25 @@
 //
 //   vorta [--charts OUT.html]  runs on names.dat in the current folder, as the front end does
 //   vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html]
+//   vorta convert IN -o OUT [--cpt FILE]
+//   vorta check FILE [--cpt FILE]
+//   vorta keys
 //   vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]
-//   vorta batch DIR... [--jobs N] [--summary FILE.csv]
+//   vorta batch DIR... [--jobs N] [--summary FILE.csv]   (DIR: also a project file)
 //   vorta --version | --help
 //
 // The exit code is the run status: 0 completed, 1 stopped on its input, 2 a file could not be used.
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "analysis_files.h"
 #include "batch.h"
 #include "plot_command.h"
+#include "vorta/analysis.h"
 #include "vorta/vorta.h"
 
 namespace {
@@ -25,14 +31,20 @@ void printUsage(std::ostream& out) {
     out << "usage: vorta [--charts OUT.html]\n"
            "                            run on names.dat in the current folder\n"
            "       vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html]\n"
-           "                            run on explicit files; the report and the plot-data file\n"
-           "                            default to INPUT's base name with .out and .plt beside it,\n"
-           "                            and without --cpt the CPT sounding has no points;\n"
+           "                            run an input data file or a project file (.toml); the report\n"
+           "                            and the plot-data file default to INPUT's base name with .out\n"
+           "                            and .plt beside it; an input data file without --cpt has a\n"
+           "                            sounding with no points, a project file holds its own;\n"
            "                            --charts also writes the charts of the results\n"
+           "       vorta convert IN -o OUT [--cpt FILE]\n"
+           "                            convert between an input data file and a project file (.toml)\n"
+           "       vorta check FILE [--cpt FILE]\n"
+           "                            report every problem of an analysis without running it\n"
+           "       vorta keys           print the reference of the project file's keys\n"
            "       vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]\n"
            "                            charts of a run from its plot-data file (vorta plot --help)\n"
            "       vorta batch DIR... [--jobs N] [--summary FILE.csv]\n"
-           "                            run every case folder found in the DIRs in parallel\n"
+           "                            run every case folder and project file found in parallel\n"
            "       vorta --version      print the engine version\n"
            "       vorta --help         print this text\n"
            "exit status: 0 completed, 1 stopped on its input, 2 a file could not be used\n";
@@ -84,7 +96,28 @@ int runExplicit(const std::vector<std::string_view>& args) {
     vorta::AnalysisResult result;
     vorta::RunOptions options;
     if (!charts.empty()) options.result = &result;
-    const vorta::RunStatus status = vorta::runOnFiles(files, options);
+    vorta::RunStatus status = vorta::kRunCompleted;
+    if (vorta::cli::isProjectFile(files.input)) {
+        // A project file holds its own sounding; the report header names the project file.
+        if (!files.cpt.empty()) {
+            std::cerr << "vorta: a project file holds its own CPT sounding; --cpt is for input data files\n";
+            return kUsageError;
+        }
+        vorta::Analysis analysis;
+        try {
+            analysis = vorta::cli::readAnalysisFile(files.input, {});
+        } catch (const vorta::InputError& e) {
+            std::istringstream lines(e.what());
+            for (std::string line; std::getline(lines, line);) std::cerr << "vorta: " << line << "\n";
+            return vorta::kRunFileError;
+        }
+        options.report = files.report;
+        options.plot = files.plot;
+        options.sourceName = files.input.string();
+        status = vorta::runAnalysis(analysis, options);
+    } else {
+        status = vorta::runOnFiles(files, options);
+    }
     if (status != vorta::kRunFileError) sayWhereWritten(files.report, files.plot);
     if (charts.empty()) return status;
     return vorta::cli::writeRunCharts(result, status, charts, {"run of " + files.input.string()}, std::cout, std::cerr);
@@ -125,6 +158,10 @@ int main(int argc, char** argv) {
     if (command == "plot") {
         return vorta::cli::plotCommand(std::vector<std::string_view>(args.begin() + 1, args.end()), std::cout, std::cerr);
     }
+    const std::vector<std::string_view> rest(args.begin() + 1, args.end());
+    if (command == "convert") return vorta::cli::convertCommand(rest, std::cout, std::cerr);
+    if (command == "check") return vorta::cli::checkCommand(rest, std::cout, std::cerr);
+    if (command == "keys") return vorta::cli::keysCommand(std::cout, std::cerr);
     if (command == "batch") return vorta::cli::runBatchCommand(std::span(args).subspan(1));
     std::cerr << "vorta: unknown command " << command << "\n";
     printUsage(std::cerr);

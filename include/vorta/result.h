@@ -72,6 +72,8 @@ struct AnalysisResult {
     std::vector<CurvePoint> tipCurve;
     std::vector<LoadStep> loadSteps;
     std::vector<TransferCurve> verificationCurves;
+    std::string reportText;  // the report, when a run on an analysis in memory names no report file
+    std::string plotText;    // the plot data, likewise
 };
 
 }  // namespace vorta

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,14 @@ using RunStatus = std::int32_t;
 inline constexpr RunStatus kRunCompleted = 0;       // both output files are complete
 inline constexpr RunStatus kRunStoppedOnInput = 1;  // the report says why the analysis stopped
 inline constexpr RunStatus kRunFileError = 2;       // a file was missing, unreadable or malformed
+
+// A file that cannot be used (missing, unreadable, malformed or cut short), or an analysis that
+// cannot be stated: the message names the file, the line, the record and what was expected. A run
+// reports it with status 2.
+class InputError : public std::runtime_error {
+public:
+    explicit InputError(const std::string& message) : std::runtime_error(message) {}
+};
 
 // Date and time printed in the report header.
 struct LocalDateTime {
@@ -35,6 +44,13 @@ struct RunOptions {
     std::istream* consoleInput = nullptr;  // answers to the file-name prompts; nullptr: standard input
     std::optional<LocalDateTime> clock;    // fixed header time; empty: the local time of the run
     AnalysisResult* result = nullptr;      // when given, filled with the run's results as they are written
+
+    // For runAnalysis on an analysis in memory only (the other entries take their files elsewhere):
+    std::filesystem::path report;  // empty: the report is kept as text in result->reportText
+    std::filesystem::path plot;    // empty: the plot data are kept as text in result->plotText
+    std::string sourceName;        // the file the analysis was read from, named in the report header;
+                                   // empty: the header says that it was given in memory
+    std::string versionText;       // shown in the banner; empty: the engine's own version
 };
 
 // Runs on the names.dat of `workingDirectory`, as the front end does, without changing the

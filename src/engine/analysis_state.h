@@ -201,6 +201,7 @@ struct RunControl {
     std::string reportFileName;
     std::string plotFileName;
     std::string cptFileName;
+    bool inputInMemory = false;  // the analysis was given as a model, not read from a file
 };
 
 // Columns that the FHWA, USACE and general-method tables read from copies of their own, because

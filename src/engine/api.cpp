@@ -23,7 +23,7 @@ RunStatus runInDirectory(const std::filesystem::path& workingDirectory, const Ru
     request.workingDirectory = workingDirectory;
     request.useRunControlFile = true;
     request.options = options;
-    return runAnalysis(*state, request);
+    return runRequest(*state, request);
 }
 
 RunStatus runOnFiles(const RunFiles& files, const RunOptions& options) {
@@ -36,7 +36,28 @@ RunStatus runOnFiles(const RunFiles& files, const RunOptions& options) {
     request.names.plotFileName = files.plot.string();
     request.names.cptFileName = files.cpt.string();
     request.options = options;
-    return runAnalysis(*state, request);
+    return runRequest(*state, request);
+}
+
+RunStatus runAnalysis(const Analysis& analysis, const RunOptions& options) {
+    auto state = newAnalysisState();
+    RunRequest request;
+    request.useRunControlFile = false;
+    request.analysis = &analysis;
+    request.names.versionText = options.versionText;
+    request.names.inputFileName = options.sourceName;
+    request.names.inputInMemory = options.sourceName.empty();
+    request.names.reportFileName = options.report.string();
+    request.names.plotFileName = options.plot.string();
+    request.options = options;
+    return runRequest(*state, request);
+}
+
+CheckOutcome checkAnalysis(const Analysis& analysis) {
+    auto state = newAnalysisState();
+    state->input.lightSoilDepth = 99999.0;
+    state->input.tensionReductionFactor = 1.0;
+    return checkInputOf(*state, analysis);
 }
 
 }  // namespace vorta

@@ -111,7 +111,13 @@ PathParts splitFileName(const std::filesystem::path& workingDirectory, const std
 void writeReportHeader(AnalysisState& s, const std::filesystem::path& workingDirectory, const LocalDateTime& now) {
     const RunControl& rc = s.runControl;
     writeBanner(s.report, rc.versionText);
-    const PathParts input = splitFileName(workingDirectory, rc.inputFileName);
+    PathParts input = splitFileName(workingDirectory, rc.inputFileName);
+    if (rc.inputInMemory) {
+        // No file: the folder of the report, and a name that says where the analysis came from.
+        input = splitFileName(workingDirectory, rc.reportFileName.empty() ? "." : rc.reportFileName);
+        input.baseName = "(analysis given in memory)";
+        input.extension.clear();
+    }
     const PathParts report = splitFileName(workingDirectory, rc.reportFileName);
     const PathParts plot = splitFileName(workingDirectory, rc.plotFileName);
     s.report.write("(/,/,5X,\"Path to file locations      : \",A,A)", trimTrailingBlanks(input.drive),

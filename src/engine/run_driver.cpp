@@ -1,10 +1,13 @@
 #include "engine/run_driver.h"
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 #include <initializer_list>
 #include <fstream>
 #include <iostream>
 #include <new>
+#include <sstream>
 
 #include "engine/constants.h"
 #include "engine/run_control.h"
@@ -97,7 +100,9 @@ bool capturedCheck(AnalysisState& s, std::initializer_list<RecordWriter*> writer
 }
 
 // The run itself; files are opened here and closed when the function returns.
-RunStatus run(AnalysisState& s, const RunRequest& request) {
+// Outputs kept in memory go to reportText and plotText.
+RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& reportText,
+              std::ostringstream& plotText) {
     const std::filesystem::path& dir = request.workingDirectory;
 
     // 1. A cleared state, with the values a run starts from.
@@ -118,43 +123,71 @@ RunStatus run(AnalysisState& s, const RunRequest& request) {
     }
     const RunControl& names = s.runControl;
 
-    // 3. and 4. The banner on the console; the report file and its header.
+    // 3. and 4. The banner on the console; the report file and its header. An analysis given as a
+    // model may keep its report and plot data as text instead of files.
     writeBanner(s.console, names.versionText);
-    if (names.reportFileName.empty()) return fileError(s, "no report file name was given");
-    const bool readCpt = request.useRunControlFile || !names.cptFileName.empty();
-    const NamedFile inputNamed{resolve(dir, names.inputFileName), "input data file"};
+    const bool fromModel = request.analysis != nullptr;
+    const bool reportInMemory = fromModel && names.reportFileName.empty();
+    const bool plotInMemory = fromModel && names.plotFileName.empty();
+    if (names.reportFileName.empty() && !reportInMemory) return fileError(s, "no report file name was given");
+    const bool readCpt = !fromModel && (request.useRunControlFile || !names.cptFileName.empty());
+    const NamedFile inputNamed{fromModel && names.inputFileName.empty() ? std::filesystem::path()
+                                                                        : resolve(dir, names.inputFileName),
+                               fromModel ? "project file" : "input data file"};
     const NamedFile cptNamed{readCpt ? resolve(dir, names.cptFileName) : std::filesystem::path(), "CPT file"};
     const NamedFile controlNamed{request.useRunControlFile ? resolve(dir, "names.dat") : std::filesystem::path(),
                                  "run-control file"};
-    const NamedFile reportNamed{resolve(dir, names.reportFileName), "report file"};
-    const NamedFile plotNamed{resolve(dir, names.plotFileName), "plot-data file"};
-    if (std::string clash = outputClash(reportNamed, {inputNamed, cptNamed, controlNamed}); !clash.empty())
-        return fileError(s, clash);
-    std::ofstream reportFile(reportNamed.path, std::ios::out | std::ios::trunc);
-    if (!reportFile) return fileError(s, names.reportFileName + ": the report file cannot be created");
-    const RecordWriter::FileAttachment reportAttachment(s.report, reportFile);
+    const NamedFile reportNamed{reportInMemory ? std::filesystem::path() : resolve(dir, names.reportFileName),
+                                "report file"};
+    const NamedFile plotNamed{plotInMemory ? std::filesystem::path() : resolve(dir, names.plotFileName),
+                              "plot-data file"};
+    std::ofstream reportFile;
+    std::ostream* reportStream = &reportText;
+    if (!reportInMemory) {
+        if (std::string clash = outputClash(reportNamed, {inputNamed, cptNamed, controlNamed}); !clash.empty())
+            return fileError(s, clash);
+        reportFile.open(reportNamed.path, std::ios::out | std::ios::trunc);
+        if (!reportFile) return fileError(s, names.reportFileName + ": the report file cannot be created");
+        reportStream = &reportFile;
+    }
+    const RecordWriter::FileAttachment reportAttachment(s.report, *reportStream);
     writeReportHeader(s, dir, request.options.clock ? *request.options.clock : localDateTimeNow());
 
     // 5. The input data file, the plot-data file and the CPT file, in that order.
-    std::ifstream inputFile(inputNamed.path);
-    if (!inputFile) return fileError(s, names.inputFileName + ": the input data file cannot be opened");
-    if (names.plotFileName.empty()) return fileError(s, "no plot-data file name was given");
-    if (std::string clash = outputClash(plotNamed, {inputNamed, cptNamed, controlNamed, reportNamed}); !clash.empty())
-        return fileError(s, clash);
-    std::ofstream plotFile(plotNamed.path, std::ios::out | std::ios::trunc);
-    if (!plotFile) return fileError(s, names.plotFileName + ": the plot-data file cannot be created");
-    const RecordWriter::FileAttachment plotAttachment(s.plot, plotFile);
+    std::ifstream inputFile;
+    if (!fromModel) {
+        inputFile.open(inputNamed.path);
+        if (!inputFile) return fileError(s, names.inputFileName + ": the input data file cannot be opened");
+    }
+    if (names.plotFileName.empty() && !plotInMemory) return fileError(s, "no plot-data file name was given");
+    std::ofstream plotFile;
+    std::ostream* plotStream = &plotText;
+    if (!plotInMemory) {
+        if (std::string clash = outputClash(plotNamed, {inputNamed, cptNamed, controlNamed, reportNamed});
+            !clash.empty())
+            return fileError(s, clash);
+        plotFile.open(plotNamed.path, std::ios::out | std::ios::trunc);
+        if (!plotFile) return fileError(s, names.plotFileName + ": the plot-data file cannot be created");
+        plotStream = &plotFile;
+    }
+    const RecordWriter::FileAttachment plotAttachment(s.plot, *plotStream);
     std::ifstream cptFile;
     if (readCpt) {
         cptFile.open(cptNamed.path);
         if (!cptFile) return fileError(s, names.cptFileName + ": the CPT file cannot be opened");
     }
 
-    // 6. Read the input data file and the CPT file, closing each after its last record.
+    // 6. Read the input data file and the CPT file into the model, closing each after its last
+    // record, and load the model into the state; or load the model given.
     try {
-        FreeFormatReader in(inputFile, names.inputFileName);
-        readInputData(s, in);
-        inputFile.close();
+        Analysis deck;
+        if (!fromModel) {
+            FreeFormatReader in(inputFile, names.inputFileName);
+            deck = readInputRecords(in);
+            inputFile.close();
+        }
+        const Analysis& analysis = fromModel ? *request.analysis : deck;
+        loadInputData(s, analysis);
         if (s.result != nullptr) {
             s.result->title = trimmed(s.input.title);
             s.result->designer = trimmed(s.input.designer);
@@ -163,9 +196,11 @@ RunStatus run(AnalysisState& s, const RunRequest& request) {
             s.result->loadTransferMethod = s.input.loadTransferMethod;
         }
         setUnitLabels(s);
-        if (readCpt) {
+        if (fromModel) {
+            loadSounding(s, analysis.cpt);
+        } else if (readCpt) {
             FreeFormatReader cpt(cptFile, names.cptFileName);
-            readCptFile(s, cpt);
+            loadSounding(s, readCptRecords(cpt));
             cptFile.close();
         }
     } catch (const InputError& e) {
@@ -197,26 +232,28 @@ RunStatus run(AnalysisState& s, const RunRequest& request) {
     // 13. Both output files complete; a failed write is not a completed run.
     s.report.flush();
     s.plot.flush();
-    reportFile.flush();
-    plotFile.flush();
-    if (!reportFile) {
+    reportStream->flush();
+    plotStream->flush();
+    if (!*reportStream) {
         s.report.attach(nullptr);
         return fileError(s, names.reportFileName + ": the report file could not be written completely");
     }
-    if (!plotFile) return fileError(s, names.plotFileName + ": the plot-data file could not be written completely");
+    if (!*plotStream) return fileError(s, names.plotFileName + ": the plot-data file could not be written completely");
     return kRunCompleted;
 }
 
 }  // namespace
 
-RunStatus runAnalysis(AnalysisState& s, const RunRequest& request) {
+RunStatus runRequest(AnalysisState& s, const RunRequest& request) {
     s.result = request.options.result;
     if (s.result != nullptr) *s.result = AnalysisResult{};
     s.console.attach(request.options.console != nullptr ? request.options.console : &std::cout);
     s.consoleInput = request.options.consoleInput != nullptr ? request.options.consoleInput : &std::cin;
     RunStatus status = kRunFileError;
+    std::ostringstream reportText;
+    std::ostringstream plotText;
     try {
-        status = run(s, request);
+        status = run(s, request, reportText, plotText);
     } catch (const std::bad_alloc&) {
         s.report.attach(nullptr);
         fileError(s, "not enough memory for the analysis");
@@ -228,9 +265,66 @@ RunStatus runAnalysis(AnalysisState& s, const RunRequest& request) {
     s.report.attach(nullptr);
     s.plot.attach(nullptr);
     if (s.console.stream() != nullptr) s.console.stream()->flush();
-    if (s.result != nullptr) s.result->status = status;
+    if (s.result != nullptr) {
+        s.result->status = status;
+        if (request.analysis != nullptr) {
+            s.result->reportText = reportText.str();
+            s.result->plotText = plotText.str();
+        }
+    }
     s.result = nullptr;
     return status;
+}
+
+CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis) {
+    CheckOutcome outcome;
+    AnalysisResult problems;
+    AnalysisResult warnings;
+    std::ostringstream sink;
+    s.report.attach(&sink);
+    s.console.attach(&sink);
+    try {
+        loadAnalysis(s, analysis);
+    } catch (const InputError& e) {
+        outcome.status = kRunFileError;
+        outcome.problems.push_back(e.what());
+        return outcome;
+    }
+    setUnitLabels(s);
+    // Each check as the run makes it, the report's lines kept as problems and the console's as
+    // warnings; the later checks only where the earlier ones leave values they can work with.
+    auto check = [&](auto&& step) {
+        std::string reportLines;
+        std::string consoleLines;
+        s.report.capture(&reportLines);
+        s.console.capture(&consoleLines);
+        const bool passed = step();
+        s.report.capture(nullptr);
+        s.console.capture(nullptr);
+        s.result = &problems;
+        keepMessages(s, reportLines);
+        s.result = &warnings;
+        keepMessages(s, consoleLines);
+        s.result = nullptr;
+        return passed;
+    };
+    const InputData& d = s.input;
+    bool proceed = check([&] { return checkInputValues(s); });
+    const bool knownUnits = d.unitSystem == kEnglish || d.unitSystem == kSi;
+    if (knownUnits && d.soilPointCount >= 1) proceed = check([&] { return checkSoilProfile(s); }) && proceed;
+    if (d.lengthIncrement > 0.0 && knownUnits && d.soilPointCount >= 1 && std::fabs(d.batterAngle) < 90.0) {
+        writeInputEcho(s);
+        adjustThinIntervals(s);
+        proceed = check([&] { return countSegments(s); }) && proceed;
+    }
+    outcome.problems = problems.messages;
+    // The segment message also goes to the console; it is a problem, not a warning.
+    for (const std::string& w : warnings.messages) {
+        if (std::find(outcome.problems.begin(), outcome.problems.end(), w) == outcome.problems.end())
+            outcome.warnings.push_back(w);
+    }
+    outcome.status = proceed ? kRunCompleted : kRunStoppedOnInput;
+    return outcome;
 }
 
 }  // namespace vorta

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/analysis_state.h"
+#include "vorta/analysis.h"
 #include "vorta/vorta.h"
 
 namespace vorta {
@@ -17,9 +18,16 @@ struct RunRequest {
     bool useRunControlFile = true;
     RunControl names;
     RunOptions options;
+    // An analysis given as a model: no input data file or CPT file is read; names.inputFileName
+    // is the file it came from (empty: given in memory), and a report or plot-data file name that
+    // is empty keeps that output as text in the result.
+    const Analysis* analysis = nullptr;
 };
 
 // Runs one analysis on a fresh state. Never throws.
-RunStatus runAnalysis(AnalysisState& s, const RunRequest& request);
+RunStatus runRequest(AnalysisState& s, const RunRequest& request);
+
+// The input checks of a run on an analysis, without running it (checkAnalysis).
+CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis);
 
 }  // namespace vorta

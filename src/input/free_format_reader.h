@@ -11,14 +11,9 @@
 #include <string>
 #include <string_view>
 
-namespace vorta {
+#include "vorta/vorta.h"
 
-// A file that cannot be used: missing, unreadable, malformed or cut short. The message names the
-// file, the line, the record and what was expected.
-class InputError : public std::runtime_error {
-public:
-    explicit InputError(const std::string& message) : std::runtime_error(message) {}
-};
+namespace vorta {
 
 class FreeFormatReader {
 public:

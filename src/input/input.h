@@ -4,14 +4,29 @@
 
 #include "engine/analysis_state.h"
 #include "input/free_format_reader.h"
+#include "vorta/analysis.h"
 
 namespace vorta {
 
-// Reads the input data file, record by record, into s.input with the normalisations made while
-// reading. Throws InputError for a malformed or truncated file or a count over a table's capacity.
-void readInputData(AnalysisState& s, FreeFormatReader& in);
+// Reads the input data file, record by record, into the model as written (the CPT sounding is
+// left empty). Throws InputError for a malformed or truncated file or a count over a table's
+// capacity.
+Analysis readInputRecords(FreeFormatReader& in);
 
-// Reads the CPT file into s.input.cptSounding. Throws InputError as readInputData does.
+// Reads the CPT file. Throws InputError as readInputRecords does.
+Sounding readCptRecords(FreeFormatReader& in);
+
+// Fills s.input from a model: the one place where the values as written become the engine's
+// working values, with the normalisations and conversions of the input data file in the order of
+// its records. loadAnalysis = loadInputData + loadSounding. Throws InputError for a model that the
+// engine cannot take (checkStatable).
+void loadAnalysis(AnalysisState& s, const Analysis& a);
+void loadInputData(AnalysisState& s, const Analysis& a);
+void loadSounding(AnalysisState& s, const Sounding& cpt);
+
+// The reader and the loader together, as a run reads an input data file into s.input (tests and
+// the fuzz target).
+void readInputData(AnalysisState& s, FreeFormatReader& in);
 void readCptFile(AnalysisState& s, FreeFormatReader& in);
 
 // Values the engine cannot compute with (an increment that is not positive, an output step below 1,

@@ -1,5 +1,8 @@
-// The input data file (records 1 to 18) and the CPT file, read front to back with the
-// normalisations that turn the values as written by the front end into working values.
+// The input data file (records 1 to 18) and the CPT file, read front to back into the analysis
+// model, values as written.
+#include <cmath>
+#include <fstream>
+#include <optional>
 #include <string>
 
 #include "engine/constants.h"
@@ -7,6 +10,14 @@
 
 namespace vorta {
 namespace {
+
+constexpr std::size_t kTitleWidth = 72;
+
+// A title line as the model holds it: the stored 72 characters less their trailing blanks.
+std::string trimmedLine(std::string line) {
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
 
 // A count read from a file must fit its table; the message names the count, the value and the limit.
 void checkCount(const FreeFormatReader& in, const std::string& record, const std::string& what, int count,
@@ -21,85 +32,97 @@ void checkCount(const FreeFormatReader& in, const std::string& record, const std
 // Counts of zero or less read no rows and are held as 0.
 int rowsToRead(int count) { return count > 0 ? count : 0; }
 
-void readPileRecords(InputData& d, FreeFormatReader& in) {
-    in.beginRecord("record 4 (units, output step, soil points, tip closure)");
-    in.read(d.unitSystem, "the unit system");
-    in.read(d.outputStep, "the output step");
-    in.read(d.soilPointCount, "the number of soil points");
-    in.read(d.tipClosure, "the tip closure");
+// Values are read into locals that start as the engine's cleared state does, so that a null value
+// (two commas) or a value after a slash leaves what the engine would have had.
+int readInt(FreeFormatReader& in, std::string_view what) {
+    int v = 0;
+    in.read(v, what);
+    return v;
+}
+
+double readReal(FreeFormatReader& in, std::string_view what, double initial = 0.0) {
+    double v = initial;
+    in.read(v, what);
+    return v;
+}
+
+// A switch of an optional table kept only when it does not follow from the table's rows.
+std::optional<int> keptSwitch(int flag, bool hasRows) {
+    if (flag == (hasRows ? 1 : 0)) return std::nullopt;
+    return flag;
+}
+
+void readPileRecords(Analysis& a, FreeFormatReader& in, int& soilPointCount) {
+    Pile& p = a.pile;
+    const std::string record4 = "record 4 (units, output step, soil points, tip closure)";
+    in.beginRecord(record4);
+    a.units = static_cast<UnitSystem>(readInt(in, "the unit system"));
+    a.outputStep = readInt(in, "the output step");
+    soilPointCount = readInt(in, "the number of soil points");
+    p.tip = static_cast<TipClosure>(readInt(in, "the tip closure"));
     in.endRecord();
-    checkCount(in, "record 4 (units, output step, soil points, tip closure)", "the number of soil points",
-               d.soilPointCount, kMaxSoilPoints);
+    checkCount(in, record4, "the number of soil points", soilPointCount, kMaxSoilPoints);
 
     in.beginRecord("record 5 (pile section and length)");
-    in.read(d.perimeter, "the perimeter");
-    in.read(d.tipArea, "the tip area");
-    in.read(d.outsideDiameter, "the outside diameter");
-    in.read(d.insideDiameter, "the inside diameter");
-    in.read(d.elasticModulus, "the modulus of elasticity");
-    in.read(d.pileLength, "the pile length");
-    in.read(d.stickupLength, "the stickup length");
+    p.perimeter = readReal(in, "the perimeter");
+    p.tipArea = readReal(in, "the tip area");
+    p.outsideDiameter = readReal(in, "the outside diameter");
+    p.insideDiameter = readReal(in, "the inside diameter");
+    p.elasticModulus = readReal(in, "the modulus of elasticity");
+    p.length = readReal(in, "the pile length");
+    p.stickup = readReal(in, "the stickup length");
     in.endRecord();
-    // The echo shows the section as written; a non-circular pile is worked as the solid circle
-    // of equal perimeter, and the English tip area in square feet.
-    d.outsideDiameterAsRead = d.outsideDiameter;
-    d.tipAreaAsRead = d.tipArea;
-    d.totalPileLengthAsRead = d.pileLength;
-    if (d.unitSystem == kEnglish) d.tipArea = d.tipArea / 144.0;
-    if (d.perimeter > sp(1.0e-10)) {
-        d.outsideDiameter = d.perimeter / sp(3.1416);
-        d.insideDiameter = 0.0;
-    }
 
     in.beginRecord("record 6 (enhanced end section and batter)");
-    in.read(d.enhancedEndLength, "the length of the enhanced end section");
-    in.read(d.enhancedEndInsideDiameter, "the inside diameter of the enhanced end section");
-    in.read(d.batterAngle, "the batter angle");
+    p.enhancedEndLength = readReal(in, "the length of the enhanced end section");
+    p.enhancedEndInsideDiameter = readReal(in, "the inside diameter of the enhanced end section");
+    p.batterAngle = readReal(in, "the batter angle");
     in.endRecord();
-    d.batterAngleAsRead = d.batterAngle;
-    // No enhanced end section: one that spans the whole pile with its normal inside diameter.
-    if (d.enhancedEndLength < sp(1.0e-5)) {
-        d.enhancedEndInsideDiameter = d.insideDiameter;
-        d.enhancedEndLength = d.pileLength - sp(1.0e-7);
-    }
 
     in.beginRecord("record 7 (zero friction length, increment, pile type and options)");
-    in.read(d.zeroFrictionLength, "the zero friction length");
-    in.read(d.lengthIncrement, "the increment of pile length");
-    in.read(d.pileType, "the pile type");
-    in.read(d.taperAngle, "the taper angle");
-    in.read(d.loadTransferMethod, "the method for unit load transfers");
-    in.read(d.cptMethodsFlag, "the CPT methods flag");
-    in.read(d.reducedSideFriction, "the reduced side friction flag");
+    p.zeroFrictionLength = readReal(in, "the zero friction length");
+    p.lengthIncrement = readReal(in, "the increment of pile length");
+    p.type = static_cast<PileType>(readInt(in, "the pile type"));
+    p.taperAngle = readReal(in, "the taper angle");
+    a.methods.loadTransfer = static_cast<Method>(readInt(in, "the method for unit load transfers"));
+    a.methods.cptMethods = readInt(in, "the CPT methods flag");
+    a.methods.reducedSideFriction = readInt(in, "the reduced side friction flag");
     in.endRecord();
 
     in.beginRecord("record 8 (selected methods)");
-    for (int code = 1; code <= static_cast<int>(kMethodCount); ++code) {
-        in.read(d.methodSelected[code], "the selection flag of method " + std::to_string(code));
+    for (int code = 1; code <= kMethodCountInModel; ++code) {
+        a.methods.selected[static_cast<std::size_t>(code - 1)] =
+            readInt(in, "the selection flag of method " + std::to_string(code));
     }
     in.endRecord();
 
     in.beginRecord("record 9 (deepest soil depth and cross-section area)");
-    in.read(d.deepestSoilDepth, "the deepest soil depth");
-    in.read(d.crossSectionArea, "the cross-section area");
+    a.deepestSoilDepth = readReal(in, "the deepest soil depth");
+    p.crossSectionArea = readReal(in, "the cross-section area");
     in.endRecord();
-    d.axialArea = d.crossSectionArea;
 }
 
-void readSoilPoint(InputData& d, FreeFormatReader& in, int k) {
-    d.frictionUnlimited[k] = 0;
-    d.bearingUnlimited[k] = 0;
-    SoilPoint& p = d.soilPoints[k];
+ProfilePoint readSoilPoint(FreeFormatReader& in, int k) {
     const std::string point = "soil point " + std::to_string(k);
+    double column[kSoilColumns + 1] = {};
+    double depth = 0.0;
 
     in.beginRecord(point + ", first record");
-    in.read(p.depth, "the depth");
-    in.read(p.column[kColSoilType], "the soil type");
-    in.read(p.column[kColLateralK], "the lateral earth pressure coefficient");
-    in.read(p.column[kColEffUnitWeight], "the effective unit weight");
-    in.read(p.column[kColFrictionAngle], "the friction angle");
-    in.read(p.column[kColBearingFactorNq], "the bearing capacity factor");
+    in.read(depth, "the depth");
+    in.read(column[kColSoilType], "the soil type");
+    in.read(column[kColLateralK], "the lateral earth pressure coefficient");
+    in.read(column[kColEffUnitWeight], "the effective unit weight");
+    in.read(column[kColFrictionAngle], "the friction angle");
+    in.read(column[kColBearingFactorNq], "the bearing capacity factor");
     in.endRecord();
+    // The soil type is a code; a fraction would be read as no type at all by some rules and as
+    // the nearest type by others.
+    const double type = column[kColSoilType];
+    if (!(type == std::floor(type) && std::fabs(type) < 1.0e9)) {
+        throw InputError(in.fileName() + ", line " + std::to_string(in.lineNumber()) + " (" + point +
+                         ", first record): expected a whole number for the soil type (1 sand, 2 clay, 3 silt), "
+                         "found " + shortestNumberText(type));
+    }
 
     static constexpr const char* kSecondRecordNames[] = {
         "the maximum unit friction",  "the maximum unit bearing",     "the undisturbed shear strength",
@@ -109,170 +132,204 @@ void readSoilPoint(InputData& d, FreeFormatReader& in, int k) {
         "the t-z parameter 2",        "the t-z parameter 3"};
     in.beginRecord(point + ", second record");
     for (int col = kColMaxUnitFriction; col <= kColTzParam3; ++col) {
-        in.read(p.column[col], kSecondRecordNames[col - kColMaxUnitFriction]);
+        in.read(column[col], kSecondRecordNames[col - kColMaxUnitFriction]);
     }
     in.endRecord();
-    d.tzParam1AsRead[k] = p.column[kColTzParam1];
 
+    ProfilePoint p;
+    p.depth = depth;
+    p.soilType = static_cast<SoilType>(static_cast<int>(type));
+    p.lateralEarthPressure = column[kColLateralK];
+    p.effectiveUnitWeight = column[kColEffUnitWeight];
+    p.frictionAngle = column[kColFrictionAngle];
+    p.bearingCapacityFactor = column[kColBearingFactorNq];
+    p.maxUnitFriction = column[kColMaxUnitFriction];
+    p.maxUnitBearing = column[kColMaxUnitBearing];
+    p.shearStrength = column[kColShearStrength];
     // Sand carries its blow count in the remolded-strength position.
-    if (p.column[kColSoilType] == 1.0) {
-        p.column[kColBlowCountOrYsr] = p.column[kColRemoldedStrength];
-        p.column[kColRemoldedStrength] = 0.0;
+    if (p.soilType == SoilType::Sand) {
+        p.remoldedStrength = 0.0;
+        p.blowCountOrYieldStressRatio = column[kColRemoldedStrength];
+        p.unusedSandColumn10 = column[kColBlowCountOrYsr];
+    } else {
+        p.remoldedStrength = column[kColRemoldedStrength];
+        p.blowCountOrYieldStressRatio = column[kColBlowCountOrYsr];
     }
-    if (d.unitSystem == kEnglish) {
-        if (d.lightSoilDepth >= 99999.0 && p.column[kColEffUnitWeight] < 75.0) d.lightSoilDepth = p.depth;
-        // psf to ksf
-        p.column[kColMaxUnitFriction] = p.column[kColMaxUnitFriction] / 1000.0;
-        p.column[kColMaxUnitBearing] = p.column[kColMaxUnitBearing] / 1000.0;
-        p.column[kColShearStrength] = p.column[kColShearStrength] / 1000.0;
-        p.column[kColRemoldedStrength] = p.column[kColRemoldedStrength] / 1000.0;
-    } else if (d.unitSystem == kSi) {
-        if (d.lightSoilDepth >= 99999.0 && p.column[kColEffUnitWeight] < 12.0) d.lightSoilDepth = p.depth;
-        // mm to m for the t-z parameters
-        p.column[kColTzParam1] = p.column[kColTzParam1] / 1000.0;
-        p.column[kColTzParam2] = p.column[kColTzParam2] / 1000.0;
-    }
-    // A limit given as zero means no limit.
-    if (p.column[kColMaxUnitFriction] < sp(1.0e-10)) {
-        d.frictionUnlimited[k] = 1;
-        p.column[kColMaxUnitFriction] = kNoLimit;
-    }
-    if (p.column[kColMaxUnitBearing] < sp(1.0e-10)) {
-        d.bearingUnlimited[k] = 1;
-        p.column[kColMaxUnitBearing] = kNoLimit;
-    }
+    p.plasticityIndex = column[kColPlasticityIndex];
+    p.coneResistance = column[kColPointQc];
+    p.userUnitFriction = column[kColUserUnitFriction];
+    p.userUnitBearing = column[kColUserUnitBearing];
+    p.lrfdFrictionFactor = column[kColLrfdFrictionFactor];
+    p.lrfdBearingFactor = column[kColLrfdBearingFactor];
+    p.adhesionCaseOrTipMovement = column[kColTzParam1];
+    p.peakMovement = column[kColTzParam2];
+    p.residualRatio = column[kColTzParam3];
+    return p;
 }
 
-void readOptionalTables(InputData& d, FreeFormatReader& in) {
+void readOptionalTables(Analysis& a, FreeFormatReader& in) {
+    LoadTransferTables& t = a.loadTransfer;
     in.beginRecord("record 11 (t-z verification flag)");
-    in.read(d.tzOutputFlag, "the t-z verification flag");
+    const int verificationFlag = readInt(in, "the t-z verification flag");
     in.endRecord();
-    d.tzOutputDepthCount = 0;
-    if (d.tzOutputFlag == 1) {
-        int count = 0;
+    if (verificationFlag == 1) {
         in.beginRecord("record 11a (number of t-z verification depths)");
-        in.read(count, "the number of t-z verification depths");
+        const int count = readInt(in, "the number of t-z verification depths");
         in.endRecord();
         checkCount(in, "record 11a (number of t-z verification depths)", "the number of t-z verification depths",
                    count, kMaxVerificationDepths);
-        d.tzOutputDepthCount = rowsToRead(count);
-        for (int i = 1; i <= d.tzOutputDepthCount; ++i) {
+        for (int i = 1; i <= rowsToRead(count); ++i) {
             in.beginRecord("record 11b (t-z verification depth " + std::to_string(i) + ")");
-            in.read(d.tzOutputDepths[i], "the verification depth");
+            t.verificationDepths.push_back(readReal(in, "the verification depth"));
             in.endRecord();
         }
     }
+    t.verificationSwitch = keptSwitch(verificationFlag, !t.verificationDepths.empty());
 
     in.beginRecord("record 12 (loading type and tension reduction factor)");
-    in.read(d.loadingType, "the loading type");
-    in.read(d.tensionReductionFactor, "the tension reduction factor");
+    a.loading.type = static_cast<LoadingType>(readInt(in, "the loading type"));
+    a.loading.tensionReductionFactor = readReal(in, "the tension reduction factor", 1.0);
     in.endRecord();
 
     in.beginRecord("record 13 (ICP/MTD clay condition, plug condition, long pile option)");
-    in.read(d.icpDrainedClay, "the ICP/MTD clay condition");
-    in.read(d.plugCondition, "the plug condition");
-    in.read(d.longPileOption, "the long pile option");
+    a.options.icpDrainedClay = readInt(in, "the ICP/MTD clay condition");
+    a.options.plugCondition = static_cast<PlugCondition>(readInt(in, "the plug condition"));
+    a.options.longPileOption = readInt(in, "the long pile option");
     in.endRecord();
 
     in.beginRecord("record 14 (area rows and area option)");
-    in.read(d.areaRowCount, "the number of area rows");
-    in.read(d.areaOption, "the area option");
+    const int areaRows = readInt(in, "the number of area rows");
+    a.pile.axialArea = static_cast<AxialAreaSource>(readInt(in, "the area option"));
     in.endRecord();
-    checkCount(in, "record 14 (area rows and area option)", "the number of area rows", d.areaRowCount,
-               kMaxAreaRows);
-    d.areaRowCount = rowsToRead(d.areaRowCount);
+    checkCount(in, "record 14 (area rows and area option)", "the number of area rows", areaRows, kMaxAreaRows);
     // The rows are read whatever the option, as the front end writes them.
-    for (int i = 1; i <= d.areaRowCount; ++i) {
+    for (int i = 1; i <= rowsToRead(areaRows); ++i) {
         in.beginRecord("record 14a (area row " + std::to_string(i) + ")");
-        in.read(d.areaTable[i].distance, "the distance from the pile top");
-        in.read(d.areaTable[i].area, "the cross-section area");
+        AreaTableRow row;
+        row.distance = readReal(in, "the distance from the pile top");
+        row.area = readReal(in, "the cross-section area");
         in.endRecord();
+        a.pile.areaTable.push_back(row);
     }
 
     in.beginRecord("record 15 (critical depth method and critical depth)");
-    in.read(d.criticalDepthMethod, "the critical depth method");
-    in.read(d.criticalDepth, "the critical depth");
+    a.options.criticalDepthRule = static_cast<CriticalDepthRule>(readInt(in, "the critical depth method"));
+    a.options.criticalDepth = readReal(in, "the critical depth");
     in.endRecord();
 
     in.beginRecord("record 16 (t-z modifier flag)");
-    in.read(d.tzModifierFlag, "the t-z modifier flag");
+    const int modifierFlag = readInt(in, "the t-z modifier flag");
     in.endRecord();
-    d.tzModifierRowsRead = 0;
-    if (d.tzModifierFlag == 1) {
+    if (modifierFlag == 1) {
         in.beginRecord("record 16a (number of t-z modifier rows)");
-        in.read(d.tzModifierCount, "the number of t-z modifier rows");
+        const int count = rowsToRead(readInt(in, "the number of t-z modifier rows"));
         in.endRecord();
-        checkCount(in, "record 16a (number of t-z modifier rows)", "the number of t-z modifier rows",
-                   d.tzModifierCount, kMaxModifierRows);
-        d.tzModifierCount = rowsToRead(d.tzModifierCount);
+        checkCount(in, "record 16a (number of t-z modifier rows)", "the number of t-z modifier rows", count,
+                   kMaxModifierRows);
         // A count of 1 reads no row.
-        if (d.tzModifierCount > 1) {
-            for (int i = 1; i <= d.tzModifierCount; ++i) {
+        if (count > 1) {
+            for (int i = 1; i <= count; ++i) {
                 in.beginRecord("record 16b (t-z modifier row " + std::to_string(i) + ")");
-                in.read(d.tzModifierTable[i].depth, "the depth");
-                in.read(d.tzModifierTable[i].loadFactor, "the load-transfer factor");
-                in.read(d.tzModifierTable[i].movementFactor, "the movement factor");
+                TzModifier row;
+                row.depth = readReal(in, "the depth");
+                row.loadFactor = readReal(in, "the load-transfer factor");
+                row.movementFactor = readReal(in, "the movement factor");
                 in.endRecord();
+                t.modifiers.push_back(row);
             }
-            d.tzModifierRowsRead = d.tzModifierCount;
+        } else if (count == 1) {
+            t.modifierCount = 1;
         }
     }
+    t.modifierSwitch = keptSwitch(modifierFlag, !t.modifiers.empty());
 
     in.beginRecord("record 17 (tip movement list flag)");
-    in.read(d.tipMovementListFlag, "the tip movement list flag");
+    const int tipMovementFlag = readInt(in, "the tip movement list flag");
     in.endRecord();
-    if (d.tipMovementListFlag == 1) {
+    if (tipMovementFlag == 1) {
         in.beginRecord("record 17a (number of tip movements)");
-        in.read(d.tipMovementCount, "the number of tip movements");
+        const int count = readInt(in, "the number of tip movements");
         in.endRecord();
-        checkCount(in, "record 17a (number of tip movements)", "the number of tip movements", d.tipMovementCount,
+        checkCount(in, "record 17a (number of tip movements)", "the number of tip movements", count,
                    kMaxTipMovements);
-        d.tipMovementCount = rowsToRead(d.tipMovementCount);
-        for (int i = 1; i <= d.tipMovementCount; ++i) {
+        for (int i = 1; i <= rowsToRead(count); ++i) {
             in.beginRecord("record 17b (tip movement " + std::to_string(i) + ")");
-            in.read(d.tipMovements[i], "the tip movement");
+            t.tipMovements.push_back(readReal(in, "the tip movement"));
             in.endRecord();
         }
     }
+    t.tipMovementSwitch = keptSwitch(tipMovementFlag, !t.tipMovements.empty());
 
     in.beginRecord("record 18 (tip curve factor flag)");
-    in.read(d.tipCurveFactorFlag, "the tip curve factor flag");
+    const int tipCurveFlag = readInt(in, "the tip curve factor flag");
     in.endRecord();
-    if (d.tipCurveFactorFlag == 1) {
+    if (tipCurveFlag == 1) {
         in.beginRecord("record 18a (tip curve factors)");
-        in.read(d.tipCurveLoadFactor, "the tip curve load factor");
-        in.read(d.tipCurveMovementFactor, "the tip curve movement factor");
+        TipCurveFactors f;
+        f.loadFactor = readReal(in, "the tip curve load factor");
+        f.movementFactor = readReal(in, "the tip curve movement factor");
         in.endRecord();
+        t.tipCurveFactors = f;
     }
+    t.tipCurveFactorSwitch = keptSwitch(tipCurveFlag, t.tipCurveFactors.has_value());
 }
 
 }  // namespace
 
-void readInputData(AnalysisState& s, FreeFormatReader& in) {
-    InputData& d = s.input;
-    d.title = in.readLine("record 1 (title)", 72);
-    d.designer = in.readLine("record 2 (designer)", 72);
-    d.jobNumber = in.readLine("record 3 (job number)", 72);
-    readPileRecords(d, in);
-    for (int k = 1; k <= d.soilPointCount; ++k) readSoilPoint(d, in, k);
-    readOptionalTables(d, in);
+Analysis readInputRecords(FreeFormatReader& in) {
+    Analysis a;
+    a.titles.title = trimmedLine(in.readLine("record 1 (title)", kTitleWidth));
+    a.titles.designer = trimmedLine(in.readLine("record 2 (designer)", kTitleWidth));
+    a.titles.jobNumber = trimmedLine(in.readLine("record 3 (job number)", kTitleWidth));
+    int soilPointCount = 0;
+    readPileRecords(a, in, soilPointCount);
+    for (int k = 1; k <= soilPointCount; ++k) a.soilProfile.push_back(readSoilPoint(in, k));
+    if (soilPointCount < 0) a.negativeSoilPointCount = soilPointCount;
+    readOptionalTables(a, in);
+    return a;
 }
 
-void readCptFile(AnalysisState& s, FreeFormatReader& in) {
-    CptSounding& c = s.input.cptSounding;
+Sounding readCptRecords(FreeFormatReader& in) {
+    Sounding c;
     in.beginRecord("record 1 (CPT header and number of points)");
-    in.read(c.cptHeader, "the CPT header");
-    in.read(c.cptPointCount, "the number of CPT points");
+    c.header = readInt(in, "the CPT header");
+    const int count = readInt(in, "the number of CPT points");
     in.endRecord();
-    checkCount(in, "record 1 (CPT header and number of points)", "the number of CPT points", c.cptPointCount,
-               kMaxCptPoints);
-    c.cptPointCount = rowsToRead(c.cptPointCount);
-    for (int i = 1; i <= c.cptPointCount; ++i) {
+    checkCount(in, "record 1 (CPT header and number of points)", "the number of CPT points", count, kMaxCptPoints);
+    for (int i = 1; i <= rowsToRead(count); ++i) {
         in.beginRecord("CPT point " + std::to_string(i));
-        in.read(c.cptDepth[i], "the depth");
-        in.read(c.cptQc[i], "the cone resistance qc");
+        CptPoint p;
+        p.depth = readReal(in, "the depth");
+        p.coneResistance = readReal(in, "the cone resistance qc");
         in.endRecord();
+        c.points.push_back(p);
     }
+    return c;
+}
+
+void readInputData(AnalysisState& s, FreeFormatReader& in) { loadInputData(s, readInputRecords(in)); }
+
+void readCptFile(AnalysisState& s, FreeFormatReader& in) { loadSounding(s, readCptRecords(in)); }
+
+Analysis readInputDeck(std::istream& deck, const std::string& deckName, std::istream& cpt, const std::string& cptName) {
+    FreeFormatReader in(deck, deckName);
+    Analysis a = readInputRecords(in);
+    FreeFormatReader c(cpt, cptName);
+    a.cpt = readCptRecords(c);
+    return a;
+}
+
+Analysis readInputDeck(const std::filesystem::path& deck, const std::filesystem::path& cpt) {
+    std::ifstream deckFile(deck);
+    if (!deckFile) throw InputError(deck.string() + ": the input data file cannot be opened");
+    std::ifstream cptFile(cpt);
+    if (!cptFile) throw InputError(cpt.string() + ": the CPT file cannot be opened");
+    return readInputDeck(deckFile, deck.string(), cptFile, cpt.string());
+}
+
+Sounding readCptSounding(std::istream& cpt, const std::string& cptName) {
+    FreeFormatReader c(cpt, cptName);
+    return readCptRecords(c);
 }
 
 }  // namespace vorta

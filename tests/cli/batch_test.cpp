@@ -198,7 +198,7 @@ TEST(FindCases, ACaseNamedTwiceRunsOnceAndAFolderWithoutCasesIsAProblem) {
     ASSERT_EQ(cases.size(), 4u);
     EXPECT_EQ(cases[0].folder, a);
     EXPECT_TRUE(cases[0].problem.empty());
-    EXPECT_EQ(cases[1].problem, "no names.dat in this folder or in the folders below it");
+    EXPECT_EQ(cases[1].problem, "no names.dat or project file in this folder or in the folders below it");
     EXPECT_EQ(cases[2].problem, "not a folder");
     EXPECT_EQ(cases[3].problem, "no such folder");
     // The trailing separator of an argument is not part of the case name.
@@ -545,6 +545,39 @@ TEST(BatchCommand, CommandLineProgramRunsABatchWithoutProgressWhenNotOnATerminal
     EXPECT_NE(readFile(dir / "err.txt").find("stop: stopped on its input"), std::string::npos);
     EXPECT_EQ(splitLines(readFile(dir / "s.csv")).size(), 3u);
     EXPECT_TRUE(fs::exists(dir / "site" / "good" / "report.out"));
+}
+#endif
+
+#if VORTA_PROJECT_FILES
+// Project files are cases too: named, or found in a folder beside case folders (but not inside
+// one); each writes its report and plot-data file beside it, as `vorta run` does.
+TEST(BatchProjectFiles, ProjectFilesAreFoundAndRunBesideCaseFolders) {
+    TempDir dir("batch-project");
+    const fs::path example = test::sourcePath("examples/closed-pipe-si");
+    fs::create_directories(dir / "site");
+    fs::copy_file(example / "project.toml", dir / "site" / "pile-a.toml");
+    writeFile(dir / "site" / "pile-b.toml", "units = \"SI\"\n[pile]\ntype = \"stone\"\n");
+    const fs::path folderCase = makeCase(dir / "site" / "case", "input.dat", "report.out", "plot.plt", "sounding.cpt");
+    fs::copy_file(example / "input.dat", folderCase / "input.dat");
+    fs::copy_file(example / "sounding.cpt", folderCase / "sounding.cpt");
+    fs::copy_file(example / "project.toml", folderCase / "ignored.toml");  // inside a case folder: not a case
+
+    const BatchRun run = runFolders({dir / "site"}, 2);
+    ASSERT_EQ(run.cases.size(), 3u);
+    EXPECT_EQ(run.completed, 2);
+    EXPECT_EQ(run.fileErrors, 1);
+    for (std::size_t i = 0; i < run.cases.size(); ++i) {
+        if (run.cases[i].name.ends_with("pile-b.toml")) {
+            ASSERT_FALSE(run.outcomes[i].messages.empty());
+            EXPECT_NE(run.outcomes[i].messages[0].find("pile.type: unknown name \"stone\""), std::string::npos)
+                << run.outcomes[i].messages[0];
+        }
+    }
+    const std::string fromProject = readFile(dir / "site" / "pile-a.out");
+    const std::string fromCase = readFile(folderCase / "report.out");
+    EXPECT_EQ(fromProject.substr(fromProject.find("* INPUT INFORMATION *")),
+              fromCase.substr(fromCase.find("* INPUT INFORMATION *")));
+    EXPECT_EQ(readFile(dir / "site" / "pile-a.plt"), readFile(folderCase / "plot.plt"));
 }
 #endif
 

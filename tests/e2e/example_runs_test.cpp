@@ -25,6 +25,10 @@
 
 #include "engine/constants.h"
 #include "support/test_support.h"
+#include "vorta/analysis.h"
+#if VORTA_PROJECT_FILES
+#include "project_file.h"
+#endif
 
 namespace vorta {
 namespace {
@@ -185,6 +189,35 @@ std::string testName(const ::testing::TestParamInfo<Example>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleAnalysis, ::testing::ValuesIn(kExamples), testName);
+
+#if VORTA_PROJECT_FILES
+// Each example's project.toml states the same analysis as its input data file and CPT file: its
+// report (the header's file lines aside) and its plot-data file are the expected ones.
+TEST_P(ExampleAnalysis, ProjectFileGivesTheCheckedInOutputs) {
+    const Example& example = GetParam();
+    const fs::path projectFile = test::sourcePath(std::string("examples/") + example.folder + "/project.toml");
+    const Analysis analysis = project::readProjectFile(projectFile);
+    const std::vector<std::string> names =
+        test::splitLines(test::readFile(test::sourcePath(std::string("examples/") + example.folder + "/names.dat")));
+    test::TempDir out("example-project");
+    std::ostringstream console;
+    RunOptions options;
+    options.console = &console;
+    options.clock = test::kFixedClock;
+    options.versionText = names.at(0);
+    options.report = out / names.at(5);
+    options.plot = out / names.at(6);
+    options.sourceName = projectFile.string();
+    EXPECT_EQ(runAnalysis(analysis, options), example.status) << console.str();
+    std::string report = test::maskRunSpecificLines(test::readFile(options.report));
+    const std::string inputLine = "     Name of input data file     : ";
+    const std::size_t at = report.find(inputLine + "project.toml\n");
+    ASSERT_NE(at, std::string::npos) << "the header names the project file";
+    report.replace(at, inputLine.size() + 12, inputLine + names.at(4));
+    EXPECT_TRUE(test::matchesGolden(report, reportGolden(example.folder)));
+    EXPECT_TRUE(test::matchesGolden(test::readFile(options.plot), plotGolden(example.folder)));
+}
+#endif
 
 const MethodTable* tableOf(const AnalysisResult& result, int selection) {
     for (const MethodTable& t : result.tables) {

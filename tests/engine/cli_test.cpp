@@ -72,3 +72,47 @@ TEST(CommandLine, RunWritesTheReportAndPlotFileBesideTheInputByDefault) {
 
 }  // namespace
 }  // namespace vorta
+
+namespace vorta {
+namespace {
+
+// The two forms of an analysis on the command line: a deck converted to a project file and back
+// runs to the same report; check reports problems without running; a bad project file is status 2.
+TEST(CommandLine, ConvertRunAndCheckProjectFiles) {
+    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    test::TempDir dir("cli-project");
+    const std::filesystem::path example = test::sourcePath("examples/open-pipe-sand-over-clay");
+    const std::string deck = (example / "input.dat").string();
+    const std::string cpt = (example / "sounding.cpt").string();
+    const Outcome convert = runCli("convert '" + deck + "' --cpt '" + cpt + "' -o site.toml", dir.path());
+    if (convert.output.find("reads no project files") != std::string::npos) GTEST_SKIP() << "built without toml++";
+    ASSERT_EQ(convert.exitCode, 0) << convert.output;
+    EXPECT_EQ(runCli("run site.toml", dir.path()).exitCode, 0);
+    ASSERT_EQ(runCli("convert site.toml -o back.dat", dir.path()).exitCode, 0);
+    EXPECT_EQ(runCli("run back.dat --cpt back.cpt", dir.path()).exitCode, 0);
+    const std::string fromProject = test::readFile(dir / "site.out");
+    const std::string fromDeck = test::readFile(dir / "back.out");
+    EXPECT_EQ(fromProject.substr(fromProject.find("* INPUT INFORMATION *")), fromDeck.substr(fromDeck.find("* INPUT INFORMATION *")));
+
+    const Outcome clean = runCli("check site.toml", dir.path());
+    EXPECT_EQ(clean.exitCode, 0);
+    EXPECT_NE(clean.output.find("site.toml: no problems found"), std::string::npos);
+    const std::filesystem::path stop = test::sourcePath("examples/stop-profile-too-short");
+    const Outcome stopped = runCli("check '" + (stop / "input.dat").string() + "' --cpt '" + (stop / "sounding.cpt").string() + "'", dir.path());
+    EXPECT_EQ(stopped.exitCode, 1);
+    EXPECT_NE(stopped.output.find("DEEPEST SOIL PROFILE"), std::string::npos) << stopped.output;
+    EXPECT_FALSE(std::filesystem::exists(stop / "report.out"));
+
+    std::string text = test::readFile(dir / "site.toml");
+    text.replace(text.find("length_increment"), 16, "length_incremnt");
+    test::writeFile(dir / "bad.toml", text);
+    for (const char* command : {"run bad.toml", "check bad.toml"}) {
+        const Outcome bad = runCli(command, dir.path());
+        EXPECT_EQ(bad.exitCode, 2) << command;
+        EXPECT_NE(bad.output.find("pile.length_incremnt: unknown key; did you mean length_increment?"), std::string::npos)
+            << bad.output;
+    }
+}
+
+}  // namespace
+}  // namespace vorta

@@ -1,0 +1,188 @@
+#include "analysis_files.h"
+
+#include <fstream>
+#include <ostream>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+#ifndef VORTA_PROJECT_FILES
+#define VORTA_PROJECT_FILES 0
+#endif
+#if VORTA_PROJECT_FILES
+#include "project_file.h"
+#endif
+
+namespace vorta::cli {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kUsageError = 64;
+
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+}
+
+// Every line of a message on its own line after "vorta: ".
+void printProblems(std::ostream& err, const std::string& message) {
+    std::istringstream lines(message);
+    for (std::string line; std::getline(lines, line);) err << "vorta: " << line << "\n";
+}
+
+#if !VORTA_PROJECT_FILES
+[[noreturn]] void noProjectFiles(const fs::path& file) {
+    throw InputError(file.string() + ": this build of vorta reads no project files (toml++ was not found when it was built)");
+}
+#endif
+
+}  // namespace
+
+bool projectFilesSupported() { return VORTA_PROJECT_FILES != 0; }
+
+bool isProjectFile(const fs::path& file) {
+    std::string ext = file.extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".toml";
+}
+
+Analysis readAnalysisFile(const fs::path& file, const fs::path& cpt) {
+    if (isProjectFile(file)) {
+#if VORTA_PROJECT_FILES
+        return project::readProjectFile(file);
+#else
+        noProjectFiles(file);
+#endif
+    }
+    std::ifstream deck(file);
+    if (!deck) throw InputError(file.string() + ": the input data file cannot be opened");
+    std::istringstream noSounding("0 0\n");
+    std::ifstream cptFile;
+    if (!cpt.empty()) {
+        cptFile.open(cpt);
+        if (!cptFile) throw InputError(cpt.string() + ": the CPT file cannot be opened");
+    }
+    return readInputDeck(deck, file.string(), cpt.empty() ? static_cast<std::istream&>(noSounding) : cptFile,
+                         cpt.empty() ? std::string("(no CPT file)") : cpt.string());
+}
+
+void writeAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::path& cpt) {
+    std::ostringstream text;
+    std::ostringstream cptText;
+    if (isProjectFile(out)) {
+#if VORTA_PROJECT_FILES
+        project::writeProjectFile(analysis, text);
+#else
+        noProjectFiles(out);
+#endif
+    } else {
+        writeInputDeck(analysis, text);
+        writeCptFile(analysis.cpt, cptText);
+    }
+    auto save = [](const fs::path& file, const std::string& content) {
+        std::ofstream f(file, std::ios::binary | std::ios::trunc);
+        f << content;
+        f.close();
+        if (!f) throw InputError(file.string() + ": the file cannot be written");
+    };
+    save(out, text.str());
+    if (!isProjectFile(out)) save(cpt, cptText.str());
+}
+
+int convertCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    fs::path in, to, cpt;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        if ((a == "-o" || a == "--cpt") && i + 1 < args.size()) {
+            (a == "-o" ? to : cpt) = fs::path(std::string(args[++i]));
+        } else if (!a.empty() && a[0] == '-') {
+            err << "vorta: convert: unknown option or missing file name: " << a << "\n";
+            return kUsageError;
+        } else if (in.empty()) {
+            in = fs::path(std::string(a));
+        } else {
+            err << "vorta: convert takes one input file\n";
+            return kUsageError;
+        }
+    }
+    if (in.empty() || to.empty()) {
+        err << "usage: vorta convert IN -o OUT [--cpt FILE]\n"
+               "  converts between an input data file and a project file (.toml), by the extensions;\n"
+               "  --cpt names the CPT file of an input data file IN (the project file holds it inline)\n"
+               "  or the CPT file written beside an input data file OUT (default: OUT with .cpt)\n";
+        return kUsageError;
+    }
+    const bool deckOut = !isProjectFile(to);
+    const fs::path readCpt = isProjectFile(in) ? fs::path() : cpt;
+    const fs::path writeCpt = deckOut ? (cpt.empty() || !isProjectFile(in) ? fs::path(to).replace_extension(".cpt") : cpt)
+                                      : fs::path();
+    for (const fs::path& source : {in, readCpt}) {
+        for (const fs::path& target : {to, writeCpt}) {
+            if (!source.empty() && !target.empty() && sameFile(source, target)) {
+                err << "vorta: " << target.string() << ": the output is also an input\n";
+                return kRunFileError;
+            }
+        }
+    }
+    try {
+        const Analysis analysis = readAnalysisFile(in, readCpt);
+        writeAnalysisFile(analysis, to, writeCpt);
+    } catch (const InputError& e) {
+        printProblems(err, e.what());
+        return kRunFileError;
+    }
+    out << "Written " << to.string() << (deckOut ? " and " + writeCpt.string() : std::string()) << "\n";
+    return 0;
+}
+
+int checkCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    fs::path file, cpt;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        if (a == "--cpt" && i + 1 < args.size()) {
+            cpt = fs::path(std::string(args[++i]));
+        } else if (!a.empty() && a[0] == '-') {
+            err << "vorta: check: unknown option or missing file name: " << a << "\n";
+            return kUsageError;
+        } else if (file.empty()) {
+            file = fs::path(std::string(a));
+        } else {
+            err << "vorta: check takes one file\n";
+            return kUsageError;
+        }
+    }
+    if (file.empty()) {
+        err << "usage: vorta check FILE [--cpt FILE]\n"
+               "  reads an input data file (with its CPT file) or a project file and reports every problem\n"
+               "  found in it and by the engine's input checks, without running the analysis\n";
+        return kUsageError;
+    }
+    Analysis analysis;
+    try {
+        analysis = readAnalysisFile(file, cpt);
+    } catch (const InputError& e) {
+        printProblems(err, e.what());
+        return kRunFileError;
+    }
+    const CheckOutcome outcome = checkAnalysis(analysis);
+    for (const std::string& p : outcome.problems) err << "vorta: " << file.string() << ": " << p << "\n";
+    for (const std::string& w : outcome.warnings) err << "vorta: " << file.string() << ": warning: " << w << "\n";
+    if (outcome.status == kRunCompleted) out << file.string() << ": no problems found\n";
+    return outcome.status;
+}
+
+int keysCommand(std::ostream& out, std::ostream& err) {
+#if VORTA_PROJECT_FILES
+    (void)err;
+    out << project::keyReference();
+    return 0;
+#else
+    (void)out;
+    err << "vorta: this build reads no project files (toml++ was not found when it was built)\n";
+    return kRunFileError;
+#endif
+}
+
+}  // namespace vorta::cli

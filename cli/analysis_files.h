@@ -1,0 +1,36 @@
+// The two forms of an analysis on the command line: input data files (with their CPT files) and
+// project files (.toml). Reading either into the model, converting between them and checking.
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "vorta/analysis.h"
+
+namespace vorta::cli {
+
+// Whether this build reads and writes project files (toml++ was found).
+bool projectFilesSupported();
+
+// Whether a file is a project file (by its extension).
+bool isProjectFile(const std::filesystem::path& file);
+
+// Reads a project file, or an input data file with its CPT file (no sounding when `cpt` is
+// empty). Throws InputError with every problem found.
+Analysis readAnalysisFile(const std::filesystem::path& file, const std::filesystem::path& cpt);
+
+// Writes a model as a project file or as an input data file (by the extension of `out`); an input
+// data file's sounding goes to `cpt`. Throws InputError.
+void writeAnalysisFile(const Analysis& analysis, const std::filesystem::path& out, const std::filesystem::path& cpt);
+
+// vorta convert IN -o OUT [--cpt FILE]; vorta check FILE [--cpt FILE]. Return the exit code.
+int convertCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
+int checkCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
+
+// The reference of the project file's keys (docs/project-file.md holds it).
+int keysCommand(std::ostream& out, std::ostream& err);
+
+}  // namespace vorta::cli

@@ -1,0 +1,292 @@
+// One analysis as data: everything the input data file and the CPT file state, under names that
+// say what each value is. Values are held as the user writes them (psf or kPa, degrees, inches or
+// millimetres, ...); the engine converts them to its working units when it loads the analysis.
+//
+//   input data file ──readInputDeck──┐
+//   project file ──(vorta_project)───┼──> Analysis ──runAnalysis / checkAnalysis──> run
+//   a program ───────────────────────┘        └──writeInputDeck──> input data file
+//
+// The names of the fields, their units, meanings, defaults and places in the input data file are
+// listed once, in the field tables at the end of this header; the project files, their
+// documentation and the unit comments of a written project file are all made from those tables.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vorta/vorta.h"
+
+namespace vorta {
+
+// Codes as the input data file writes them. A file may hold other codes; they are kept as they
+// are (an enum of this kind holds any int) and the engine treats them as it treats the file.
+enum class UnitSystem : int { English = 1, SI = 2 };
+enum class TipClosure : int { Open = 0, Closed = 1 };
+enum class PileType : int {
+    SteelPipe = 1,            // steel pipe pile or non-tapered portion of a monotube pile
+    Timber = 2,
+    PrecastConcrete = 3,      // square (perimeter given) or circular
+    RaymondStepTaper = 4,
+    RaymondUniformTaper = 5,
+    HPile = 6,                // H-pile or other non-circular steel pile
+    MonotubeTaper = 7,        // tapered portion of a monotube pile
+};
+// Selection index of a method (report order).
+enum class Method : int { Fhwa = 1, Usace = 2, RevisedLambda = 3, Api = 4, General = 5, Ngi = 6, Icp = 7, Fugro = 8, Uwa = 9 };
+inline constexpr int kMethodCountInModel = 9;
+enum class LoadingType : int { Compression = 0, Tension = 1 };
+enum class PlugCondition : int { Computed = 0, Plugged = 1, Unplugged = 2 };
+enum class CriticalDepthRule : int { Density = 0, Stress = 1, User = 2 };
+enum class AxialAreaSource : int { Computed = 0, Uniform = 1, Table = 2 };
+enum class SoilType : int { Sand = 1, Clay = 2, Silt = 3 };
+
+struct TitleBlock {
+    std::string title;      // one line, at most 72 characters are used
+    std::string designer;
+    std::string jobNumber;
+};
+
+struct AreaTableRow {
+    double distance = 0.0;  // ft or m from the pile top
+    double area = 0.0;      // in2 or m2
+};
+
+struct Pile {
+    PileType type = PileType::SteelPipe;
+    TipClosure tip = TipClosure::Open;   // pipe and circular concrete piles
+    double outsideDiameter = 0.0;        // in or mm; at the butt of a tapered pile
+    double insideDiameter = 0.0;         // in or mm; 0 for a solid section
+    double perimeter = 0.0;              // in or mm; non-circular piles only, 0: circular
+    double tipArea = 0.0;                // in2 or m2; non-circular piles only
+    double elasticModulus = 0.0;         // psi or kPa
+    double length = 0.0;                 // ft or m, total length including the stickup
+    double stickup = 0.0;                // ft or m above the ground surface
+    double enhancedEndLength = 0.0;      // ft or m; 0: no enhanced (thickened) end section
+    double enhancedEndInsideDiameter = 0.0;  // in or mm
+    double batterAngle = 0.0;            // degrees from the vertical
+    double zeroFrictionLength = 0.0;     // ft or m below the ground surface
+    double lengthIncrement = 0.0;        // ft or m, the segment length of the computation
+    double taperAngle = 0.0;             // degrees, tapered piles
+    AxialAreaSource axialArea = AxialAreaSource::Computed;
+    double crossSectionArea = 0.0;       // in2 or m2, the uniform area of AxialAreaSource::Uniform
+    std::vector<AreaTableRow> areaTable;      // the areas along the pile of AxialAreaSource::Table
+};
+
+struct Methods {
+    // 1 selects the method of that selection index (element 0 is FHWA, 8 is UWA). Other values
+    // select nothing; they are kept as an input data file states them.
+    std::array<int, kMethodCountInModel> selected{};
+    Method loadTransfer = Method::Fhwa;  // the method whose unit load transfers drive the settlement
+    int cptMethods = 0;           // 1: the CPT-based methods run; above 0: the CPT table of the echo is printed
+    int reducedSideFriction = 0;  // 1: reduced unit side friction handed to load transfer; 0: unfactored
+
+    bool isSelected(Method m) const { return selected[static_cast<std::size_t>(static_cast<int>(m) - 1)] == 1; }
+    void select(Method m, bool on = true) { selected[static_cast<std::size_t>(static_cast<int>(m) - 1)] = on ? 1 : 0; }
+};
+
+// One point of the soil profile. A layer is two points, its top and its bottom; values between
+// points are linear in depth.
+struct ProfilePoint {
+    std::string name;                  // a name for the layer (project files only)
+    double depth = 0.0;                // ft or m below the ground surface
+    SoilType soilType = SoilType::Sand;
+    double lateralEarthPressure = 0.0; // K; 0: assumed by the program (0.8)
+    double effectiveUnitWeight = 0.0;  // pcf or kN/m3
+    double frictionAngle = 0.0;        // degrees; 0: estimated from the blow count
+    double bearingCapacityFactor = 0.0;  // Nq; 0: estimated from the friction angle
+    double maxUnitFriction = 0.0;      // psf or kPa; 0: not limited
+    double maxUnitBearing = 0.0;       // psf or kPa; 0: not limited
+    double shearStrength = 0.0;        // psf or kPa, undisturbed undrained
+    double remoldedStrength = 0.0;     // psf or kPa; not used for sand
+    double blowCountOrYieldStressRatio = 0.0;  // blow count (sand, silt) or yield stress ratio (clay)
+    double plasticityIndex = 0.0;      // percent
+    double coneResistance = 0.0;       // qc in psf or kPa; 0: from the CPT sounding
+    double userUnitFriction = 0.0;     // psf or kPa, general method
+    double userUnitBearing = 0.0;      // psf or kPa, general method
+    double lrfdFrictionFactor = 1.0;   // resistance factor on unit friction
+    double lrfdBearingFactor = 1.0;    // resistance factor on unit bearing
+    double adhesionCaseOrTipMovement = 0.0;  // FHWA adhesion case (0: chosen by the method); the USACE tip curve reads it as its reference movement in in or mm
+    double peakMovement = 0.0;         // in or mm, movement at peak side resistance; 0: 1% of the diameter
+    double residualRatio = 0.0;        // residual over peak side resistance of the clay t-z curve
+    // Column 10 of a sand point in an input data file, where a sand point carries its blow count
+    // in column 9: the run does not use it; it is kept so that a deck writes back unchanged.
+    double unusedSandColumn10 = 0.0;
+};
+
+struct Loading {
+    LoadingType type = LoadingType::Compression;
+    double tensionReductionFactor = 1.0;
+};
+
+struct AnalysisOptions {
+    PlugCondition plugCondition = PlugCondition::Computed;  // open-ended piles
+    int icpDrainedClay = 0;     // 1: drained condition for clay in ICP/MTD, otherwise undrained
+    int longPileOption = 0;     // 1: the long pile option of the USACE method
+    CriticalDepthRule criticalDepthRule = CriticalDepthRule::Density;  // USACE, sand
+    double criticalDepth = 0.0;  // ft or m, for CriticalDepthRule::User
+};
+
+struct TzModifier {
+    double depth = 0.0;          // ft or m
+    double loadFactor = 1.0;     // multiplies the unit load transfer of the t-z curves
+    double movementFactor = 1.0; // multiplies their movements
+};
+
+struct TipCurveFactors {
+    double loadFactor = 1.0;     // multiplies the loads of the tip (q-w) curve
+    double movementFactor = 1.0; // multiplies its movements
+};
+
+// The optional tables of the load-settlement analysis. A table is used when it has rows. The
+// switches restate an input data file whose switch does not follow from its rows (a value other
+// than 0 and 1, or 1 with no rows); empty: 1 when the table has rows, else 0.
+struct LoadTransferTables {
+    std::vector<double> verificationDepths;  // ft or m: t-z curves printed at these depths
+    std::vector<TzModifier> modifiers;       // by depth
+    std::vector<double> tipMovements;        // in or m: the tip movements of the load steps
+    std::optional<TipCurveFactors> tipCurveFactors;
+
+    std::optional<int> verificationSwitch;
+    std::optional<int> modifierSwitch;
+    std::optional<int> modifierCount;  // a count of 1 reads no row
+    std::optional<int> tipMovementSwitch;
+    std::optional<int> tipCurveFactorSwitch;
+};
+
+struct CptPoint {
+    double depth = 0.0;           // ft or m
+    double coneResistance = 0.0;  // qc, psf or kPa
+};
+
+struct Sounding {
+    int header = 0;  // the first number of the CPT file; not used
+    std::vector<CptPoint> points;
+};
+
+struct Analysis {
+    TitleBlock titles;
+    UnitSystem units = UnitSystem::English;
+    int outputStep = 1;                 // the tables print every outputStep-th row
+    double deepestSoilDepth = 0.0;      // ft or m, the soil column divided into segments
+    Pile pile;
+    Methods methods;
+    std::vector<ProfilePoint> soilProfile;
+    // An input data file's soil point count below zero: it reads no point and the engine reports
+    // the count as it stands. Empty: the number of points of soilProfile.
+    std::optional<int> negativeSoilPointCount;
+    Loading loading;
+    AnalysisOptions options;
+    LoadTransferTables loadTransfer;
+    Sounding cpt;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Input data files
+
+// Reads an input data file and its CPT file into a model. Throws InputError (status 2 of a run).
+Analysis readInputDeck(std::istream& deck, const std::string& deckName, std::istream& cpt, const std::string& cptName);
+Analysis readInputDeck(const std::filesystem::path& deck, const std::filesystem::path& cpt);
+// Reads only a CPT file.
+Sounding readCptSounding(std::istream& cpt, const std::string& cptName);
+
+// Writes the input data file of a model (every number as the shortest text that reads back to the
+// same value) and its CPT file. Throws InputError for a model that a deck cannot state (a text
+// with a line break, a number that is not finite, a table beyond its capacity).
+void writeInputDeck(const Analysis& analysis, std::ostream& deck);
+void writeCptFile(const Sounding& cpt, std::ostream& out);
+
+// Throws InputError, naming the value, for what an input data file cannot state and the engine
+// cannot take: a text with a line break, a number that is not finite, a table beyond its
+// capacity, a switch that contradicts its table.
+void checkStatable(const Analysis& analysis);
+
+// The shortest text that reads back to the same double.
+std::string shortestNumberText(double value);
+
+// ---------------------------------------------------------------------------------------------
+// Runs
+
+// Runs an analysis held in memory: no input file is read. The report and the plot-data file go
+// where options.report and options.plot name them; one that is not named is kept as text in
+// options.result (reportText, plotText). The header names options.sourceName as the input
+// file, or says that the analysis was given in memory when it is empty.
+RunStatus runAnalysis(const Analysis& analysis, const RunOptions& options = {});
+
+// Every problem the engine's own input checks find in an analysis (the values it cannot compute
+// with, the soil profile against the pile, the segment count), without running it. Status 0 when
+// there is none, 1 when a run would stop, 2 when the model cannot be loaded; warnings (which do
+// not stop a run) are listed too.
+struct CheckOutcome {
+    RunStatus status = kRunCompleted;
+    std::vector<std::string> problems;
+    std::vector<std::string> warnings;
+};
+CheckOutcome checkAnalysis(const Analysis& analysis);
+
+// ---------------------------------------------------------------------------------------------
+// The field tables: one entry per value of the model.
+
+enum class FieldType { Real, Integer, Switch, Choice, Text };
+
+struct ChoiceName {
+    int code;
+    std::string_view name;  // the first name of a code is the one written; others are accepted
+};
+
+// A value of an Owner (Analysis, Pile, ProfilePoint, ...). Accessors work on the value as an int
+// (Integer, Switch and Choice), a double (Real) or a string (Text).
+template <class Owner>
+struct FieldInfo {
+    std::string_view key;          // snake_case name in project files and in Python
+    FieldType type;
+    std::string_view englishUnit;  // empty: no unit
+    std::string_view siUnit;
+    std::string_view meaning;
+    bool required;                 // a project file must give it
+    std::string_view defaultNote;  // the default when it is not the model's own default value
+    std::string_view deckPlace;    // where the value sits in the input data file
+    double (*getReal)(const Owner&) = nullptr;
+    void (*setReal)(Owner&, double) = nullptr;
+    int (*getInt)(const Owner&) = nullptr;
+    void (*setInt)(Owner&, int) = nullptr;
+    std::string (*getText)(const Owner&) = nullptr;
+    void (*setText)(Owner&, const std::string&) = nullptr;
+    std::span<const ChoiceName> choices{};
+};
+
+std::span<const FieldInfo<Analysis>> analysisFields();     // top level: titles, units, output step, soil depth
+std::span<const FieldInfo<Pile>> pileFields();
+std::span<const FieldInfo<AreaTableRow>> areaRowFields();
+std::span<const FieldInfo<Methods>> methodFields();        // the selection itself is the list `selected`
+std::span<const FieldInfo<ProfilePoint>> soilPointFields();   // depth first
+std::span<const FieldInfo<Loading>> loadingFields();
+std::span<const FieldInfo<AnalysisOptions>> optionFields();
+std::span<const FieldInfo<TzModifier>> tzModifierFields();
+std::span<const FieldInfo<TipCurveFactors>> tipCurveFactorFields();
+std::span<const FieldInfo<CptPoint>> cptPointFields();
+// The switches of LoadTransferTables (Integer fields; kAbsentSwitch when not given).
+std::span<const FieldInfo<LoadTransferTables>> loadTransferSwitchFields();
+inline constexpr int kAbsentSwitch = -2147483647 - 1;
+std::span<const ChoiceName> methodNames();
+std::span<const ChoiceName> soilTypeNames();
+
+// The unit of a field in a unit system ("" when it has none).
+template <class Owner>
+std::string_view fieldUnit(const FieldInfo<Owner>& f, UnitSystem units) {
+    return units == UnitSystem::SI ? f.siUnit : f.englishUnit;
+}
+
+// The code of a choice name (case, blanks, hyphens, underscores and slashes ignored), or nothing.
+std::optional<int> choiceCode(std::span<const ChoiceName> choices, std::string_view name);
+// The written name of a code, or empty when the code has none.
+std::string_view choiceName(std::span<const ChoiceName> choices, int code);
+
+}  // namespace vorta

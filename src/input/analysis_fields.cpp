@@ -1,0 +1,275 @@
+// The field tables of the analysis model: every value's name, unit, meaning, default and place in
+// the input data file, in one list per part of the model.
+#include <algorithm>
+#include <cctype>
+
+#include "vorta/analysis.h"
+
+namespace vorta {
+namespace {
+
+#define VORTA_REAL(O, key, member, eu, su, req, note, place, meaning)                                         \
+    FieldInfo<O> {                                                                                          \
+        key, FieldType::Real, eu, su, meaning, req, note, place, [](const O& o) -> double { return o.member; }, \
+            [](O& o, double v) { o.member = v; }                                                            \
+    }
+#define VORTA_INT(O, type, key, member, req, note, place, meaning, choices)                                      \
+    FieldInfo<O> {                                                                                              \
+        key, type, "", "", meaning, req, note, place, nullptr, nullptr,                                          \
+            [](const O& o) -> int { return static_cast<int>(o.member); },                                       \
+            [](O& o, int v) { o.member = static_cast<std::remove_reference_t<decltype(o.member)>>(v); }, nullptr, \
+            nullptr, choices                                                                                     \
+    }
+#define VORTA_TEXT(O, key, member, note, place, meaning)                                                \
+    FieldInfo<O> {                                                                                    \
+        key, FieldType::Text, "", "", meaning, false, note, place, nullptr, nullptr, nullptr, nullptr, \
+            [](const O& o) -> std::string { return o.member; },                                      \
+            [](O& o, const std::string& v) { o.member = v; }                                          \
+    }
+
+constexpr ChoiceName kUnitNames[] = {{1, "English"}, {2, "SI"}};
+constexpr ChoiceName kPileTypeNames[] = {{1, "steel_pipe"},         {2, "timber"},
+                                         {3, "precast_concrete"},   {4, "raymond_step_taper"},
+                                         {5, "raymond_uniform_taper"}, {6, "h_pile"},
+                                         {7, "monotube_taper"}};
+constexpr ChoiceName kTipNames[] = {{0, "open"}, {1, "closed"}};
+constexpr ChoiceName kAxialAreaNames[] = {{0, "computed"}, {1, "uniform"}, {2, "table"}};
+constexpr ChoiceName kMethodNames[] = {{1, "FHWA"},    {2, "USACE"},   {3, "Revised_Lambda"}, {4, "API_RP2A"},
+                                       {4, "API"},     {5, "General"}, {6, "NGI"},            {7, "ICP_MTD"},
+                                       {7, "ICP"},     {8, "Fugro"},   {9, "UWA"}};
+constexpr ChoiceName kSoilTypeNames[] = {{1, "sand"}, {2, "clay"}, {3, "silt"}};
+constexpr ChoiceName kLoadingNames[] = {{0, "compression"}, {1, "tension"}};
+constexpr ChoiceName kPlugNames[] = {{0, "computed"}, {1, "plugged"}, {2, "unplugged"}};
+constexpr ChoiceName kCriticalDepthNames[] = {{0, "density"}, {1, "stress"}, {2, "user"}};
+
+const FieldInfo<Analysis> kAnalysisFields[] = {
+    VORTA_TEXT(Analysis, "title", titles.title, "empty", "line 1", "title of the analysis (one line, 72 characters)"),
+    VORTA_TEXT(Analysis, "designer", titles.designer, "empty", "line 2", "designer (one line, 72 characters)"),
+    VORTA_TEXT(Analysis, "job_number", titles.jobNumber, "empty", "line 3", "job number (one line, 72 characters)"),
+    VORTA_INT(Analysis, FieldType::Choice, "units", units, true, "", "record 4, value 1",
+              "unit system of every value: English or SI", kUnitNames),
+    VORTA_INT(Analysis, FieldType::Integer, "output_step", outputStep, false, "", "record 4, value 2",
+              "the result tables print every output_step-th pile length", {}),
+    VORTA_REAL(Analysis, "deepest_soil_depth", deepestSoilDepth, "ft", "m", false,
+               "the depth of the last soil point", "record 9, value 1",
+               "depth to which the soil column is divided into segments"),
+};
+
+const FieldInfo<Pile> kPileFields[] = {
+    VORTA_INT(Pile, FieldType::Choice, "type", type, true, "", "record 7, value 3",
+              "pile type (steel_pipe also for the straight part of a monotube, h_pile also for other "
+              "non-circular steel piles, monotube_taper for the tapered part of a monotube)",
+              kPileTypeNames),
+    VORTA_INT(Pile, FieldType::Choice, "tip", tip, false, "", "record 4, value 4",
+              "tip of a pipe or circular concrete pile: open or closed", kTipNames),
+    VORTA_REAL(Pile, "outside_diameter", outsideDiameter, "in", "mm", true, "", "record 5, value 3",
+               "outside diameter (at the butt of a tapered pile)"),
+    VORTA_REAL(Pile, "inside_diameter", insideDiameter, "in", "mm", false, "", "record 5, value 4",
+               "inside diameter; 0 for a solid section"),
+    VORTA_REAL(Pile, "perimeter", perimeter, "in", "mm", false, "", "record 5, value 1",
+               "perimeter of a non-circular pile; 0 for a circular pile"),
+    VORTA_REAL(Pile, "tip_area", tipArea, "in2", "m2", false, "", "record 5, value 2",
+               "tip area of a non-circular pile"),
+    VORTA_REAL(Pile, "elastic_modulus", elasticModulus, "psi", "kPa", true, "", "record 5, value 5",
+               "modulus of elasticity of the pile material"),
+    VORTA_REAL(Pile, "length", length, "ft", "m", true, "", "record 5, value 6",
+               "total pile length, stickup included"),
+    VORTA_REAL(Pile, "stickup", stickup, "ft", "m", false, "", "record 5, value 7",
+               "length of pile above the ground surface"),
+    VORTA_REAL(Pile, "enhanced_end_length", enhancedEndLength, "ft", "m", false, "", "record 6, value 1",
+               "length of the enhanced (thickened) end section; 0 for none"),
+    VORTA_REAL(Pile, "enhanced_end_inside_diameter", enhancedEndInsideDiameter, "in", "mm", false, "",
+               "record 6, value 2", "inside diameter of the enhanced end section"),
+    VORTA_REAL(Pile, "batter_angle", batterAngle, "deg", "deg", false, "", "record 6, value 3",
+               "batter angle from the vertical"),
+    VORTA_REAL(Pile, "zero_friction_length", zeroFrictionLength, "ft", "m", false, "", "record 7, value 1",
+               "length below the ground surface that carries no friction"),
+    VORTA_REAL(Pile, "length_increment", lengthIncrement, "ft", "m", true, "", "record 7, value 2",
+               "increment of pile length used in the computation (the segment length)"),
+    VORTA_REAL(Pile, "taper_angle", taperAngle, "deg", "deg", false, "", "record 7, value 4",
+               "angle of taper of a tapered pile"),
+    VORTA_INT(Pile, FieldType::Choice, "axial_area", axialArea, false, "", "record 14, value 2",
+              "cross-section area for the axial stiffness: computed (from the diameters, or the tip "
+              "area of a non-circular pile), uniform (cross_section_area) or table (area_table)",
+              kAxialAreaNames),
+    VORTA_REAL(Pile, "cross_section_area", crossSectionArea, "in2", "m2", false, "", "record 9, value 2",
+               "uniform cross-section area, for axial_area = \"uniform\""),
+};
+
+const FieldInfo<AreaTableRow> kAreaRowFields[] = {
+    VORTA_REAL(AreaTableRow, "distance", distance, "ft", "m", true, "", "record 14a, value 1",
+               "distance from the pile top"),
+    VORTA_REAL(AreaTableRow, "area", area, "in2", "m2", true, "", "record 14a, value 2",
+               "cross-section area from this distance on"),
+};
+
+const FieldInfo<Methods> kMethodFields[] = {
+    VORTA_INT(Methods, FieldType::Choice, "load_transfer", loadTransfer, true, "", "record 7, value 5",
+              "the method whose unit load transfers drive the load-settlement analysis", kMethodNames),
+    VORTA_INT(Methods, FieldType::Switch, "run_cpt_methods", cptMethods, false,
+              "true when a CPT-based method (NGI, ICP_MTD, Fugro, UWA) is selected", "record 7, value 6",
+              "run the selected CPT-based methods and print the CPT table of the input echo "
+              "(an integer restates an input data file: 1 runs them, above 0 prints the table)",
+              {}),
+    VORTA_INT(Methods, FieldType::Switch, "reduced_side_friction", reducedSideFriction, false, "",
+              "record 7, value 7",
+              "hand the reduced (LRFD-factored) unit side friction to the load transfer instead of the "
+              "unfactored one",
+              {}),
+};
+
+const FieldInfo<ProfilePoint> kSoilPointFields[] = {
+    VORTA_REAL(ProfilePoint, "depth", depth, "ft", "m", true, "", "record 10a, value 1",
+               "depth below the ground surface (top and bottom of a layer)"),
+    VORTA_TEXT(ProfilePoint, "name", name, "none", "not stated", "a name for the layer, for the reader"),
+    VORTA_INT(ProfilePoint, FieldType::Choice, "soil_type", soilType, true, "", "record 10a, value 2",
+              "sand, clay or silt", kSoilTypeNames),
+    VORTA_REAL(ProfilePoint, "lateral_earth_pressure", lateralEarthPressure, "", "", false, "",
+               "record 10a, value 3", "lateral earth pressure coefficient K; 0: assumed by the program (0.8)"),
+    VORTA_REAL(ProfilePoint, "effective_unit_weight", effectiveUnitWeight, "pcf", "kN/m3", true, "",
+               "record 10a, value 4", "effective (buoyant below the water table) unit weight"),
+    VORTA_REAL(ProfilePoint, "friction_angle", frictionAngle, "deg", "deg", false, "", "record 10a, value 5",
+               "friction angle; 0: estimated from the blow count"),
+    VORTA_REAL(ProfilePoint, "bearing_capacity_factor", bearingCapacityFactor, "", "", false, "",
+               "record 10a, value 6", "bearing capacity factor Nq; 0: estimated from the friction angle"),
+    VORTA_REAL(ProfilePoint, "max_unit_friction", maxUnitFriction, "psf", "kPa", false, "", "record 10b, value 1",
+               "limit on the unit skin friction; 0: not limited"),
+    VORTA_REAL(ProfilePoint, "max_unit_bearing", maxUnitBearing, "psf", "kPa", false, "", "record 10b, value 2",
+               "limit on the unit end bearing; 0: not limited"),
+    VORTA_REAL(ProfilePoint, "shear_strength", shearStrength, "psf", "kPa", false, "", "record 10b, value 3",
+               "undisturbed undrained shear strength"),
+    VORTA_REAL(ProfilePoint, "remolded_strength", remoldedStrength, "psf", "kPa", false, "",
+               "record 10b, value 4 (not for sand)", "remolded shear strength; not used for sand"),
+    VORTA_REAL(ProfilePoint, "blow_count_or_yield_stress_ratio", blowCountOrYieldStressRatio, "", "", false, "",
+               "record 10b, value 5 (sand: value 4)",
+               "blow count N of sand and silt, yield stress ratio of clay (the CPT-based methods read it "
+               "as yield stress ratio)"),
+    VORTA_REAL(ProfilePoint, "plasticity_index", plasticityIndex, "%", "%", false, "", "record 10b, value 6",
+               "plasticity index"),
+    VORTA_REAL(ProfilePoint, "cone_resistance", coneResistance, "psf", "kPa", false, "", "record 10b, value 7",
+               "cone resistance qc at the point; 0: from the CPT sounding"),
+    VORTA_REAL(ProfilePoint, "user_unit_friction", userUnitFriction, "psf", "kPa", false, "",
+               "record 10b, value 8", "unit skin friction of the user-specified (general) method"),
+    VORTA_REAL(ProfilePoint, "user_unit_bearing", userUnitBearing, "psf", "kPa", false, "", "record 10b, value 9",
+               "unit end bearing of the user-specified (general) method"),
+    VORTA_REAL(ProfilePoint, "lrfd_friction_factor", lrfdFrictionFactor, "", "", false, "", "record 10b, value 10",
+               "LRFD resistance factor on the unit friction"),
+    VORTA_REAL(ProfilePoint, "lrfd_bearing_factor", lrfdBearingFactor, "", "", false, "", "record 10b, value 11",
+               "LRFD resistance factor on the unit bearing"),
+    VORTA_REAL(ProfilePoint, "adhesion_case_or_tip_movement", adhesionCaseOrTipMovement, "in", "mm", false, "",
+               "record 10b, value 12",
+               "FHWA adhesion case chosen by the user (no unit; 0: chosen by the method); the USACE tip "
+               "curve reads the same value as its reference tip movement"),
+    VORTA_REAL(ProfilePoint, "peak_movement", peakMovement, "in", "mm", false, "", "record 10b, value 13",
+               "movement at peak side resistance of the t-z curves; 0: 1% of the diameter"),
+    VORTA_REAL(ProfilePoint, "residual_ratio", residualRatio, "", "", false, "", "record 10b, value 14",
+               "residual over peak side resistance of the clay t-z curve"),
+};
+
+const FieldInfo<Loading> kLoadingFields[] = {
+    VORTA_INT(Loading, FieldType::Choice, "type", type, false, "", "record 12, value 1",
+              "compression or tension", kLoadingNames),
+    VORTA_REAL(Loading, "tension_reduction_factor", tensionReductionFactor, "", "", false, "",
+               "record 12, value 2", "reduction factor on the API RP-2A friction in tension"),
+};
+
+const FieldInfo<AnalysisOptions> kOptionFields[] = {
+    VORTA_INT(AnalysisOptions, FieldType::Choice, "plug_condition", plugCondition, false, "",
+              "record 13, value 2",
+              "open-ended piles: computed (the program decides), plugged or unplugged", kPlugNames),
+    VORTA_INT(AnalysisOptions, FieldType::Switch, "icp_drained_clay", icpDrainedClay, false, "",
+              "record 13, value 1", "drained condition for clay in ICP/MTD (otherwise undrained)", {}),
+    VORTA_INT(AnalysisOptions, FieldType::Switch, "long_pile_option", longPileOption, false, "",
+              "record 13, value 3", "the long pile option of the USACE method", {}),
+    VORTA_INT(AnalysisOptions, FieldType::Choice, "critical_depth_rule", criticalDepthRule, false, "",
+              "record 15, value 1",
+              "critical depth of sand in the USACE method: density (10 to 20 diameters by density), "
+              "stress (where the effective stress reaches 3,500 psf or 185 kPa) or user (critical_depth)",
+              kCriticalDepthNames),
+    VORTA_REAL(AnalysisOptions, "critical_depth", criticalDepth, "ft", "m", false, "", "record 15, value 2",
+               "critical depth of the rule \"user\""),
+};
+
+const FieldInfo<TzModifier> kTzModifierFields[] = {
+    VORTA_REAL(TzModifier, "depth", depth, "ft", "m", true, "", "record 16b, value 1", "depth of the row"),
+    VORTA_REAL(TzModifier, "load_factor", loadFactor, "", "", false, "", "record 16b, value 2",
+               "factor on the unit load transfer of the t-z curves"),
+    VORTA_REAL(TzModifier, "movement_factor", movementFactor, "", "", false, "", "record 16b, value 3",
+               "factor on the movements of the t-z curves"),
+};
+
+const FieldInfo<TipCurveFactors> kTipCurveFactorFields[] = {
+    VORTA_REAL(TipCurveFactors, "load_factor", loadFactor, "", "", false, "", "record 18a, value 1",
+               "factor on the loads of the tip (q-w) curve"),
+    VORTA_REAL(TipCurveFactors, "movement_factor", movementFactor, "", "", false, "", "record 18a, value 2",
+               "factor on the movements of the tip curve"),
+};
+
+const FieldInfo<CptPoint> kCptPointFields[] = {
+    VORTA_REAL(CptPoint, "depth", depth, "ft", "m", true, "", "CPT file, value 1 of a point", "depth"),
+    VORTA_REAL(CptPoint, "cone_resistance", coneResistance, "psf", "kPa", true, "", "CPT file, value 2 of a point",
+               "cone tip resistance qc"),
+};
+
+#define VORTA_SWITCH(key, member, place, meaning)                                                               \
+    FieldInfo<LoadTransferTables> {                                                                             \
+        key, FieldType::Integer, "", "", meaning, false, "follows from the table", place, nullptr, nullptr,    \
+            [](const LoadTransferTables& o) -> int { return o.member.value_or(kAbsentSwitch); },               \
+            [](LoadTransferTables& o, int v) {                                                                  \
+                if (v == kAbsentSwitch) o.member.reset();                                                       \
+                else o.member = v;                                                                              \
+            }                                                                                                   \
+    }
+
+const FieldInfo<LoadTransferTables> kSwitchFields[] = {
+    VORTA_SWITCH("verification_flag", verificationSwitch, "record 11",
+                 "the switch of the verification depths (1 reads them)"),
+    VORTA_SWITCH("modifier_flag", modifierSwitch, "record 16", "the switch of the t-z modifier table (1 reads it)"),
+    VORTA_SWITCH("modifier_count", modifierCount, "record 16a",
+                 "the row count of the t-z modifier table (a count of 1 reads no row)"),
+    VORTA_SWITCH("tip_movement_flag", tipMovementSwitch, "record 17",
+                 "the switch of the tip movement list (1 reads it; 1 with no movements gives no load step)"),
+    VORTA_SWITCH("tip_curve_factor_flag", tipCurveFactorSwitch, "record 18",
+                 "the switch of the tip-curve factors (1 reads them)"),
+};
+
+std::string normalName(std::string_view name) {
+    std::string n;
+    for (char c : name) {
+        if (std::isalnum(static_cast<unsigned char>(c))) n += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return n;
+}
+
+}  // namespace
+
+std::span<const FieldInfo<Analysis>> analysisFields() { return kAnalysisFields; }
+std::span<const FieldInfo<Pile>> pileFields() { return kPileFields; }
+std::span<const FieldInfo<AreaTableRow>> areaRowFields() { return kAreaRowFields; }
+std::span<const FieldInfo<Methods>> methodFields() { return kMethodFields; }
+std::span<const FieldInfo<ProfilePoint>> soilPointFields() { return kSoilPointFields; }
+std::span<const FieldInfo<Loading>> loadingFields() { return kLoadingFields; }
+std::span<const FieldInfo<AnalysisOptions>> optionFields() { return kOptionFields; }
+std::span<const FieldInfo<TzModifier>> tzModifierFields() { return kTzModifierFields; }
+std::span<const FieldInfo<TipCurveFactors>> tipCurveFactorFields() { return kTipCurveFactorFields; }
+std::span<const FieldInfo<CptPoint>> cptPointFields() { return kCptPointFields; }
+std::span<const FieldInfo<LoadTransferTables>> loadTransferSwitchFields() { return kSwitchFields; }
+std::span<const ChoiceName> methodNames() { return kMethodNames; }
+std::span<const ChoiceName> soilTypeNames() { return kSoilTypeNames; }
+
+std::optional<int> choiceCode(std::span<const ChoiceName> choices, std::string_view name) {
+    const std::string wanted = normalName(name);
+    for (const ChoiceName& c : choices) {
+        if (normalName(c.name) == wanted) return c.code;
+    }
+    return std::nullopt;
+}
+
+std::string_view choiceName(std::span<const ChoiceName> choices, int code) {
+    for (const ChoiceName& c : choices) {
+        if (c.code == code) return c.name;
+    }
+    return {};
+}
+
+}  // namespace vorta
