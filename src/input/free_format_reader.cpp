@@ -1,5 +1,6 @@
 #include "input/free_format_reader.h"
 
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -52,14 +53,14 @@ bool FreeFormatReader::tryReadLine(std::string& line, std::size_t width) {
 std::string FreeFormatReader::readLine(std::string_view record, std::size_t width) {
     std::string line;
     if (!tryReadLine(line, width)) {
-        record_ = std::string(record);
-        failAtEnd("a line of text");
+        record_.assign(record);
+        failAtEnd({"", "a line of text"});
     }
     return line;
 }
 
 void FreeFormatReader::beginRecord(std::string_view record) {
-    record_ = std::string(record);
+    record_.assign(record);
     separatorComma_ = true;
     slashSeen_ = false;
     repeatLeft_ = 0;
@@ -71,7 +72,7 @@ void FreeFormatReader::endRecord() {
     repeatLeft_ = 0;
 }
 
-FreeFormatReader::Next FreeFormatReader::nextToken(std::string_view what, std::string& token) {
+FreeFormatReader::Next FreeFormatReader::nextToken(const Expected& what, std::string_view& token) {
     if (slashSeen_) return Next::EndOfRecord;
     if (repeatLeft_ > 0) {
         --repeatLeft_;
@@ -101,17 +102,17 @@ FreeFormatReader::Next FreeFormatReader::nextToken(std::string_view what, std::s
         }
         std::size_t end = pos_;
         while (end < line_.size() && !isSeparator(line_[end])) ++end;
-        token = line_.substr(pos_, end - pos_);
+        token = std::string_view(line_).substr(pos_, end - pos_);
         pos_ = end;
         separatorComma_ = false;
         // r*v: the value v (or a null value when v is empty) repeated r times.
         const std::size_t star = token.find('*');
-        if (star != std::string::npos) {
+        if (star != std::string_view::npos) {
             int repeat = 0;
-            if (star == 0 || !parseInteger(std::string_view(token).substr(0, star), repeat) || repeat < 1 ||
-                token[0] == '+' || token[0] == '-')
+            if (star == 0 || !parseInteger(token.substr(0, star), repeat) || repeat < 1 || token[0] == '+' ||
+                token[0] == '-')
                 fail(what, token);
-            repeatToken_ = token.substr(star + 1);
+            repeatToken_.assign(token.substr(star + 1));
             repeatNull_ = repeatToken_.empty();
             repeatLeft_ = repeat - 1;
             if (repeatNull_) return Next::Null;
@@ -122,8 +123,8 @@ FreeFormatReader::Next FreeFormatReader::nextToken(std::string_view what, std::s
 }
 
 void FreeFormatReader::read(int& value, std::string_view what) {
-    const std::string expected = "an integer for " + std::string(what);
-    std::string token;
+    const Expected expected{"an integer for ", what};
+    std::string_view token;
     const Next next = nextToken(expected, token);
     if (next != Next::Value) return;
     int v = 0;
@@ -132,8 +133,8 @@ void FreeFormatReader::read(int& value, std::string_view what) {
 }
 
 void FreeFormatReader::read(double& value, std::string_view what) {
-    const std::string expected = "a number for " + std::string(what);
-    std::string token;
+    const Expected expected{"a number for ", what};
+    std::string_view token;
     const Next next = nextToken(expected, token);
     if (next != Next::Value) return;
     double v = 0.0;
@@ -163,19 +164,27 @@ bool FreeFormatReader::parseInteger(std::string_view token, int& value) {
 
 bool FreeFormatReader::parseReal(std::string_view token, double& value) {
     // [sign] digits [. [digits]] | [sign] . digits, then optionally an exponent: a letter E, D or
-    // Q with an optional sign, or a sign alone, followed by digits.
-    std::string normal;
+    // Q with an optional sign, or a sign alone, followed by digits. The constant is rewritten for
+    // strtod with the exponent letter e; the text is at most one character longer than the token.
+    std::array<char, 64> shortText;
+    std::string longText;
+    char* normal = shortText.data();
+    if (token.size() + 2 > shortText.size()) {
+        longText.resize(token.size() + 2);
+        normal = longText.data();
+    }
+    std::size_t n = 0;
     std::size_t i = 0;
-    if (i < token.size() && (token[i] == '+' || token[i] == '-')) normal += token[i++];
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) normal[n++] = token[i++];
     std::size_t mantissaDigits = 0;
     while (i < token.size() && isDigit(token[i])) {
-        normal += token[i++];
+        normal[n++] = token[i++];
         ++mantissaDigits;
     }
     if (i < token.size() && token[i] == '.') {
-        normal += token[i++];
+        normal[n++] = token[i++];
         while (i < token.size() && isDigit(token[i])) {
-            normal += token[i++];
+            normal[n++] = token[i++];
             ++mantissaDigits;
         }
     }
@@ -184,32 +193,33 @@ bool FreeFormatReader::parseReal(std::string_view token, double& value) {
         const char c = token[i];
         const bool letter = c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == 'Q' || c == 'q';
         if (!letter && c != '+' && c != '-') return false;
-        normal += 'e';
+        normal[n++] = 'e';
         if (letter) ++i;
-        if (i < token.size() && (token[i] == '+' || token[i] == '-')) normal += token[i++];
+        if (i < token.size() && (token[i] == '+' || token[i] == '-')) normal[n++] = token[i++];
         std::size_t exponentDigits = 0;
         while (i < token.size() && isDigit(token[i])) {
-            normal += token[i++];
+            normal[n++] = token[i++];
             ++exponentDigits;
         }
         if (exponentDigits == 0 || i != token.size()) return false;
     }
+    normal[n] = '\0';
     errno = 0;
     char* end = nullptr;
-    const double v = std::strtod(normal.c_str(), &end);
-    if (end == nullptr || *end != '\0' || (errno == ERANGE && (v > 1.0 || v < -1.0))) return false;
+    const double v = std::strtod(normal, &end);
+    if (end != normal + n || (errno == ERANGE && (v > 1.0 || v < -1.0))) return false;
     value = v;
     return true;
 }
 
-void FreeFormatReader::fail(std::string_view what, std::string_view found) const {
+void FreeFormatReader::fail(const Expected& what, std::string_view found) const {
     throw InputError(fileName_ + ", line " + std::to_string(lineNumber_) + " (" + record_ + "): expected " +
-                     std::string(what) + ", found " + quoted(found));
+                     what.text() + ", found " + quoted(found));
 }
 
-void FreeFormatReader::failAtEnd(std::string_view what) const {
+void FreeFormatReader::failAtEnd(const Expected& what) const {
     throw InputError(fileName_ + ", line " + std::to_string(lineNumber_ + 1) + " (" + record_ +
-                     "): the file ends where " + std::string(what) + " was expected");
+                     "): the file ends where " + what.text() + " was expected");
 }
 
 }  // namespace vorta

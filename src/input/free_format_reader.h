@@ -43,10 +43,18 @@ public:
 
 private:
     enum class Next { Value, Null, EndOfRecord };
-    Next nextToken(std::string_view what, std::string& token);
+    // What a read expects, as a message names it ("a number for " "the depth"); the text is put
+    // together only when a message needs it.
+    struct Expected {
+        std::string_view kind;
+        std::string_view what;
+        std::string text() const { return std::string(kind) + std::string(what); }
+    };
+    // The next value of the record; `token` stays valid until the next call.
+    Next nextToken(const Expected& what, std::string_view& token);
     bool fetchLine();
-    [[noreturn]] void fail(std::string_view what, std::string_view found) const;
-    [[noreturn]] void failAtEnd(std::string_view what) const;
+    [[noreturn]] void fail(const Expected& what, std::string_view found) const;
+    [[noreturn]] void failAtEnd(const Expected& what) const;
 
     std::istream& in_;
     std::string fileName_;
