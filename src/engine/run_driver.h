@@ -28,6 +28,6 @@ struct RunRequest {
 RunStatus runRequest(AnalysisState& s, const RunRequest& request);
 
 // The input checks of a run on an analysis, without running it (checkAnalysis).
-CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis);
+CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, ValueSource source);
 
 }  // namespace vorta

@@ -303,11 +303,22 @@ public:
               static_cast<std::string*>(target)->append(text);
           }}) {}
     RecordText(TextSink sink, char* buffer, std::size_t capacity, std::size_t& used)
-        : sink_(sink), buffer_(buffer), capacity_(capacity), used_(&used) {}
+        : sink_(sink), buffer_(buffer), capacity_(capacity), used_(&used), start_(used) {}
     RecordText(const RecordText&) = delete;
     RecordText& operator=(const RecordText&) = delete;
     ~RecordText() {
         if (buffer_ == local_) flush();
+    }
+
+    // A field that is not a finite number was written (its text is "NaN" or "Infinity").
+    void markNonFinite() { nonFinite_ = true; }
+    bool nonFinite() const { return nonFinite_; }
+
+    // Takes back what this text put in the buffer since it began (or since its buffer was last
+    // handed on): the text of a record that must not be written.
+    void discard() {
+        std::memset(buffer_ + start_, ' ', *used_ - start_);
+        *used_ = start_;
     }
 
     // The next n columns, blank; nullptr when they do not fit in the buffer at all.
@@ -335,6 +346,7 @@ public:
         sink_.append(sink_.target, std::string_view(buffer_, *used_));
         std::memset(buffer_, ' ', *used_);
         *used_ = 0;
+        start_ = 0;
     }
 
 private:
@@ -342,6 +354,8 @@ private:
     char* buffer_;
     std::size_t capacity_;
     std::size_t* used_;
+    std::size_t start_ = 0;  // where this text began in the buffer
+    bool nonFinite_ = false;
     std::size_t localUsed_ = 0;
     char local_[256];
 };
@@ -452,6 +466,7 @@ bool writeIntegerFast(RecordText& text, std::size_t blanks, long long value, int
 // The general path writes a field into a string of its own, which then joins the record; kept out
 // of line so that the fast path stays free of the string's setup.
 void writeFixedGeneral(RecordText& text, std::size_t blanks, double value, int width, int decimals) {
+    if (!std::isfinite(value)) text.markNonFinite();
     std::string field;
     appendFixed(field, value, width, decimals, blanks);
     text.put(field);
@@ -459,6 +474,7 @@ void writeFixedGeneral(RecordText& text, std::size_t blanks, double value, int w
 
 void writeExponentGeneral(RecordText& text, std::size_t blanks, double value, int width, int digits,
                                             int exponentDigits) {
+    if (!std::isfinite(value)) text.markNonFinite();
     std::string field;
     appendExponent(field, value, width, digits, exponentDigits, blanks);
     text.put(field);
@@ -684,12 +700,18 @@ void RecordWriter::putText(std::string_view text) {
 
 namespace {
 
+// The room a record may take in the gathering buffer: more than any record of the report.
+constexpr std::size_t kRecordRoom = 512;
+
 // The text of one write of a writer: its gathering buffer when it gathers and no capture is set,
 // else a buffer of its own (after what was gathered).
 template <typename Body>
 void writeThrough(RecordWriter& writer, bool gathering, std::vector<char>& gathered, std::size_t& used,
                   const Body& body) {
     if (gathering) {
+        // A record starts where the buffer holds it whole, so that a record refused for a number
+        // that is not finite can be taken back (see NonFiniteGuard).
+        if (gathered.size() - used < kRecordRoom) writer.flush();
         // Gathered text was written without a capture: it goes to the stream alone.
         const TextSink toStream{&writer, [](void* w, std::string_view t) { static_cast<RecordWriter*>(w)->putStream(t); }};
         RecordText text(toStream, gathered.data(), gathered.size(), used);
@@ -734,15 +756,24 @@ void RecordWriter::flush() {
 }
 
 void RecordWriter::writeRecords(const FortranFormat& fmt, std::span<const FormatArg> values) {
-    if (out_ == nullptr && capture_ == nullptr) return;
+    if ((out_ == nullptr && capture_ == nullptr) || stopped()) return;
+    ++sectionRecords_;
     writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
         writeRecordText(text, fmt, values);
+        // The fast path takes only finite numbers; the general one marks the others.
+        if (text.nonFinite() && guard_ != nullptr) {
+            text.discard();
+            guard_->tripped = true;
+            guard_->section = section_;
+            guard_->row = sectionRecords_;
+            return;
+        }
         text.put("\n");
     });
 }
 
 void RecordWriter::writeFree(std::initializer_list<long long> values) {
-    if (out_ == nullptr && capture_ == nullptr) return;
+    if ((out_ == nullptr && capture_ == nullptr) || stopped()) return;
     writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
         for (long long v : values) writeInteger(text, 0, v, 12, -1);
         text.put("\n");
@@ -750,7 +781,7 @@ void RecordWriter::writeFree(std::initializer_list<long long> values) {
 }
 
 void RecordWriter::writeLine(std::string_view line) {
-    if (out_ == nullptr && capture_ == nullptr) return;
+    if ((out_ == nullptr && capture_ == nullptr) || stopped()) return;
     writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
         text.put(line);
         text.put("\n");
