@@ -119,7 +119,7 @@ RunStatus stopOnNonFinite(AnalysisState& s) {
     std::string where = "ROW ";
     where.append(std::to_string(g.row)).append(" OF ").append(g.section.name).append(g.section.title);
     if (g.section.number > 0) where.append(" ").append(std::to_string(g.section.number));
-    s.report.guard(nullptr);
+    s.report.resume();
     capturedCheck(s, {&s.report}, [&] {
         s.report.write(
             "(/,/,10X,\"COMPUTATION STOPPED BECAUSE A NUMBER THAT IS NOT FINITE (NAN OR INFINITY)\","
@@ -206,8 +206,7 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
         plotStream = &plotFile;
     }
     const RecordWriter::FileAttachment plotAttachment(s.plot, *plotStream);
-    s.report.guard(&s.outputGuard);
-    s.plot.guard(&s.outputGuard);
+    s.outputGuard.watch({&s.report, &s.plot});
     std::ifstream cptFile;
     if (readCpt) {
         cptFile.open(cptNamed.path);

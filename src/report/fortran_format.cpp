@@ -292,7 +292,9 @@ struct TextSink {
 // The text of records, gathered in a buffer that holds blanks wherever nothing was written and
 // handed on in large pieces: a field takes its columns (and the blanks of nX before it) and writes
 // only its characters. The buffer is the text's own, on the stack, handed on when the text goes;
-// or a writer's gathering buffer, handed on when it fills and otherwise left to the writer.
+// or a writer's gathering buffer, handed on when it fills and otherwise left to the writer. A full
+// buffer hands on the records before the one being written, which moves to its front: a record
+// that a writer's guard refuses (a number that is not finite) can then be taken back whole.
 class RecordText {
 public:
     explicit RecordText(TextSink sink) : sink_(sink), buffer_(local_), capacity_(sizeof local_), used_(&localUsed_) {
@@ -310,12 +312,12 @@ public:
         if (buffer_ == local_) flush();
     }
 
-    // A field that is not a finite number was written (its text is "NaN" or "Infinity").
+    // A field that is not a finite number was written ("NaN", "Infinity"); the general path of
+    // the formatter marks it (the fast path takes only finite numbers).
     void markNonFinite() { nonFinite_ = true; }
     bool nonFinite() const { return nonFinite_; }
 
-    // Takes back what this text put in the buffer since it began (or since its buffer was last
-    // handed on): the text of a record that must not be written.
+    // Takes back the text of this record: a record that a writer's guard refuses.
     void discard() {
         std::memset(buffer_ + start_, ' ', *used_ - start_);
         *used_ = start_;
@@ -324,7 +326,7 @@ public:
     // The next n columns, blank; nullptr when they do not fit in the buffer at all.
     char* take(std::size_t n) {
         if (*used_ + n > capacity_) {
-            flush();
+            makeRoom(n);
             if (n > capacity_) return nullptr;
         }
         char* const columns = buffer_ + *used_;
@@ -350,6 +352,21 @@ public:
     }
 
 private:
+    // A full buffer: what it held before this text began is handed on and the text so far moves
+    // to the front; when the text alone leaves no room for n more columns, all of it is handed on.
+    // Out of line: the fields' calls of take stay short.
+    [[gnu::noinline]] void makeRoom(std::size_t n) {
+        if (start_ > 0) {
+            sink_.append(sink_.target, std::string_view(buffer_, start_));
+            const std::size_t own = *used_ - start_;
+            std::memmove(buffer_, buffer_ + start_, own);
+            std::memset(buffer_ + own, ' ', *used_ - own);
+            *used_ = own;
+            start_ = 0;
+        }
+        if (*used_ + n > capacity_) flush();
+    }
+
     TextSink sink_;
     char* buffer_;
     std::size_t capacity_;
@@ -700,18 +717,12 @@ void RecordWriter::putText(std::string_view text) {
 
 namespace {
 
-// The room a record may take in the gathering buffer: more than any record of the report.
-constexpr std::size_t kRecordRoom = 512;
-
 // The text of one write of a writer: its gathering buffer when it gathers and no capture is set,
 // else a buffer of its own (after what was gathered).
 template <typename Body>
 void writeThrough(RecordWriter& writer, bool gathering, std::vector<char>& gathered, std::size_t& used,
                   const Body& body) {
     if (gathering) {
-        // A record starts where the buffer holds it whole, so that a record refused for a number
-        // that is not finite can be taken back (see NonFiniteGuard).
-        if (gathered.size() - used < kRecordRoom) writer.flush();
         // Gathered text was written without a capture: it goes to the stream alone.
         const TextSink toStream{&writer, [](void* w, std::string_view t) { static_cast<RecordWriter*>(w)->putStream(t); }};
         RecordText text(toStream, gathered.data(), gathered.size(), used);
@@ -756,24 +767,55 @@ void RecordWriter::flush() {
 }
 
 void RecordWriter::writeRecords(const FortranFormat& fmt, std::span<const FormatArg> values) {
-    if ((out_ == nullptr && capture_ == nullptr) || stopped()) return;
+    if (out_ == nullptr && capture_ == nullptr) return;
     ++sectionRecords_;
     writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
         writeRecordText(text, fmt, values);
-        // The fast path takes only finite numbers; the general one marks the others.
         if (text.nonFinite() && guard_ != nullptr) {
             text.discard();
-            guard_->tripped = true;
-            guard_->section = section_;
-            guard_->row = sectionRecords_;
+            refuseRecord();
             return;
         }
         text.put("\n");
     });
 }
 
+void RecordWriter::refuseRecord() {
+    NonFiniteGuard& g = *guard_;
+    if (!g.tripped) {
+        g.tripped = true;
+        g.section = section_;
+        g.row = sectionRecords_;
+    }
+    for (RecordWriter* w : g.writers) {
+        if (w != nullptr) w->stop();
+    }
+}
+
+void RecordWriter::stop() {
+    flush();
+    if (out_ != nullptr) stoppedOut_ = out_;
+    out_ = nullptr;
+    capture_ = nullptr;
+}
+
+void RecordWriter::resume() {
+    guard_ = nullptr;
+    if (out_ == nullptr) out_ = stoppedOut_;
+    stoppedOut_ = nullptr;
+}
+
+void NonFiniteGuard::watch(std::initializer_list<RecordWriter*> guarded) {
+    std::size_t i = 0;
+    for (RecordWriter* w : guarded) {
+        if (i == writers.size()) break;
+        writers[i++] = w;
+        w->guard_ = this;
+    }
+}
+
 void RecordWriter::writeFree(std::initializer_list<long long> values) {
-    if ((out_ == nullptr && capture_ == nullptr) || stopped()) return;
+    if (out_ == nullptr && capture_ == nullptr) return;
     writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
         for (long long v : values) writeInteger(text, 0, v, 12, -1);
         text.put("\n");
@@ -781,7 +823,7 @@ void RecordWriter::writeFree(std::initializer_list<long long> values) {
 }
 
 void RecordWriter::writeLine(std::string_view line) {
-    if ((out_ == nullptr && capture_ == nullptr) || stopped()) return;
+    if (out_ == nullptr && capture_ == nullptr) return;
     writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
         text.put(line);
         text.put("\n");

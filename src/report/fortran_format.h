@@ -282,14 +282,22 @@ struct OutputSection {
     int number = 0;          // 0: none
 };
 
+class RecordWriter;
+
 // The last guard of a run's output: a number that is not finite (NaN, Infinity) is never written.
-// The record that holds one is dropped, every writer that shares the guard writes nothing more,
-// and the guard keeps where that happened: the section of the output and the record's place in it
-// (the first record written after the section was named is row 1). The run then stops on it.
+// The record that holds one is dropped, every writer that the guard watches stops writing (what
+// they gathered before goes to their streams), and the guard keeps where that happened: the
+// section of the output and the record's place in it (the first record written after the section
+// was named is row 1). The run then stops on it. The records of a writer cost nothing more for it:
+// the formatter's exact fast path takes only finite numbers, and its general path asks the guard.
 struct NonFiniteGuard {
     bool tripped = false;
     OutputSection section;
     long long row = 0;
+    std::array<RecordWriter*, 2> writers{};
+
+    // Guards the writers (at most two: the report and the plot-data file).
+    void watch(std::initializer_list<RecordWriter*> guarded);
 };
 
 // Writes whole lines through formats to a stream; the report file, the plot-data file and the
@@ -332,15 +340,13 @@ public:
     std::ostream* stream() const { return out_; }
     bool attached() const { return out_ != nullptr; }
 
-    // The guard this writer shares (nullptr: none, every number is written as it is).
-    void guard(NonFiniteGuard* g) { guard_ = g; }
     // Names the section of the output that the next records belong to; rows count from there.
     void section(std::string_view name, std::string_view title = {}, int number = 0) {
         section_ = OutputSection{name, title, number};
         sectionRecords_ = 0;
     }
-    // Whether the guard has stopped the output.
-    bool stopped() const { return guard_ != nullptr && guard_->tripped; }
+    // Leaves the guard and writes again to the stream it was stopped on (the reason for a stop).
+    void resume();
 
     template <typename... Values>
     void write(const FortranFormat& fmt, const Values&... values) {
@@ -369,6 +375,13 @@ private:
     NonFiniteGuard* guard_ = nullptr;
     OutputSection section_;
     long long sectionRecords_ = 0;
+    std::ostream* stoppedOut_ = nullptr;
+
+    // A record that holds a number that is not finite: the guard keeps the place and the writers
+    // it watches stop.
+    void refuseRecord();
+    void stop();
+    friend struct NonFiniteGuard;
 };
 
 }  // namespace vorta
