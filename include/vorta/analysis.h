@@ -352,9 +352,9 @@ struct RangeProblem {
     std::string message;    // one line: the place, the value and the allowed range
 };
 
-// Every value of an analysis outside the limits of its field, in the order of the model. Values with
-// a unit are checked only when the unit system is English or SI. Values that are not finite are
-// reported too (they are outside every range).
+// Every value of an analysis outside the limits of its field, in the order of the model. Values whose
+// unit depends on the unit system are checked only when it is English or SI. Values that are not
+// finite are reported too (they are outside every range).
 std::vector<RangeProblem> checkRanges(const Analysis& analysis, ValueSource source = ValueSource::Program);
 
 // The code of a choice name (case, blanks, hyphens, underscores and slashes ignored), or nothing.

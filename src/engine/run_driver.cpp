@@ -111,25 +111,6 @@ ValueSource valueSourceOf(const RunRequest& request) {
     return extension == ".toml" ? ValueSource::ProjectFile : ValueSource::InputDeck;
 }
 
-// The last guard: a number that is not finite was about to be written (the range checks let
-// through values that the engine cannot compute with). The report ends with what was written
-// before it and the reason, and the run stops on its input.
-RunStatus stopOnNonFinite(AnalysisState& s) {
-    const NonFiniteGuard& g = s.outputGuard;
-    std::string where = "ROW ";
-    where.append(std::to_string(g.row)).append(" OF ").append(g.section.name).append(g.section.title);
-    if (g.section.number > 0) where.append(" ").append(std::to_string(g.section.number));
-    s.report.resume();
-    capturedCheck(s, {&s.report}, [&] {
-        s.report.write(
-            "(/,/,10X,\"COMPUTATION STOPPED BECAUSE A NUMBER THAT IS NOT FINITE (NAN OR INFINITY)\","
-            "/,10X,\"WOULD BE PRINTED IN \",A,/,10X,\"THE INPUT HOLDS VALUES THAT THE ENGINE CANNOT COMPUTE WITH\")",
-            where);
-        return false;
-    });
-    return kRunStoppedOnInput;
-}
-
 // A stop on the input: the message of the check that stopped the run is in the report, or, when
 // the guard refused a number on the way, the guard's.
 RunStatus stoppedOnInput(AnalysisState& s) { return s.outputGuard.tripped ? stopOnNonFinite(s) : kRunStoppedOnInput; }
@@ -288,6 +269,25 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
 }
 
 }  // namespace
+
+// The last guard: a number that is not finite was about to be written (the range checks let
+// through values that the engine cannot compute with). The report ends with what was written
+// before it and the reason, and the run stops on its input.
+RunStatus stopOnNonFinite(AnalysisState& s) {
+    const NonFiniteGuard& g = s.outputGuard;
+    std::string where = "ROW ";
+    where.append(std::to_string(g.row)).append(" OF ").append(g.section.name).append(g.section.title);
+    if (g.section.number > 0) where.append(" ").append(std::to_string(g.section.number));
+    s.report.resume();
+    capturedCheck(s, {&s.report}, [&] {
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION STOPPED BECAUSE A NUMBER THAT IS NOT FINITE (NAN OR INFINITY)\","
+            "/,10X,\"WOULD BE PRINTED IN \",A,/,10X,\"THE INPUT HOLDS VALUES THAT THE ENGINE CANNOT COMPUTE WITH\")",
+            where);
+        return false;
+    });
+    return kRunStoppedOnInput;
+}
 
 RunStatus runRequest(AnalysisState& s, const RunRequest& request) {
     s.result = request.options.result;

@@ -2,6 +2,7 @@
 // tables, with the place where it was given in words of the source (input data file, project file
 // or program).
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -10,10 +11,12 @@
 namespace vorta {
 namespace {
 
-// A bound as people write it: whole numbers in full (200000, not 2e+05).
+// A bound as people write it, without an exponent (200000, not 2e+05; 0.00001, not 1e-05).
 std::string boundText(double v) {
-    if (v == std::trunc(v) && std::fabs(v) < 1.0e15) return std::to_string(static_cast<long long>(v));
-    return shortestNumberText(v);
+    if (!(std::fabs(v) < 1.0e15)) return shortestNumberText(v);
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
 }
 
 std::string withUnit(const std::string& text, std::string_view unit) {
@@ -131,8 +134,8 @@ public:
 private:
     template <class Owner>
     bool inRange(const FieldInfo<Owner>& f, double value) const {
-        // Without a known unit system a value with a unit has no limits to hold it to.
-        if (!knownUnits_ && !f.englishUnit.empty()) return true;
+        // Without a known unit system a value whose unit depends on it has no limits to hold it to.
+        if (!knownUnits_ && f.englishUnit != f.siUnit) return true;
         return f.limits.allows(value, units_);
     }
 
