@@ -636,15 +636,6 @@ private:
     UnitSystem units_;
 };
 
-// Whether the points pair into layers from the top down: top and bottom of each, in order.
-bool pairsIntoLayers(const std::vector<ProfilePoint>& points) {
-    if (points.empty() || points.size() % 2 != 0) return false;
-    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-        if (!(points[i].depth <= points[i + 1].depth)) return false;
-    }
-    return true;
-}
-
 void writeLayers(Lines& w, const std::vector<ProfilePoint>& points) {
     for (std::size_t i = 0; i < points.size(); i += 2) {
         const ProfilePoint& top = points[i];

@@ -357,6 +357,10 @@ struct RangeProblem {
 // finite are reported too (they are outside every range).
 std::vector<RangeProblem> checkRanges(const Analysis& analysis, ValueSource source = ValueSource::Program);
 
+// Whether the soil points pair into layers from the top down (top and bottom of each, in order):
+// a project file gives such a profile as [[layers]], others as [[soil_points]].
+bool pairsIntoLayers(const std::vector<ProfilePoint>& points);
+
 // The code of a choice name (case, blanks, hyphens, underscores and slashes ignored), or nothing.
 std::optional<int> choiceCode(std::span<const ChoiceName> choices, std::string_view name);
 // The written name of a code, or empty when the code has none.

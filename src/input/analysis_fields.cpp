@@ -309,6 +309,14 @@ std::span<const FieldInfo<double>> loadTransferListFields() { return kListFields
 std::span<const ChoiceName> methodNames() { return kMethodNames; }
 std::span<const ChoiceName> soilTypeNames() { return kSoilTypeNames; }
 
+bool pairsIntoLayers(const std::vector<ProfilePoint>& points) {
+    if (points.empty() || points.size() % 2 != 0) return false;
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        if (!(points[i].depth <= points[i + 1].depth)) return false;
+    }
+    return true;
+}
+
 std::optional<int> choiceCode(std::span<const ChoiceName> choices, std::string_view name) {
     const std::string wanted = normalName(name);
     for (const ChoiceName& c : choices) {

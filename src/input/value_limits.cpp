@@ -50,16 +50,6 @@ int soilColumn(const FieldInfo<ProfilePoint>& f, SoilType type) {
     return onFirst ? value - 1 : value + 5;
 }
 
-// Whether the soil points pair into layers from the top down, as a project file's [[layers]] give
-// them (and as a project file is written when they do).
-bool pairsIntoLayers(const std::vector<ProfilePoint>& points) {
-    if (points.empty() || points.size() % 2 != 0) return false;
-    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-        if (!(points[i].depth <= points[i + 1].depth)) return false;
-    }
-    return true;
-}
-
 // One part of the model: how its values are named in each source.
 struct Part {
     std::string_view path;         // the model's field path of the part ("" at the top level)

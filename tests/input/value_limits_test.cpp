@@ -173,7 +173,9 @@ TEST(RangeCheck, ZeroThatMeansNotGivenPassesWhateverTheBounds) {
 template <class Owner>
 void expectLimited(std::span<const FieldInfo<Owner>> fields) {
     for (const FieldInfo<Owner>& f : fields) {
-        if (f.type == FieldType::Real) EXPECT_TRUE(f.limits.limited()) << f.key;
+        if (f.type == FieldType::Real) {
+            EXPECT_TRUE(f.limits.limited()) << f.key;
+        }
     }
 }
 
