@@ -182,7 +182,7 @@ const FieldInfo<ProfilePoint> kSoilPointFields[] = {
                "blow count N of sand and silt, yield stress ratio of clay (the CPT-based methods read it "
                "as yield stress ratio)", within(0, 1000)),
     VORTA_REAL(ProfilePoint, "plasticity_index", plasticityIndex, "%", "%", false, "", "record 10b, value 6",
-               "plasticity index", within(0, 500)),
+               "plasticity index", within(0, 1000)),
     VORTA_REAL(ProfilePoint, "cone_resistance", coneResistance, "psf", "kPa", false, "", "record 10b, value 7",
                "cone resistance qc at the point; 0: from the CPT sounding", kUnitBearingLimits),
     VORTA_REAL(ProfilePoint, "user_unit_friction", userUnitFriction, "psf", "kPa", false, "",
