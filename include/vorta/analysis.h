@@ -6,9 +6,10 @@
 //   project file ──(vorta_project)───┼──> Analysis ──runAnalysis / checkAnalysis──> run
 //   a program ───────────────────────┘        └──writeInputDeck──> input data file
 //
-// The names of the fields, their units, meanings, defaults and places in the input data file are
-// listed once, in the field tables at the end of this header; the project files, their
-// documentation and the unit comments of a written project file are all made from those tables.
+// The names of the fields, their units, meanings, defaults, allowed ranges and places in the input
+// data file are listed once, in the field tables at the end of this header; the project files,
+// their documentation, the unit comments of a written project file and the range check of a run
+// (checkRanges) are all made from those tables.
 #pragma once
 
 #include <array>

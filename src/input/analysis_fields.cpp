@@ -1,5 +1,5 @@
-// The field tables of the analysis model: every value's name, unit, meaning, default and place in
-// the input data file, in one list per part of the model.
+// The field tables of the analysis model: every value's name, unit, meaning, default, allowed range
+// and place in the input data file, in one list per part of the model.
 #include <algorithm>
 #include <cctype>
 
