@@ -288,8 +288,9 @@ class RecordWriter;
 // The record that holds one is dropped, every writer that the guard watches stops writing (what
 // they gathered before goes to their streams), and the guard keeps where that happened: the
 // section of the output and the record's place in it (the first record written after the section
-// was named is row 1). The run then stops on it. The records of a writer cost nothing more for it:
-// the formatter's exact fast path takes only finite numbers, and its general path asks the guard.
+// was named is row 1). The run then stops on it. The formatter's exact fast path is untouched (it
+// takes only finite numbers); its general path marks a field that is not finite, and a record
+// costs its writer no more than a count and one test.
 struct NonFiniteGuard {
     bool tripped = false;
     OutputSection section;
