@@ -5,8 +5,9 @@
 //
 // What must hold for every run: no signal, no hang, a status of 0, 1 or 2, a message when the run
 // did not complete, no number that is not finite (NaN, Infinity) in a completed run's in-memory
-// result nor in the report and plot-data file of any run, and no stop by the engine's last guard
-// on such numbers (the range checks must stop a value that leads to them first).
+// result nor in the report and plot-data file of a run that completed or stopped on its input, and
+// no stop by the engine's last guard on such numbers (the range checks must stop a value that leads
+// to them first).
 //
 //   vorta_mutation_runs [--runs N] [--seed S] [--jobs J] [--examples DIR] [--failures DIR]
 //                       [--timeout SECONDS]
@@ -261,7 +262,9 @@ int runChild(const fs::path& folder, unsigned timeoutSeconds) {
         const std::string where = vorta::checks::firstNonFinite(result);
         if (!where.empty()) return verdict(kNonFiniteResult, "a number that is not finite in " + where);
     }
-    if (hasNonFiniteWord(readText(files.report)) || hasNonFiniteWord(readText(files.plot)))
+    // (A file error's message may quote what the file holds.)
+    if (status != vorta::kRunFileError &&
+        (hasNonFiniteWord(readText(files.report)) || hasNonFiniteWord(readText(files.plot))))
         return verdict(kNonFiniteText, "NaN or Infinity printed in the report or the plot-data file");
     if (vorta::checks::stoppedByFiniteGuard(result))
         return verdict(kStoppedByGuard, "stopped by the last guard on numbers that are not finite: " + result.messages.back());
