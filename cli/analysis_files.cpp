@@ -48,11 +48,12 @@ bool isProjectFile(const fs::path& file) {
     return ext == ".toml";
 }
 
-Analysis readAnalysisFile(const fs::path& file, const fs::path& cpt) {
+Analysis readAnalysisFile(const fs::path& file, const fs::path& cpt, SourceLines* lines) {
     if (isProjectFile(file)) {
 #if VORTA_PROJECT_FILES
-        return project::readProjectFile(file);
+        return project::readProjectFile(file, lines);
 #else
+        (void)lines;
         noProjectFiles(file);
 #endif
     }
@@ -160,13 +161,15 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
         return kUsageError;
     }
     Analysis analysis;
+    SourceLines lines;
     try {
-        analysis = readAnalysisFile(file, cpt);
+        analysis = readAnalysisFile(file, cpt, &lines);
     } catch (const InputError& e) {
         printProblems(err, e.what());
         return kRunFileError;
     }
-    const CheckOutcome outcome = checkAnalysis(analysis, isProjectFile(file) ? ValueSource::ProjectFile : ValueSource::InputDeck);
+    const CheckOutcome outcome =
+        checkAnalysis(analysis, isProjectFile(file) ? ValueSource::ProjectFile : ValueSource::InputDeck, &lines);
     for (const std::string& p : outcome.problems) err << "vorta: " << file.string() << ": " << p << "\n";
     for (const std::string& w : outcome.warnings) err << "vorta: " << file.string() << ": warning: " << w << "\n";
     if (outcome.status == kRunCompleted) out << file.string() << ": no problems found\n";

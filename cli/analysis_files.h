@@ -20,7 +20,9 @@ bool isProjectFile(const std::filesystem::path& file);
 
 // Reads a project file, or an input data file with its CPT file (no sounding when `cpt` is
 // empty). Throws InputError with every problem found.
-Analysis readAnalysisFile(const std::filesystem::path& file, const std::filesystem::path& cpt);
+// `lines`, when given, receives the line of each value of a project file (for the run's messages).
+Analysis readAnalysisFile(const std::filesystem::path& file, const std::filesystem::path& cpt,
+                          SourceLines* lines = nullptr);
 
 // Writes a model as a project file or as an input data file (by the extension of `out`); an input
 // data file's sounding goes to `cpt`. Throws InputError.

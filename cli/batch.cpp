@@ -208,8 +208,9 @@ CaseSummary runCase(const BatchCase& c, const BatchOptions& options) {
             // A project file: its report and plot-data file beside it; a file it cannot be read
             // from fails the case with every problem found.
             Analysis analysis;
+            SourceLines sourceLines;
             try {
-                analysis = readAnalysisFile(c.projectFile, {});
+                analysis = readAnalysisFile(c.projectFile, {}, &sourceLines);
             } catch (const InputError& e) {
                 CaseSummary s;
                 s.status = kRunFileError;
@@ -220,6 +221,7 @@ CaseSummary runCase(const BatchCase& c, const BatchOptions& options) {
             runOptions.report = projectReportFile(c.projectFile);
             runOptions.plot = projectPlotFile(c.projectFile);
             runOptions.sourceName = c.projectFile.string();
+            runOptions.sourceLines = &sourceLines;
             status = runAnalysis(analysis, runOptions);
         } else {
             status = runInDirectory(c.folder, runOptions);

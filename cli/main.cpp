@@ -104,8 +104,9 @@ int runExplicit(const std::vector<std::string_view>& args) {
             return kUsageError;
         }
         vorta::Analysis analysis;
+        vorta::SourceLines sourceLines;
         try {
-            analysis = vorta::cli::readAnalysisFile(files.input, {});
+            analysis = vorta::cli::readAnalysisFile(files.input, {}, &sourceLines);
         } catch (const vorta::InputError& e) {
             std::istringstream lines(e.what());
             for (std::string line; std::getline(lines, line);) std::cerr << "vorta: " << line << "\n";
@@ -114,6 +115,7 @@ int runExplicit(const std::vector<std::string_view>& args) {
         options.report = files.report;
         options.plot = files.plot;
         options.sourceName = files.input.string();
+        options.sourceLines = &sourceLines;
         status = vorta::runAnalysis(analysis, options);
     } else {
         status = vorta::runOnFiles(files, options);

@@ -51,7 +51,15 @@ std::string listOfNames(std::span<const ChoiceName> choices) {
 // The reading of one file: the problems found so far and where they are.
 class Reader {
 public:
-    Reader(std::string fileName, fs::path folder) : fileName_(std::move(fileName)), folder_(std::move(folder)) {}
+    Reader(std::string fileName, fs::path folder, SourceLines* lines)
+        : fileName_(std::move(fileName)), folder_(std::move(folder)), lines_(lines) {}
+
+    // The line where a key's value was given, for the messages of the run about that value.
+    void note(const std::string& key, const toml::node& node) {
+        if (lines_ != nullptr && node.source().begin.line > 0) {
+            lines_->emplace(key, static_cast<int>(node.source().begin.line));
+        }
+    }
 
     void problem(const toml::node* at, const std::string& key, const std::string& what) {
         const unsigned line = at != nullptr ? at->source().begin.line : 0;
@@ -96,6 +104,7 @@ public:
     template <class Owner>
     bool value(const FieldInfo<Owner>& f, const toml::node& node, const std::string& key, double& real, int& integer,
                std::string& text) {
+        note(key, node);
         const std::string unit(fieldUnit(f, units));
         switch (f.type) {
             case FieldType::Real:
@@ -213,7 +222,9 @@ public:
             problem(node, path + std::string(key), "expected a list of numbers in " + std::string(unit));
             return values;
         }
+        note(path + std::string(key), *node);
         for (const toml::node& n : *a) {
+            note(path + std::string(key) + "[" + std::to_string(values.size() + 1) + "]", n);
             double v = 0.0;
             if (auto i = n.as_integer()) v = static_cast<double>(i->get());
             else if (auto d = n.as_floating_point()) v = d->get();
@@ -252,6 +263,7 @@ private:
     std::string fileName_;
     fs::path folder_;
     std::vector<std::string> problems_;
+    SourceLines* lines_ = nullptr;
 };
 
 // A layer's value: one number when it is the same at the top and the bottom, or [top, bottom].
@@ -474,7 +486,9 @@ void readSounding(Reader& r, const toml::table& root, Analysis& a) {
         r.problem(points, "cpt.points", "expected a list of [depth, cone resistance] pairs in " + unit);
         return;
     }
+    r.note("cpt.points", *points);
     for (const toml::node& n : *list) {
+        r.note("cpt.points[" + std::to_string(a.cpt.points.size() + 1) + "]", n);
         const toml::array* pair = n.as_array();
         CptPoint p;
         double values[2] = {0.0, 0.0};
@@ -723,7 +737,8 @@ bool isProjectFileName(const fs::path& file) {
     return ext == ".toml";
 }
 
-Analysis readProjectText(std::string_view text, const std::string& fileName, const fs::path& folder) {
+Analysis readProjectText(std::string_view text, const std::string& fileName, const fs::path& folder,
+                         SourceLines* lines) {
     toml::table root;
     try {
         root = toml::parse(text, fileName);
@@ -731,19 +746,19 @@ Analysis readProjectText(std::string_view text, const std::string& fileName, con
         throw ProjectError({fileName + ", line " + std::to_string(e.source().begin.line) + ": " +
                             std::string(e.description())});
     }
-    Reader reader(fileName, folder);
+    Reader reader(fileName, folder, lines);
     Analysis a = readRoot(reader, root);
     if (!reader.problems().empty()) throw ProjectError(reader.problems());
     return a;
 }
 
-Analysis readProjectFile(const fs::path& file) {
+Analysis readProjectFile(const fs::path& file, SourceLines* lines) {
     std::ifstream in(file, std::ios::binary);
     if (!in) throw InputError(file.string() + ": the project file cannot be opened");
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) throw InputError(file.string() + ": the project file cannot be read");
-    return readProjectText(text.str(), file.string(), file.parent_path());
+    return readProjectText(text.str(), file.string(), file.parent_path(), lines);
 }
 
 void writeProjectFile(const Analysis& a, std::ostream& out) {

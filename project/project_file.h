@@ -25,11 +25,13 @@ private:
 };
 
 // Reads a project file. A CPT file that the project names is read relative to the project file's
-// folder. Throws ProjectError (or InputError for the CPT file it names).
-Analysis readProjectFile(const std::filesystem::path& file);
+// folder. Throws ProjectError (or InputError for the CPT file it names). When `lines` is given it
+// receives the line of every value read, for the run's messages about values (RunOptions::sourceLines).
+Analysis readProjectFile(const std::filesystem::path& file, SourceLines* lines = nullptr);
 
 // The same on a text; `fileName` names it in messages and `folder` is where a CPT file it names lies.
-Analysis readProjectText(std::string_view text, const std::string& fileName, const std::filesystem::path& folder);
+Analysis readProjectText(std::string_view text, const std::string& fileName, const std::filesystem::path& folder,
+                         SourceLines* lines = nullptr);
 
 // Writes a project file with a comment beside each value giving its unit. The CPT sounding is
 // written inline. Throws InputError for a model that cannot be stated (see writeInputDeck).

@@ -238,7 +238,8 @@ struct CheckOutcome {
     std::vector<std::string> problems;
     std::vector<std::string> warnings;
 };
-CheckOutcome checkAnalysis(const Analysis& analysis, ValueSource source = ValueSource::Program);
+CheckOutcome checkAnalysis(const Analysis& analysis, ValueSource source = ValueSource::Program,
+                           const SourceLines* sourceLines = nullptr);
 
 // ---------------------------------------------------------------------------------------------
 // The field tables: one entry per value of the model.

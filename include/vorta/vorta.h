@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -39,6 +40,11 @@ struct LocalDateTime {
     int second = 0;
 };
 
+// The line of each key of a project file where a value was given ("pile.outside_diameter",
+// "layers[2].friction_angle", "load_transfer.tip_movements[3]", "cpt.points[5]"), so that a message
+// about a value can name its line.
+using SourceLines = std::map<std::string, int, std::less<>>;
+
 struct RunOptions {
     std::ostream* console = nullptr;       // banner, progress and messages; nullptr: standard output
     std::istream* consoleInput = nullptr;  // answers to the file-name prompts; nullptr: standard input
@@ -51,6 +57,7 @@ struct RunOptions {
     std::string sourceName;        // the file the analysis was read from, named in the report header;
                                    // empty: the header says that it was given in memory
     std::string versionText;       // shown in the banner; empty: the engine's own version
+    const SourceLines* sourceLines = nullptr;  // of the project file named by sourceName, for messages
 };
 
 // Runs on the names.dat of `workingDirectory`, as the front end does, without changing the

@@ -230,7 +230,7 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
     const ValueSource source = valueSourceOf(request);
     const auto valueChecks = [&] {
         const bool values = checkInputValues(s);
-        return checkValueRanges(s, analysis, source) && values;
+        return checkValueRanges(s, analysis, source, request.options.sourceLines) && values;
     };
     s.report.section("THE MESSAGES OF THE INPUT CHECKS");
     if (!capturedCheck(s, {&s.report}, valueChecks)) return stoppedOnInput(s);
@@ -321,7 +321,8 @@ RunStatus runRequest(AnalysisState& s, const RunRequest& request) {
     return status;
 }
 
-CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, ValueSource source) {
+CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, ValueSource source,
+                          const SourceLines* sourceLines) {
     CheckOutcome outcome;
     AnalysisResult problems;
     AnalysisResult warnings;
@@ -358,7 +359,7 @@ CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, ValueSourc
     bool inRange = true;
     bool proceed = check([&] {
         const bool values = checkInputValues(s);
-        inRange = checkValueRanges(s, analysis, source);
+        inRange = checkValueRanges(s, analysis, source, sourceLines);
         return inRange && values;
     });
     const bool knownUnits = d.unitSystem == kEnglish || d.unitSystem == kSi;

@@ -32,6 +32,7 @@ RunStatus runRequest(AnalysisState& s, const RunRequest& request);
 RunStatus stopOnNonFinite(AnalysisState& s);
 
 // The input checks of a run on an analysis, without running it (checkAnalysis).
-CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, ValueSource source);
+CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, ValueSource source,
+                          const SourceLines* sourceLines);
 
 }  // namespace vorta

@@ -206,15 +206,34 @@ bool stoppedByValueChecks(const RangeProblem& p, const Analysis& a) {
     return false;
 }
 
+// The line of a project file where the key of a place was given ("layers[2].friction_angle (top,
+// soil point 3)" is the key layers[2].friction_angle); a key not found is looked for without its
+// last part (the list or table that holds it). 0 when no line is known.
+int lineOfKey(const SourceLines* lines, std::string_view place) {
+    if (lines == nullptr) return 0;
+    std::string_view key = place.substr(0, place.find(" ("));
+    while (!key.empty()) {
+        if (const auto it = lines->find(key); it != lines->end()) return it->second;
+        const std::size_t cut = key.find_last_of(".[");
+        if (cut == std::string_view::npos) break;
+        key = key.substr(0, cut);
+    }
+    return 0;
+}
+
 }  // namespace
 
-bool checkValueRanges(AnalysisState& s, const Analysis& a, ValueSource source) {
+bool checkValueRanges(AnalysisState& s, const Analysis& a, ValueSource source, const SourceLines* sourceLines) {
     bool proceed = true;
     for (const RangeProblem& p : checkRanges(a, source)) {
         if (stoppedByValueChecks(p, a)) continue;
-        // An input data file's places read as the report's words; keys and field names as written.
+        // An input data file's places read as the report's words; keys and field names as written,
+        // with the line of a project file where it is known.
         std::string place = source == ValueSource::InputDeck ? "AT " : "AS ";
         place += source == ValueSource::InputDeck ? upperCase(p.place) : p.place;
+        if (source == ValueSource::ProjectFile) {
+            if (const int line = lineOfKey(sourceLines, p.place); line > 0) place += " ON LINE " + std::to_string(line);
+        }
         std::string value = p.name + " " + shortestNumberText(p.value);
         if (!p.unit.empty()) value.append(" ").append(p.unit);
         s.report.write(

@@ -69,5 +69,40 @@ TEST(ValuesOutOfRange, AProjectFileNamesTheKeyAndAProgramTheField) {
     EXPECT_NE(stopMessages(a, "").find("GIVEN AS soil_profile[3].cone_resistance IS OUTSIDE"), std::string::npos);
 }
 
+// The run names the line of the project file where each value out of range was given: a layer's
+// value, an element of a list of numbers and a point of an inline sounding.
+TEST(ValuesOutOfRange, AProjectFileReadWithItsLinesNamesTheLineOfTheKey) {
+    const std::string text =
+        "units = \"SI\"\noutput_step = 1\ndeepest_soil_depth = 20\n"
+        "[pile]\ntype = \"steel_pipe\"\ntip = \"closed\"\noutside_diameter = 500\nelastic_modulus = 2e8\n"
+        "length = 10\nlength_increment = 0.5\n"
+        "[methods]\nselected = [\"API_RP2A\"]\nload_transfer = \"API_RP2A\"\n"
+        "[[layers]]\ntop = 0\nbottom = 20\nsoil_type = \"sand\"\n"
+        "effective_unit_weight = [9, 1e300]\n"                  // line 18
+        "friction_angle = 30\n"
+        "[load_transfer]\ntip_movements = [0.001,\n  2e300]\n"   // lines 21 and 22
+        "[cpt]\npoints = [[0, 0],\n  [5, 1e300]]\n";            // lines 24 and 25
+    SourceLines lines;
+    const Analysis a = project::readProjectText(text, "site.toml", ".", &lines);
+    AnalysisResult result;
+    std::ostringstream console;
+    RunOptions options;
+    options.console = &console;
+    options.result = &result;
+    options.sourceName = "site.toml";
+    options.sourceLines = &lines;
+    ASSERT_EQ(runAnalysis(a, options), kRunStoppedOnInput);
+    std::string messages;
+    for (const std::string& m : result.messages) messages += m + "\n";
+    EXPECT_NE(messages.find("layers[1].effective_unit_weight (bottom, soil point 2) ON LINE 18 IS OUTSIDE"), std::string::npos)
+        << messages;
+    EXPECT_NE(messages.find("load_transfer.tip_movements[2] ON LINE 22 IS OUTSIDE"), std::string::npos) << messages;
+    EXPECT_NE(messages.find("cpt.points[2] (cone resistance) ON LINE 25"), std::string::npos) << messages;
+    // Without the lines the key alone names the place.
+    options.sourceLines = nullptr;
+    ASSERT_EQ(runAnalysis(a, options), kRunStoppedOnInput);
+    for (const std::string& m : result.messages) EXPECT_EQ(m.find(" ON LINE "), std::string::npos) << m;
+}
+
 }  // namespace
 }  // namespace vorta
