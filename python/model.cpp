@@ -268,7 +268,7 @@ public:
         for (const FieldInfo<Owner>& f : list) {
             if (std::find(skip.begin(), skip.end(), f.key) != skip.end()) continue;
             const FieldInfo<Owner>* field = &f;
-            const std::string fieldPath = path_ + "." + std::string(f.key);
+            const std::string fieldPath = (path_.empty() ? "" : path_ + ".") + std::string(f.key);
             cls_.def_property(
                 std::string(f.key).c_str(), [field, access](W& w) { return fieldValue(*field, access(w)); },
                 [field, access, fieldPath](W& w, py::handle v) {
@@ -479,6 +479,7 @@ AnalysisObject fromModel(const Analysis& model, const std::string& source) {
     AnalysisObject a;
     a.model = model;
     a.model.soilProfile.clear();
+    a.model.deepestSoilDepth = 0.0;  // held in a.deepestSoilDepth
     a.model.pile.areaTable.clear();
     a.model.loadTransfer = {};
     for (std::size_t i = 0; i < model.soilProfile.size(); i += 2) {
@@ -903,7 +904,9 @@ void bindModel(py::module_& m) {
             [](const MethodsObject& o) {
                 py::tuple selected(kMethodCountInModel);
                 for (int i = 0; i < kMethodCountInModel; ++i) selected[i] = o.methods.selected[static_cast<std::size_t>(i)];
-                return py::make_tuple(selected, rawState(methodFields(), o.methods), o.cptFollowsSelection);
+                Methods effective = o.methods;  // a value that follows is compared as it follows
+                if (o.cptFollowsSelection) effective.cptMethods = anyCptMethod(o.methods) ? 1 : 0;
+                return py::make_tuple(selected, rawState(methodFields(), effective), o.cptFollowsSelection);
             },
             [](const py::tuple& s) {
                 MethodsObject o;
@@ -984,7 +987,7 @@ void bindModel(py::module_& m) {
         &copyLoadTransfer);
 
     // The analysis.
-    PartClass<AnalysisObject> analysis(m, "Analysis", "analysis", kAnalysisDoc);
+    PartClass<AnalysisObject> analysis(m, "Analysis", "", kAnalysisDoc);
     analysis.fields(analysisFields(), [](AnalysisObject& a) -> Analysis& { return a.model; }, {"deepest_soil_depth"});
     const FieldInfo<Analysis>& deepest = fieldNamed(analysisFields(), "deepest_soil_depth");
     analysis
@@ -1063,19 +1066,13 @@ void bindModel(py::module_& m) {
             "with no points). Raises vorta.InputError (a ValueError) naming the file, the line and\n"
             "what was expected.")
         .def(
-            "run",
+            "_run",
             [](const AnalysisObject& a, bool keepText, const std::optional<fs::path>& report,
                const std::optional<fs::path>& plot, py::handle clock) {
                 return runModel(toModel(a), keepText, report, plot, clock, "");
             },
             py::arg("keep_text") = false, py::arg("report") = py::none(), py::arg("plot") = py::none(),
-            py::arg("clock") = py::none(),
-            "Runs the analysis in memory and returns its vorta.Result; nothing is written unless report\n"
-            "or plot names a file. keep_text=True keeps the report and the plot data that are not\n"
-            "written as result.report_text and result.plot_text. clock (a datetime) fixes the date and\n"
-            "time of the report header. A run that stops raises nothing (result.status says why); a\n"
-            "value that cannot be stated raises ValueError naming it. The engine runs with the\n"
-            "interpreter lock released.")
+            py::arg("clock") = py::none(), "Analysis.run without the Python wrapper that makes it picklable.")
         .def(
             "check",
             [](const AnalysisObject& a) {

@@ -40,6 +40,23 @@ from ._many import run_many
 
 _frames.attach(Analysis, Result)
 
+
+def _run(self, keep_text=False, report=None, plot=None, clock=None):
+    """Runs the analysis in memory and returns its vorta.Result; nothing is written unless `report`
+    or `plot` names a file. keep_text=True keeps the report and the plot data that are not written
+    as result.report_text and result.plot_text. `clock` (a datetime) fixes the date and time of the
+    report header. A run that stops raises nothing (result.status and result.messages say why); a
+    value that cannot be stated raises ValueError naming it. The engine runs with the interpreter
+    lock released, so threads run analyses side by side."""
+    return self._run(keep_text, report, plot, clock)
+
+
+# A plain function, so that Analysis.run pickles by its name (dask's Client.map sends it).
+_run.__name__ = "run"
+_run.__qualname__ = "Analysis.run"
+_run.__module__ = __name__
+Analysis.run = _run
+
 __all__ = [
     "COMPLETED",
     "FILE_ERROR",
