@@ -44,7 +44,7 @@ PLOT = """\
 
 class ReadingARun(unittest.TestCase):
     def setUp(self):
-        self.run = validate.Run("case/deck.dat", REPORT, PLOT)
+        self.run = validate.Run("case/project.toml", REPORT, PLOT)
 
     def test_result_table_rows_carry_the_plug_mark_and_length(self):
         self.assertEqual(self.run.table_value("API RP-2A (2010)", 9.0, "tip"), 589.7)

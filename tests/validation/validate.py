@@ -125,14 +125,13 @@ class Run:
         return rows[step - 1][columns[column]]
 
 
-def run_deck(vorta, case_dir, deck, cpt, workdir):
-    """Run the command-line program on one input data file and read what it wrote."""
-    name = f"{os.path.basename(case_dir)}-{os.path.splitext(deck)[0]}"
-    where = os.path.join(os.path.basename(case_dir), deck)
+def run_project(vorta, case_dir, project, workdir):
+    """Run the command-line program on one project file and read what it wrote."""
+    name = f"{os.path.basename(case_dir)}-{os.path.splitext(project)[0]}"
+    where = os.path.join(os.path.basename(case_dir), project)
     report_path = os.path.join(workdir, name + ".out")
     plot_path = os.path.join(workdir, name + ".plt")
-    command = [vorta, "run", os.path.join(case_dir, deck), "--cpt", os.path.join(case_dir, cpt),
-               "--report", report_path, "--plot", plot_path]
+    command = [vorta, "run", os.path.join(case_dir, project), "--report", report_path, "--plot", plot_path]
     done = subprocess.run(command, capture_output=True, text=True, timeout=300)
     if done.returncode != 0:
         raise CaseError(f"{where}: vorta run ended with status {done.returncode}:\n"
@@ -151,15 +150,14 @@ class Runner:
         self.runs = {}
         self.hand = hand_calcs.all_values()
 
-    def run(self, case, deck, cpt):
-        key = (case, deck)
+    def run(self, case, project):
+        key = (case, project)
         if key not in self.runs:
-            self.runs[key] = run_deck(self.vorta, os.path.join(HERE, case), deck, cpt, self.workdir)
+            self.runs[key] = run_project(self.vorta, os.path.join(HERE, case), project, self.workdir)
         return self.runs[key]
 
     def vorta_value(self, case, spec):
-        run = self.run(spec.get("folder", case["folder"]), spec.get("deck", case.get("deck")),
-                       spec.get("cpt", case.get("cpt", "sounding.cpt")))
+        run = self.run(spec.get("folder", case["folder"]), spec.get("project", case.get("project")))
         if "step" in spec:
             value = run.settlement_value(spec["step"], spec["column"])
         elif spec["column"] == "unit":
@@ -167,7 +165,7 @@ class Runner:
         else:
             value = run.table_value(spec["method"], spec["length"], spec["column"])
         if "minus" in spec:
-            # the same quantity at another row (or of another deck) taken off, e.g. the skin
+            # the same quantity at another row (or of another project) taken off, e.g. the skin
             # friction of one layer as the difference of two rows
             other = {k: v for k, v in spec.items() if k not in ("minus", "scale")}
             other.update(spec["minus"])
