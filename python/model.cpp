@@ -1093,8 +1093,12 @@ void bindModel(py::module_& m) {
                 } catch (const InputError& e) {
                     throw py::value_error(e.what());
                 }
+                const fs::path cptPath = cpt ? *cpt : fs::path(path).replace_extension(".cpt");
+                if (fs::weakly_canonical(cptPath) == fs::weakly_canonical(path)) {
+                    throw py::value_error(cptPath.string() + ": the CPT file would be the input data file; name another");
+                }
                 save(path, deck.str());
-                save(cpt ? *cpt : fs::path(path).replace_extension(".cpt"), sounding.str());
+                save(cptPath, sounding.str());
             },
             py::arg("path"), py::arg("cpt") = py::none(),
             "Writes the analysis as an input data file and its sounding as a CPT file (None: beside it,\n"
