@@ -240,7 +240,7 @@ void restoreState(std::span<const FieldInfo<Owner>> fields, Owner& o, const py::
 // ---------------------------------------------------------------------------------------------
 // Classes made from field tables
 
-// The keys a class takes as keyword arguments, and the unknown-key message with the nearest name.
+// A keyword that names no attribute of a class: the message names the nearest key.
 [[noreturn]] void unknownKey(const char* cls, const std::string& key, const std::vector<std::string>& keys) {
     py::list known;
     for (const std::string& k : keys) known.append(k);
@@ -256,6 +256,8 @@ void restoreState(std::span<const FieldInfo<Owner>> fields, Owner& o, const py::
     throw py::value_error(text);
 }
 
+// The Python class of a part of the model: attributes made from a field table (or of its own),
+// construction from keywords, copies, pickling, and == on every value.
 template <class W>
 class PartClass {
 public:
@@ -321,8 +323,6 @@ public:
         cls_.attr("__hash__") = py::none();
         return cls_;
     }
-
-    py::class_<W>& cls() { return cls_; }
 
 private:
     std::string keyList() const {
