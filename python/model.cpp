@@ -137,7 +137,8 @@ std::string choiceList(std::span<const ChoiceName> choices) {
     for (const ChoiceName& c : choices) {
         if (std::find(shown.begin(), shown.end(), c.code) != shown.end()) continue;
         shown.push_back(c.code);
-        text += (text.empty() ? "" : ", ") + std::string(c.name);
+        if (!text.empty()) text += ", ";
+        text += c.name;
     }
     return text;
 }
