@@ -166,7 +166,7 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
         printProblems(err, e.what());
         return kRunFileError;
     }
-    const CheckOutcome outcome = checkAnalysis(analysis);
+    const CheckOutcome outcome = checkAnalysis(analysis, isProjectFile(file) ? ValueSource::ProjectFile : ValueSource::InputDeck);
     for (const std::string& p : outcome.problems) err << "vorta: " << file.string() << ": " << p << "\n";
     for (const std::string& w : outcome.warnings) err << "vorta: " << file.string() << ": warning: " << w << "\n";
     if (outcome.status == kRunCompleted) out << file.string() << ": no problems found\n";

@@ -636,15 +636,6 @@ private:
     UnitSystem units_;
 };
 
-// Whether the points pair into layers from the top down: top and bottom of each, in order.
-bool pairsIntoLayers(const std::vector<ProfilePoint>& points) {
-    if (points.empty() || points.size() % 2 != 0) return false;
-    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-        if (!(points[i].depth <= points[i + 1].depth)) return false;
-    }
-    return true;
-}
-
 void writeLayers(Lines& w, const std::vector<ProfilePoint>& points) {
     for (std::size_t i = 0; i < points.size(); i += 2) {
         const ProfilePoint& top = points[i];
@@ -689,9 +680,21 @@ std::string defaultText(const FieldInfo<Owner>& f) {
     return text;
 }
 
+// The allowed values of a field in both unit systems ("0 to 300 pcf / 0 to 50 kN/m3"), or "-".
+template <class Owner>
+std::string rangeText(const FieldInfo<Owner>& f) {
+    if (!f.limits.limited()) return "-";
+    ValueLimits bounds = f.limits;
+    bounds.zeroNotGiven = false;
+    const std::string english = limitsText(bounds, UnitSystem::English, f.englishUnit);
+    const std::string si = limitsText(bounds, UnitSystem::SI, f.siUnit);
+    return (english == si ? english : english + " / " + si) + (f.limits.zeroNotGiven ? ", or 0 (not given)" : "");
+}
+
 template <class Owner>
 void referenceTable(std::ostringstream& out, std::span<const FieldInfo<Owner>> list, std::string_view skip = {}) {
-    out << "| key | unit (English / SI) | default | meaning | input data file |\n|---|---|---|---|---|\n";
+    out << "| key | unit (English / SI) | default | allowed values (English / SI) | meaning | input data file |\n"
+           "|---|---|---|---|---|---|\n";
     for (const FieldInfo<Owner>& f : list) {
         if (f.key == skip) continue;
         std::string unit = f.englishUnit.empty() ? "-" : std::string(f.englishUnit);
@@ -704,8 +707,8 @@ void referenceTable(std::ostringstream& out, std::span<const FieldInfo<Owner>> l
         } else if (f.type == FieldType::Switch) {
             meaning += " (true or false)";
         }
-        out << "| `" << f.key << "` | " << unit << " | " << markdownCell(defaultText(f)) << " | " << markdownCell(meaning)
-            << " | " << f.deckPlace << " |\n";
+        out << "| `" << f.key << "` | " << unit << " | " << markdownCell(defaultText(f)) << " | "
+            << markdownCell(rangeText(f)) << " | " << markdownCell(meaning) << " | " << f.deckPlace << " |\n";
     }
 }
 
@@ -845,17 +848,21 @@ std::string keyReference() {
     out << names << ".\n\n";
     referenceTable(out, methodFields());
     out << "\n### `[[layers]]` (one table per layer, from the top down)\n\n"
-        << "`top` and `bottom` (required): the depths of the layer's top and bottom, ft or m. Every other value is one "
-           "value for the whole layer or `[top, bottom]`, linear in depth between them.\n\n";
+        << "`top` and `bottom` (required): the depths of the layer's top and bottom, ft or m ("
+        << rangeText(soilPointFields()[0])
+        << "). Every other value is one value for the whole layer or `[top, bottom]`, linear in depth between them.\n\n";
     referenceTable(out, soilPointFields(), "depth");
     out << "\n### `[loading]`\n\n";
     referenceTable(out, loadingFields());
     out << "\n### `[options]`\n\n";
     referenceTable(out, optionFields());
     out << "\n### `[load_transfer]`\n\n"
-        << "`verification_depths`: list of depths (ft or m) at which the t-z curves are printed for verification. "
-           "`tip_movements`: list of the tip movements (in or m) of the load steps (an empty list: no load step); "
-           "without it the program's own movements are used.\n\n";
+        << "`verification_depths`: list of depths (ft or m) at which the t-z curves are printed for verification ("
+        << rangeText(loadTransferListFields()[0])
+        << "; a depth outside the soil profile is listed and not printed). `tip_movements`: list of the tip movements "
+           "(in or m) of the load steps ("
+        << rangeText(loadTransferListFields()[1])
+        << "; an empty list: no load step); without it the program's own movements are used.\n\n";
     out << "Switches, only to restate an input data file whose switch does not follow from its table:\n\n";
     referenceTable(out, loadTransferSwitchFields());
     out << "\n### `[[load_transfer.modifiers]]` (one table per row, by depth)\n\n";

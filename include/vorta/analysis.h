@@ -6,15 +6,18 @@
 //   project file ──(vorta_project)───┼──> Analysis ──runAnalysis / checkAnalysis──> run
 //   a program ───────────────────────┘        └──writeInputDeck──> input data file
 //
-// The names of the fields, their units, meanings, defaults and places in the input data file are
-// listed once, in the field tables at the end of this header; the project files, their
-// documentation and the unit comments of a written project file are all made from those tables.
+// The names of the fields, their units, meanings, defaults, allowed ranges and places in the input
+// data file are listed once, in the field tables at the end of this header; the project files,
+// their documentation, the unit comments of a written project file and the range check of a run
+// (checkRanges) are all made from those tables.
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <limits>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -220,21 +223,61 @@ std::string shortestNumberText(double value);
 // file, or says that the analysis was given in memory when it is empty.
 RunStatus runAnalysis(const Analysis& analysis, const RunOptions& options = {});
 
-// Every problem the engine's own input checks find in an analysis (the values it cannot compute
-// with, the soil profile against the pile, the segment count), without running it. Status 0 when
-// there is none, 1 when a run would stop, 2 when the model cannot be loaded; warnings (which do
-// not stop a run) are listed too.
+// Where the values of an analysis were given, for the messages that name them: an input data file
+// (soil point and column, or record), a project file (its keys) or a program (the model's field
+// names). A run on an analysis in memory takes ProjectFile when RunOptions::sourceName ends in
+// .toml, InputDeck when it names another file and Program when it is empty.
+enum class ValueSource { Program, InputDeck, ProjectFile };
+
+// Every problem the engine's own input checks find in an analysis (values out of range, the values
+// it cannot compute with, the soil profile against the pile, the segment count), without running
+// it. Status 0 when there is none, 1 when a run would stop, 2 when the model cannot be loaded;
+// warnings (which do not stop a run) are listed too.
 struct CheckOutcome {
     RunStatus status = kRunCompleted;
     std::vector<std::string> problems;
     std::vector<std::string> warnings;
 };
-CheckOutcome checkAnalysis(const Analysis& analysis);
+CheckOutcome checkAnalysis(const Analysis& analysis, ValueSource source = ValueSource::Program);
 
 // ---------------------------------------------------------------------------------------------
 // The field tables: one entry per value of the model.
 
 enum class FieldType { Real, Integer, Switch, Choice, Text };
+
+// The sensible values of a number, in the field's unit of each unit system: what lies outside is
+// what no soil or pile has (the limits are wide; they do not reject the unusual). A bound may be
+// excluded (a friction angle below 90 degrees). A value of zero that means "not given" (the
+// program then uses its own value) is allowed whatever the bounds.
+struct ValueBounds {
+    double least = -std::numeric_limits<double>::infinity();
+    double greatest = std::numeric_limits<double>::infinity();
+};
+struct ValueLimits {
+    ValueBounds english;
+    ValueBounds si;
+    bool leastExcluded = false;
+    bool greatestExcluded = false;
+    bool zeroNotGiven = false;
+
+    const ValueBounds& bounds(UnitSystem units) const { return units == UnitSystem::SI ? si : english; }
+    bool limited() const {
+        return std::isfinite(english.least) || std::isfinite(english.greatest) || std::isfinite(si.least) ||
+               std::isfinite(si.greatest);
+    }
+    // Whether a value lies within the limits of a unit system; NaN never does.
+    bool allows(double value, UnitSystem units) const {
+        if (zeroNotGiven && value == 0.0) return true;
+        const ValueBounds& b = bounds(units);
+        const bool aboveLeast = leastExcluded ? value > b.least : value >= b.least;
+        const bool belowGreatest = greatestExcluded ? value < b.greatest : value <= b.greatest;
+        return aboveLeast && belowGreatest;
+    }
+};
+
+// The allowed range as the messages and the documentation write it ("0 to below 90 deg", "1 to 1000,
+// or 0: not given"); `unit` is written after each bound when it is not empty.
+std::string limitsText(const ValueLimits& limits, UnitSystem units, std::string_view unit);
 
 struct ChoiceName {
     int code;
@@ -260,6 +303,7 @@ struct FieldInfo {
     std::string (*getText)(const Owner&) = nullptr;
     void (*setText)(Owner&, const std::string&) = nullptr;
     std::span<const ChoiceName> choices{};
+    ValueLimits limits{};          // Real and Integer fields; none for the others
 };
 
 std::span<const FieldInfo<Analysis>> analysisFields();     // top level: titles, units, output step, soil depth
@@ -274,6 +318,9 @@ std::span<const FieldInfo<TipCurveFactors>> tipCurveFactorFields();
 std::span<const FieldInfo<CptPoint>> cptPointFields();
 // The switches of LoadTransferTables (Integer fields; kAbsentSwitch when not given).
 std::span<const FieldInfo<LoadTransferTables>> loadTransferSwitchFields();
+// The lists of plain numbers of LoadTransferTables, one entry for any element of the list:
+// verification_depths and tip_movements (Real fields; the accessors read and write the element).
+std::span<const FieldInfo<double>> loadTransferListFields();
 inline constexpr int kAbsentSwitch = -2147483647 - 1;
 std::span<const ChoiceName> methodNames();
 std::span<const ChoiceName> soilTypeNames();
@@ -283,6 +330,37 @@ template <class Owner>
 std::string_view fieldUnit(const FieldInfo<Owner>& f, UnitSystem units) {
     return units == UnitSystem::SI ? f.siUnit : f.englishUnit;
 }
+
+// ---------------------------------------------------------------------------------------------
+// Values out of range
+
+// A value of an analysis outside the limits of its field.
+struct RangeProblem {
+    std::string field;      // the model's field path: "pile.outside_diameter", "soil_profile[3].friction_angle",
+                            // "load_transfer.tip_movements[2]", "cpt.points[5].cone_resistance" (lists from 1)
+    std::string_view part;  // the part of the model: "" (top level), "pile", "pile.area_table", "soil_profile",
+                            // "loading", "options", "load_transfer.modifiers", "load_transfer.tip_curve_factors",
+                            // "load_transfer.verification_depths", "load_transfer.tip_movements", "cpt.points"
+    int number = 0;         // the row or point of a list part, from 1; 0 for a single value
+    std::string_view key;   // the field's key ("verification_depths" and "tip_movements" for their elements)
+    double value = 0.0;
+    std::string_view unit;  // the field's unit in the analysis's unit system ("" when it has none)
+    ValueLimits limits;
+    std::string allowed;    // the allowed range, e.g. "0 to below 90 deg"
+    std::string name;       // what the value is, in words: "friction angle", "pile outside diameter"
+    std::string place;      // where it was given: "soil point 3, column 4" (input data file),
+                            // "layers[2].friction_angle (bottom, soil point 4)" (project file), or the field path
+    std::string message;    // one line: the place, the value and the allowed range
+};
+
+// Every value of an analysis outside the limits of its field, in the order of the model. Values whose
+// unit depends on the unit system are checked only when it is English or SI. Values that are not
+// finite are reported too (they are outside every range).
+std::vector<RangeProblem> checkRanges(const Analysis& analysis, ValueSource source = ValueSource::Program);
+
+// Whether the soil points pair into layers from the top down (top and bottom of each, in order):
+// a project file gives such a profile as [[layers]], others as [[soil_points]].
+bool pairsIntoLayers(const std::vector<ProfilePoint>& points);
 
 // The code of a choice name (case, blanks, hyphens, underscores and slashes ignored), or nothing.
 std::optional<int> choiceCode(std::span<const ChoiceName> choices, std::string_view name);

@@ -251,6 +251,7 @@ struct AnalysisState {
     RecordWriter report;   // the report file
     RecordWriter plot;     // the plot-data file
     RecordWriter console;  // banner, progress line, warnings
+    NonFiniteGuard outputGuard;  // the report and the plot-data file write no number that is not finite
     std::istream* consoleInput = nullptr;
     AnalysisResult* result = nullptr;  // the caller's in-memory copy of the results, when asked for
 

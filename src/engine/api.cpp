@@ -53,11 +53,11 @@ RunStatus runAnalysis(const Analysis& analysis, const RunOptions& options) {
     return runRequest(*state, request);
 }
 
-CheckOutcome checkAnalysis(const Analysis& analysis) {
+CheckOutcome checkAnalysis(const Analysis& analysis, ValueSource source) {
     auto state = newAnalysisState();
     state->input.lightSoilDepth = 99999.0;
     state->input.tensionReductionFactor = 1.0;
-    return checkInputOf(*state, analysis);
+    return checkInputOf(*state, analysis, source);
 }
 
 }  // namespace vorta

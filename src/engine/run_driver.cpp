@@ -1,6 +1,7 @@
 #include "engine/run_driver.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <exception>
 #include <initializer_list>
@@ -99,6 +100,21 @@ bool capturedCheck(AnalysisState& s, std::initializer_list<RecordWriter*> writer
     return passed;
 }
 
+// Where the values of a run were given: an input data file, or a model that came from a project
+// file (by its name), from another file (an input data file read into the model) or from memory.
+ValueSource valueSourceOf(const RunRequest& request) {
+    if (request.analysis == nullptr) return ValueSource::InputDeck;
+    const std::string& name = request.names.inputFileName;
+    if (request.names.inputInMemory || name.empty()) return ValueSource::Program;
+    std::string extension = std::filesystem::path(name).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".toml" ? ValueSource::ProjectFile : ValueSource::InputDeck;
+}
+
+// A stop on the input: the message of the check that stopped the run is in the report, or, when
+// the guard refused a number on the way, the guard's.
+RunStatus stoppedOnInput(AnalysisState& s) { return s.outputGuard.tripped ? stopOnNonFinite(s) : kRunStoppedOnInput; }
+
 // The run itself; files are opened here and closed when the function returns.
 // Outputs kept in memory go to reportText and plotText.
 RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& reportText,
@@ -171,6 +187,7 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
         plotStream = &plotFile;
     }
     const RecordWriter::FileAttachment plotAttachment(s.plot, *plotStream);
+    s.outputGuard.watch({&s.report, &s.plot});
     std::ifstream cptFile;
     if (readCpt) {
         cptFile.open(cptNamed.path);
@@ -179,14 +196,14 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
 
     // 6. Read the input data file and the CPT file into the model, closing each after its last
     // record, and load the model into the state; or load the model given.
+    Analysis deck;
+    const Analysis& analysis = fromModel ? *request.analysis : deck;
     try {
-        Analysis deck;
         if (!fromModel) {
             FreeFormatReader in(inputFile, names.inputFileName);
             deck = readInputRecords(in);
             inputFile.close();
         }
-        const Analysis& analysis = fromModel ? *request.analysis : deck;
         loadInputData(s, analysis);
         if (s.result != nullptr) {
             s.result->title = trimmed(s.input.title);
@@ -200,17 +217,25 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
             loadSounding(s, analysis.cpt);
         } else if (readCpt) {
             FreeFormatReader cpt(cptFile, names.cptFileName);
-            loadSounding(s, readCptRecords(cpt));
+            deck.cpt = readCptRecords(cpt);
+            loadSounding(s, deck.cpt);
             cptFile.close();
         }
     } catch (const InputError& e) {
         return fileError(s, e.what());
     }
 
-    // 7. Checks of the input values and of the soil profile against the pile (stop path A).
-    if (!capturedCheck(s, {&s.report}, [&] { return checkInputValues(s); })) return kRunStoppedOnInput;
+    // 7. Checks of the input values, their ranges and the soil profile against the pile (stop
+    // path A).
+    const ValueSource source = valueSourceOf(request);
+    const auto valueChecks = [&] {
+        const bool values = checkInputValues(s);
+        return checkValueRanges(s, analysis, source) && values;
+    };
+    s.report.section("THE MESSAGES OF THE INPUT CHECKS");
+    if (!capturedCheck(s, {&s.report}, valueChecks)) return stoppedOnInput(s);
     // The profile check warns on the console and stops in the report.
-    if (!capturedCheck(s, {&s.report, &s.console}, [&] { return checkSoilProfile(s); })) return kRunStoppedOnInput;
+    if (!capturedCheck(s, {&s.report, &s.console}, [&] { return checkSoilProfile(s); })) return stoppedOnInput(s);
 
     // 8. and 9. Progress line; the input echo, which ends with the computation-result heading.
     s.console.write("(/,/,9X,\"COMPUTATION IS PROCEEDING........\")");
@@ -218,16 +243,17 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
 
     // 10. Thin soil intervals and the segment count (stop path B).
     adjustThinIntervals(s);
-    if (!capturedCheck(s, {&s.report}, [&] { return countSegments(s); })) return kRunStoppedOnInput;
+    if (!capturedCheck(s, {&s.report}, [&] { return countSegments(s); })) return stoppedOnInput(s);
 
     // 11. and 12. The two passes.
     computeDepthIncrement(s);
-    for (int pass = 1; pass <= 2; ++pass) {
+    for (int pass = 1; pass <= 2 && !s.outputGuard.tripped; ++pass) {
         s.runPass = pass;
         segmentPile(s);
         prepareNodes(s);
         runMethodsAndTables(s, pass);
     }
+    if (s.outputGuard.tripped) return stoppedOnInput(s);
 
     // 13. Both output files complete; a failed write is not a completed run.
     s.report.flush();
@@ -243,6 +269,25 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
 }
 
 }  // namespace
+
+// The last guard: a number that is not finite was about to be written (the range checks let
+// through values that the engine cannot compute with). The report ends with what was written
+// before it and the reason, and the run stops on its input.
+RunStatus stopOnNonFinite(AnalysisState& s) {
+    const NonFiniteGuard& g = s.outputGuard;
+    std::string where = "ROW ";
+    where.append(std::to_string(g.row)).append(" OF ").append(g.section.name).append(g.section.title);
+    if (g.section.number > 0) where.append(" ").append(std::to_string(g.section.number));
+    s.report.resume();
+    capturedCheck(s, {&s.report}, [&] {
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION STOPPED BECAUSE A NUMBER THAT IS NOT FINITE (NAN OR INFINITY)\","
+            "/,10X,\"WOULD BE PRINTED IN \",A,/,10X,\"THE INPUT HOLDS VALUES THAT THE ENGINE CANNOT COMPUTE WITH\")",
+            where);
+        return false;
+    });
+    return kRunStoppedOnInput;
+}
 
 RunStatus runRequest(AnalysisState& s, const RunRequest& request) {
     s.result = request.options.result;
@@ -276,7 +321,7 @@ RunStatus runRequest(AnalysisState& s, const RunRequest& request) {
     return status;
 }
 
-CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis) {
+CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, ValueSource source) {
     CheckOutcome outcome;
     AnalysisResult problems;
     AnalysisResult warnings;
@@ -309,10 +354,16 @@ CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis) {
         return passed;
     };
     const InputData& d = s.input;
-    bool proceed = check([&] { return checkInputValues(s); });
+    // Values out of range leave nothing for the later checks to work with.
+    bool inRange = true;
+    bool proceed = check([&] {
+        const bool values = checkInputValues(s);
+        inRange = checkValueRanges(s, analysis, source);
+        return inRange && values;
+    });
     const bool knownUnits = d.unitSystem == kEnglish || d.unitSystem == kSi;
-    if (knownUnits && d.soilPointCount >= 1) proceed = check([&] { return checkSoilProfile(s); }) && proceed;
-    if (d.lengthIncrement > 0.0 && knownUnits && d.soilPointCount >= 1 && std::fabs(d.batterAngle) < 90.0) {
+    if (inRange && knownUnits && d.soilPointCount >= 1) proceed = check([&] { return checkSoilProfile(s); }) && proceed;
+    if (inRange && d.lengthIncrement > 0.0 && knownUnits && d.soilPointCount >= 1 && std::fabs(d.batterAngle) < 90.0) {
         writeInputEcho(s);
         adjustThinIntervals(s);
         proceed = check([&] { return countSegments(s); }) && proceed;

@@ -27,7 +27,11 @@ struct RunRequest {
 // Runs one analysis on a fresh state. Never throws.
 RunStatus runRequest(AnalysisState& s, const RunRequest& request);
 
+// The end of a run whose output guard refused a number that is not finite: the report gets the
+// reason, naming the table or curve and the row; status 1.
+RunStatus stopOnNonFinite(AnalysisState& s);
+
 // The input checks of a run on an analysis, without running it (checkAnalysis).
-CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis);
+CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, ValueSource source);
 
 }  // namespace vorta

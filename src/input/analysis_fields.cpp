@@ -1,5 +1,5 @@
-// The field tables of the analysis model: every value's name, unit, meaning, default and place in
-// the input data file, in one list per part of the model.
+// The field tables of the analysis model: every value's name, unit, meaning, default, allowed range
+// and place in the input data file, in one list per part of the model.
 #include <algorithm>
 #include <cctype>
 
@@ -8,24 +8,61 @@
 namespace vorta {
 namespace {
 
-#define VORTA_REAL(O, key, member, eu, su, req, note, place, meaning)                                         \
+#define VORTA_REAL(O, key, member, eu, su, req, note, place, meaning, limits)                                 \
     FieldInfo<O> {                                                                                          \
         key, FieldType::Real, eu, su, meaning, req, note, place, [](const O& o) -> double { return o.member; }, \
-            [](O& o, double v) { o.member = v; }                                                            \
+            [](O& o, double v) { o.member = v; }, nullptr, nullptr, nullptr, nullptr, {}, limits            \
     }
-#define VORTA_INT(O, type, key, member, req, note, place, meaning, choices)                                      \
+#define VORTA_INT(O, type, key, member, req, note, place, meaning, choices, limits)                              \
     FieldInfo<O> {                                                                                              \
         key, type, "", "", meaning, req, note, place, nullptr, nullptr,                                          \
             [](const O& o) -> int { return static_cast<int>(o.member); },                                       \
             [](O& o, int v) { o.member = static_cast<std::remove_reference_t<decltype(o.member)>>(v); }, nullptr, \
-            nullptr, choices                                                                                     \
+            nullptr, choices, limits                                                                             \
     }
+
 #define VORTA_TEXT(O, key, member, note, place, meaning)                                                \
     FieldInfo<O> {                                                                                    \
         key, FieldType::Text, "", "", meaning, false, note, place, nullptr, nullptr, nullptr, nullptr, \
             [](const O& o) -> std::string { return o.member; },                                      \
             [](O& o, const std::string& v) { o.member = v; }                                          \
     }
+
+// Limits in the field's unit, the same in both unit systems or English and SI apart. They hold what
+// any soil or pile may have and stop what none has (an angle of friction of 90 degrees, a unit
+// weight of 1E+300) or what the engine cannot divide by (a modulus, an area or a movement factor of
+// zero).
+constexpr ValueLimits within(double least, double greatest) { return ValueLimits{{least, greatest}, {least, greatest}}; }
+constexpr ValueLimits within(double englishLeast, double englishGreatest, double siLeast, double siGreatest) {
+    return ValueLimits{{englishLeast, englishGreatest}, {siLeast, siGreatest}};
+}
+// Zero means "not given" (the program's own value) and is allowed whatever the bounds.
+constexpr ValueLimits orZero(ValueLimits limits) {
+    limits.zeroNotGiven = true;
+    return limits;
+}
+// The greatest value itself is not allowed (angles below 90 degrees).
+constexpr ValueLimits belowGreatest(ValueLimits limits) {
+    limits.greatestExcluded = true;
+    return limits;
+}
+constexpr ValueLimits aboveLeast(ValueLimits limits) {
+    limits.leastExcluded = true;
+    return limits;
+}
+constexpr ValueLimits kNoLimits{};
+
+// The limits that many fields share (English / SI).
+constexpr ValueLimits kDepthLimits = within(0, 3300, 0, 1000);                // ft / m
+constexpr ValueLimits kDiameterLimits = within(0, 600, 0, 15000);             // in / mm
+constexpr ValueLimits kAreaLimits = within(0, 150000, 0, 100);                // in2 / m2
+constexpr ValueLimits kSoilStrengthLimits = within(0, 200000, 0, 10000);      // psf / kPa
+constexpr ValueLimits kUnitBearingLimits = within(0, 5.0e6, 0, 250000);       // psf / kPa
+constexpr ValueLimits kUnitLimitLimits = within(0, 2.0e8, 0, 1.0e7);          // psf / kPa; 9999999: no limit
+constexpr ValueLimits kMovementLimits = orZero(within(0.001, 100, 0.025, 2500));  // in / mm; curves divide by them
+constexpr ValueLimits kFactorLimits = within(0, 100);                         // load factors of the curves
+constexpr ValueLimits kMovementFactorLimits = within(0.01, 100);              // movements are divided by them
+constexpr ValueLimits kResistanceFactorLimits = within(0, 2);                 // LRFD and reduction factors
 
 constexpr ChoiceName kUnitNames[] = {{1, "English"}, {2, "SI"}};
 constexpr ChoiceName kPileTypeNames[] = {{1, "steel_pipe"},         {2, "timber"},
@@ -47,168 +84,168 @@ const FieldInfo<Analysis> kAnalysisFields[] = {
     VORTA_TEXT(Analysis, "designer", titles.designer, "empty", "line 2", "designer (one line, 72 characters)"),
     VORTA_TEXT(Analysis, "job_number", titles.jobNumber, "empty", "line 3", "job number (one line, 72 characters)"),
     VORTA_INT(Analysis, FieldType::Choice, "units", units, true, "", "record 4, value 1",
-              "unit system of every value: English or SI", kUnitNames),
+              "unit system of every value: English or SI", kUnitNames, kNoLimits),
     VORTA_INT(Analysis, FieldType::Integer, "output_step", outputStep, false, "", "record 4, value 2",
-              "the result tables print every output_step-th pile length", {}),
+              "the result tables print every output_step-th pile length", {}, within(1, 2147483647)),
     VORTA_REAL(Analysis, "deepest_soil_depth", deepestSoilDepth, "ft", "m", false,
                "the depth of the last soil point", "record 9, value 1",
-               "depth to which the soil column is divided into segments"),
+               "depth to which the soil column is divided into segments", kDepthLimits),
 };
 
 const FieldInfo<Pile> kPileFields[] = {
     VORTA_INT(Pile, FieldType::Choice, "type", type, true, "", "record 7, value 3",
               "pile type (steel_pipe also for the straight part of a monotube, h_pile also for other "
               "non-circular steel piles, monotube_taper for the tapered part of a monotube)",
-              kPileTypeNames),
+              kPileTypeNames, kNoLimits),
     VORTA_INT(Pile, FieldType::Choice, "tip", tip, false, "", "record 4, value 4",
-              "tip of a pipe or circular concrete pile: open or closed", kTipNames),
+              "tip of a pipe or circular concrete pile: open or closed", kTipNames, kNoLimits),
     VORTA_REAL(Pile, "outside_diameter", outsideDiameter, "in", "mm", true, "", "record 5, value 3",
-               "outside diameter (at the butt of a tapered pile)"),
+               "outside diameter (at the butt of a tapered pile)", orZero(within(1, 600, 25, 15000))),
     VORTA_REAL(Pile, "inside_diameter", insideDiameter, "in", "mm", false, "", "record 5, value 4",
-               "inside diameter; 0 for a solid section"),
+               "inside diameter; 0 for a solid section", kDiameterLimits),
     VORTA_REAL(Pile, "perimeter", perimeter, "in", "mm", false, "", "record 5, value 1",
-               "perimeter of a non-circular pile; 0 for a circular pile"),
+               "perimeter of a non-circular pile; 0 for a circular pile", orZero(within(3, 2000, 75, 50000))),
     VORTA_REAL(Pile, "tip_area", tipArea, "in2", "m2", false, "", "record 5, value 2",
-               "tip area of a non-circular pile"),
+               "tip area of a non-circular pile", kAreaLimits),
     VORTA_REAL(Pile, "elastic_modulus", elasticModulus, "psi", "kPa", true, "", "record 5, value 5",
-               "modulus of elasticity of the pile material"),
+               "modulus of elasticity of the pile material", orZero(within(1.0e4, 1.0e8, 7.0e4, 7.0e8))),
     VORTA_REAL(Pile, "length", length, "ft", "m", true, "", "record 5, value 6",
-               "total pile length, stickup included"),
+               "total pile length, stickup included", within(1, 3300, 0.3, 1000)),
     VORTA_REAL(Pile, "stickup", stickup, "ft", "m", false, "", "record 5, value 7",
-               "length of pile above the ground surface"),
+               "length of pile above the ground surface", kDepthLimits),
     VORTA_REAL(Pile, "enhanced_end_length", enhancedEndLength, "ft", "m", false, "", "record 6, value 1",
-               "length of the enhanced (thickened) end section; 0 for none"),
+               "length of the enhanced (thickened) end section; 0 for none", kDepthLimits),
     VORTA_REAL(Pile, "enhanced_end_inside_diameter", enhancedEndInsideDiameter, "in", "mm", false, "",
-               "record 6, value 2", "inside diameter of the enhanced end section"),
+               "record 6, value 2", "inside diameter of the enhanced end section", kDiameterLimits),
     VORTA_REAL(Pile, "batter_angle", batterAngle, "deg", "deg", false, "", "record 6, value 3",
-               "batter angle from the vertical"),
+               "batter angle from the vertical", aboveLeast(belowGreatest(within(-90, 90)))),
     VORTA_REAL(Pile, "zero_friction_length", zeroFrictionLength, "ft", "m", false, "", "record 7, value 1",
-               "length below the ground surface that carries no friction"),
+               "length below the ground surface that carries no friction", kDepthLimits),
     VORTA_REAL(Pile, "length_increment", lengthIncrement, "ft", "m", true, "", "record 7, value 2",
-               "increment of pile length used in the computation (the segment length)"),
+               "increment of pile length used in the computation (the segment length)", within(0.01, 100, 0.003, 30)),
     VORTA_REAL(Pile, "taper_angle", taperAngle, "deg", "deg", false, "", "record 7, value 4",
-               "angle of taper of a tapered pile"),
+               "angle of taper of a tapered pile", within(0, 30)),
     VORTA_INT(Pile, FieldType::Choice, "axial_area", axialArea, false, "", "record 14, value 2",
               "cross-section area for the axial stiffness: computed (from the diameters, or the tip "
               "area of a non-circular pile), uniform (cross_section_area) or table (area_table)",
-              kAxialAreaNames),
+              kAxialAreaNames, kNoLimits),
     VORTA_REAL(Pile, "cross_section_area", crossSectionArea, "in2", "m2", false, "", "record 9, value 2",
-               "uniform cross-section area, for axial_area = \"uniform\""),
+               "uniform cross-section area, for axial_area = \"uniform\"", kAreaLimits),
 };
 
 const FieldInfo<AreaTableRow> kAreaRowFields[] = {
     VORTA_REAL(AreaTableRow, "distance", distance, "ft", "m", true, "", "record 14a, value 1",
-               "distance from the pile top"),
+               "distance from the pile top", kDepthLimits),
     VORTA_REAL(AreaTableRow, "area", area, "in2", "m2", true, "", "record 14a, value 2",
-               "cross-section area from this distance on"),
+               "cross-section area from this distance on", orZero(within(0.01, 150000, 1.0e-5, 100))),
 };
 
 const FieldInfo<Methods> kMethodFields[] = {
     VORTA_INT(Methods, FieldType::Choice, "load_transfer", loadTransfer, true, "", "record 7, value 5",
-              "the method whose unit load transfers drive the load-settlement analysis", kMethodNames),
+              "the method whose unit load transfers drive the load-settlement analysis", kMethodNames, kNoLimits),
     VORTA_INT(Methods, FieldType::Switch, "run_cpt_methods", cptMethods, false,
               "true when a CPT-based method (NGI, ICP_MTD, Fugro, UWA) is selected", "record 7, value 6",
               "run the selected CPT-based methods and print the CPT table of the input echo "
               "(an integer restates an input data file: 1 runs them, above 0 prints the table)",
-              {}),
+              {}, kNoLimits),
     VORTA_INT(Methods, FieldType::Switch, "reduced_side_friction", reducedSideFriction, false, "",
               "record 7, value 7",
               "hand the reduced (LRFD-factored) unit side friction to the load transfer instead of the "
               "unfactored one",
-              {}),
+              {}, kNoLimits),
 };
 
 const FieldInfo<ProfilePoint> kSoilPointFields[] = {
     VORTA_REAL(ProfilePoint, "depth", depth, "ft", "m", true, "", "record 10a, value 1",
-               "depth below the ground surface (top and bottom of a layer)"),
+               "depth below the ground surface (top and bottom of a layer)", kDepthLimits),
     VORTA_TEXT(ProfilePoint, "name", name, "none", "not stated", "a name for the layer, for the reader"),
     VORTA_INT(ProfilePoint, FieldType::Choice, "soil_type", soilType, true, "", "record 10a, value 2",
-              "sand, clay or silt", kSoilTypeNames),
+              "sand, clay or silt", kSoilTypeNames, kNoLimits),
     VORTA_REAL(ProfilePoint, "lateral_earth_pressure", lateralEarthPressure, "", "", false, "",
-               "record 10a, value 3", "lateral earth pressure coefficient K; 0: assumed by the program (0.8)"),
+               "record 10a, value 3", "lateral earth pressure coefficient K; 0: assumed by the program (0.8)", within(0, 10)),
     VORTA_REAL(ProfilePoint, "effective_unit_weight", effectiveUnitWeight, "pcf", "kN/m3", true, "",
-               "record 10a, value 4", "effective (buoyant below the water table) unit weight"),
+               "record 10a, value 4", "effective (buoyant below the water table) unit weight", within(0, 300, 0, 50)),
     VORTA_REAL(ProfilePoint, "friction_angle", frictionAngle, "deg", "deg", false, "", "record 10a, value 5",
-               "friction angle; 0: estimated from the blow count"),
+               "friction angle; 0: estimated from the blow count", belowGreatest(within(0, 90))),
     VORTA_REAL(ProfilePoint, "bearing_capacity_factor", bearingCapacityFactor, "", "", false, "",
-               "record 10a, value 6", "bearing capacity factor Nq; 0: estimated from the friction angle"),
+               "record 10a, value 6", "bearing capacity factor Nq; 0: estimated from the friction angle", within(0, 1000)),
     VORTA_REAL(ProfilePoint, "max_unit_friction", maxUnitFriction, "psf", "kPa", false, "", "record 10b, value 1",
-               "limit on the unit skin friction; 0: not limited"),
+               "limit on the unit skin friction; 0: not limited", kUnitLimitLimits),
     VORTA_REAL(ProfilePoint, "max_unit_bearing", maxUnitBearing, "psf", "kPa", false, "", "record 10b, value 2",
-               "limit on the unit end bearing; 0: not limited"),
+               "limit on the unit end bearing; 0: not limited", kUnitLimitLimits),
     VORTA_REAL(ProfilePoint, "shear_strength", shearStrength, "psf", "kPa", false, "", "record 10b, value 3",
-               "undisturbed undrained shear strength"),
+               "undisturbed undrained shear strength", kSoilStrengthLimits),
     VORTA_REAL(ProfilePoint, "remolded_strength", remoldedStrength, "psf", "kPa", false, "",
-               "record 10b, value 4 (not for sand)", "remolded shear strength; not used for sand"),
+               "record 10b, value 4 (not for sand)", "remolded shear strength; not used for sand", kSoilStrengthLimits),
     VORTA_REAL(ProfilePoint, "blow_count_or_yield_stress_ratio", blowCountOrYieldStressRatio, "", "", false, "",
                "record 10b, value 5 (sand: value 4)",
                "blow count N of sand and silt, yield stress ratio of clay (the CPT-based methods read it "
-               "as yield stress ratio)"),
+               "as yield stress ratio)", within(0, 1000)),
     VORTA_REAL(ProfilePoint, "plasticity_index", plasticityIndex, "%", "%", false, "", "record 10b, value 6",
-               "plasticity index"),
+               "plasticity index", within(0, 1000)),
     VORTA_REAL(ProfilePoint, "cone_resistance", coneResistance, "psf", "kPa", false, "", "record 10b, value 7",
-               "cone resistance qc at the point; 0: from the CPT sounding"),
+               "cone resistance qc at the point; 0: from the CPT sounding", kUnitBearingLimits),
     VORTA_REAL(ProfilePoint, "user_unit_friction", userUnitFriction, "psf", "kPa", false, "",
-               "record 10b, value 8", "unit skin friction of the user-specified (general) method"),
+               "record 10b, value 8", "unit skin friction of the user-specified (general) method", kSoilStrengthLimits),
     VORTA_REAL(ProfilePoint, "user_unit_bearing", userUnitBearing, "psf", "kPa", false, "", "record 10b, value 9",
-               "unit end bearing of the user-specified (general) method"),
+               "unit end bearing of the user-specified (general) method", kUnitBearingLimits),
     VORTA_REAL(ProfilePoint, "lrfd_friction_factor", lrfdFrictionFactor, "", "", false, "", "record 10b, value 10",
-               "LRFD resistance factor on the unit friction"),
+               "LRFD resistance factor on the unit friction", kResistanceFactorLimits),
     VORTA_REAL(ProfilePoint, "lrfd_bearing_factor", lrfdBearingFactor, "", "", false, "", "record 10b, value 11",
-               "LRFD resistance factor on the unit bearing"),
+               "LRFD resistance factor on the unit bearing", kResistanceFactorLimits),
     VORTA_REAL(ProfilePoint, "adhesion_case_or_tip_movement", adhesionCaseOrTipMovement, "in", "mm", false, "",
                "record 10b, value 12",
                "FHWA adhesion case chosen by the user (no unit; 0: chosen by the method); the USACE tip "
-               "curve reads the same value as its reference tip movement"),
+               "curve reads the same value as its reference tip movement", kMovementLimits),
     VORTA_REAL(ProfilePoint, "peak_movement", peakMovement, "in", "mm", false, "", "record 10b, value 13",
-               "movement at peak side resistance of the t-z curves; 0: 1% of the diameter"),
+               "movement at peak side resistance of the t-z curves; 0: 1% of the diameter", kMovementLimits),
     VORTA_REAL(ProfilePoint, "residual_ratio", residualRatio, "", "", false, "", "record 10b, value 14",
-               "residual over peak side resistance of the clay t-z curve"),
+               "residual over peak side resistance of the clay t-z curve", within(0, 5)),
 };
 
 const FieldInfo<Loading> kLoadingFields[] = {
     VORTA_INT(Loading, FieldType::Choice, "type", type, false, "", "record 12, value 1",
-              "compression or tension", kLoadingNames),
+              "compression or tension", kLoadingNames, kNoLimits),
     VORTA_REAL(Loading, "tension_reduction_factor", tensionReductionFactor, "", "", false, "",
-               "record 12, value 2", "reduction factor on the API RP-2A friction in tension"),
+               "record 12, value 2", "reduction factor on the API RP-2A friction in tension", kResistanceFactorLimits),
 };
 
 const FieldInfo<AnalysisOptions> kOptionFields[] = {
     VORTA_INT(AnalysisOptions, FieldType::Choice, "plug_condition", plugCondition, false, "",
               "record 13, value 2",
-              "open-ended piles: computed (the program decides), plugged or unplugged", kPlugNames),
+              "open-ended piles: computed (the program decides), plugged or unplugged", kPlugNames, kNoLimits),
     VORTA_INT(AnalysisOptions, FieldType::Switch, "icp_drained_clay", icpDrainedClay, false, "",
-              "record 13, value 1", "drained condition for clay in ICP/MTD (otherwise undrained)", {}),
+              "record 13, value 1", "drained condition for clay in ICP/MTD (otherwise undrained)", {}, kNoLimits),
     VORTA_INT(AnalysisOptions, FieldType::Switch, "long_pile_option", longPileOption, false, "",
-              "record 13, value 3", "the long pile option of the USACE method", {}),
+              "record 13, value 3", "the long pile option of the USACE method", {}, kNoLimits),
     VORTA_INT(AnalysisOptions, FieldType::Choice, "critical_depth_rule", criticalDepthRule, false, "",
               "record 15, value 1",
               "critical depth of sand in the USACE method: density (10 to 20 diameters by density), "
               "stress (where the effective stress reaches 3,500 psf or 185 kPa) or user (critical_depth)",
-              kCriticalDepthNames),
+              kCriticalDepthNames, kNoLimits),
     VORTA_REAL(AnalysisOptions, "critical_depth", criticalDepth, "ft", "m", false, "", "record 15, value 2",
-               "critical depth of the rule \"user\""),
+               "critical depth of the rule \"user\"", kDepthLimits),
 };
 
 const FieldInfo<TzModifier> kTzModifierFields[] = {
-    VORTA_REAL(TzModifier, "depth", depth, "ft", "m", true, "", "record 16b, value 1", "depth of the row"),
+    VORTA_REAL(TzModifier, "depth", depth, "ft", "m", true, "", "record 16b, value 1", "depth of the row", kDepthLimits),
     VORTA_REAL(TzModifier, "load_factor", loadFactor, "", "", false, "", "record 16b, value 2",
-               "factor on the unit load transfer of the t-z curves"),
+               "factor on the unit load transfer of the t-z curves", kFactorLimits),
     VORTA_REAL(TzModifier, "movement_factor", movementFactor, "", "", false, "", "record 16b, value 3",
-               "factor on the movements of the t-z curves"),
+               "factor on the movements of the t-z curves", kMovementFactorLimits),
 };
 
 const FieldInfo<TipCurveFactors> kTipCurveFactorFields[] = {
     VORTA_REAL(TipCurveFactors, "load_factor", loadFactor, "", "", false, "", "record 18a, value 1",
-               "factor on the loads of the tip (q-w) curve"),
+               "factor on the loads of the tip (q-w) curve", kFactorLimits),
     VORTA_REAL(TipCurveFactors, "movement_factor", movementFactor, "", "", false, "", "record 18a, value 2",
-               "factor on the movements of the tip curve"),
+               "factor on the movements of the tip curve", kMovementFactorLimits),
 };
 
 const FieldInfo<CptPoint> kCptPointFields[] = {
-    VORTA_REAL(CptPoint, "depth", depth, "ft", "m", true, "", "CPT file, value 1 of a point", "depth"),
+    VORTA_REAL(CptPoint, "depth", depth, "ft", "m", true, "", "CPT file, value 1 of a point", "depth", kDepthLimits),
     VORTA_REAL(CptPoint, "cone_resistance", coneResistance, "psf", "kPa", true, "", "CPT file, value 2 of a point",
-               "cone tip resistance qc"),
+               "cone tip resistance qc", kUnitBearingLimits),
 };
 
 #define VORTA_SWITCH(key, member, place, meaning)                                                               \
@@ -233,6 +270,20 @@ const FieldInfo<LoadTransferTables> kSwitchFields[] = {
                  "the switch of the tip-curve factors (1 reads them)"),
 };
 
+// The elements of the lists of plain numbers.
+const FieldInfo<double> kListFields[] = {
+    FieldInfo<double>{"verification_depths", FieldType::Real, "ft", "m",
+                      "depths at which the t-z curves are printed for verification (outside the soil profile: "
+                      "not printed)",
+                      false, "none", "record 11b", [](const double& v) { return v; }, [](double& v, double x) { v = x; },
+                      nullptr, nullptr, nullptr, nullptr, {}, within(-3300, 3300, -1000, 1000)},
+    FieldInfo<double>{"tip_movements", FieldType::Real, "in", "m",
+                      "tip movements of the load steps (an empty list: no load step)", false,
+                      "the program's own movements", "record 17b", [](const double& v) { return v; },
+                      [](double& v, double x) { v = x; }, nullptr, nullptr, nullptr, nullptr, {},
+                      within(0, 100, 0, 2.5)},
+};
+
 std::string normalName(std::string_view name) {
     std::string n;
     for (char c : name) {
@@ -254,8 +305,17 @@ std::span<const FieldInfo<TzModifier>> tzModifierFields() { return kTzModifierFi
 std::span<const FieldInfo<TipCurveFactors>> tipCurveFactorFields() { return kTipCurveFactorFields; }
 std::span<const FieldInfo<CptPoint>> cptPointFields() { return kCptPointFields; }
 std::span<const FieldInfo<LoadTransferTables>> loadTransferSwitchFields() { return kSwitchFields; }
+std::span<const FieldInfo<double>> loadTransferListFields() { return kListFields; }
 std::span<const ChoiceName> methodNames() { return kMethodNames; }
 std::span<const ChoiceName> soilTypeNames() { return kSoilTypeNames; }
+
+bool pairsIntoLayers(const std::vector<ProfilePoint>& points) {
+    if (points.empty() || points.size() % 2 != 0) return false;
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        if (!(points[i].depth <= points[i + 1].depth)) return false;
+    }
+    return true;
+}
 
 std::optional<int> choiceCode(std::span<const ChoiceName> choices, std::string_view name) {
     const std::string wanted = normalName(name);

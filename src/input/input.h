@@ -35,6 +35,11 @@ void readCptFile(AnalysisState& s, FreeFormatReader& in);
 // report and returns false when the run must stop on its input.
 bool checkInputValues(AnalysisState& s);
 
+// Every value of the analysis outside the limits of its field (checkRanges), each with a message
+// in the report naming the value, where it was given and the allowed range; false when there is
+// one. Values that checkInputValues already stops on are not reported twice.
+bool checkValueRanges(AnalysisState& s, const Analysis& a, ValueSource source);
+
 // The two depth checks of the soil profile against the pile. The first only warns on the
 // console; when the second fails the report gets the message and the result is false.
 bool checkSoilProfile(AnalysisState& s);

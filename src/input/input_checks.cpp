@@ -1,7 +1,9 @@
 // Checks of the input before anything is computed: values the engine cannot compute with, and the
 // depth of the soil profile against the pile.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <string>
 
 #include "engine/constants.h"
 #include "input/input.h"
@@ -71,15 +73,17 @@ bool checkInputValues(AnalysisState& s) {
     }
     // A pipe whose inside diameter reaches its outside diameter has no wall: the wall bearing, the
     // equivalent radius of the CPT methods and the axial area would be zero or undefined.
+    // The enhanced end is checked when its inside diameter is a value of its own.
     const double insideDiameters[2] = {d.insideDiameter, d.enhancedEndInsideDiameter};
-    for (double inside : insideDiameters) {
+    for (int i = 0; i < 2; ++i) {
+        const double inside = insideDiameters[i];
+        if (i == 1 && inside == d.insideDiameter) break;
         if (inside < 0.0 || (d.outsideDiameter > 0.0 && inside >= d.outsideDiameter)) {
             s.report.write(
                 "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE INSIDE DIAMETER\",F10.2,1X,A3,"
                 "/,10X,\"IS NEGATIVE OR NOT LESS THAN THE OUTSIDE DIAMETER\",F10.2,1X,A3)",
                 inside, s.unitLabels.smallLength, d.outsideDiameter, s.unitLabels.smallLength);
             proceed = false;
-            break;
         }
     }
     if (d.elasticModulus < 0.0) {
@@ -131,7 +135,6 @@ bool checkInputValues(AnalysisState& s) {
                 "/,10X,\"CONE RESISTANCE QC\")",
                 i);
             proceed = false;
-            break;
         }
     }
     // The load-settlement curve is built for tip movements into the soil: a negative movement in
@@ -145,7 +148,6 @@ bool checkInputValues(AnalysisState& s) {
                     "/,10X,\"IS NEGATIVE:\",E12.4)",
                     i, d.tipMovements[i]);
                 proceed = false;
-                break;
             }
         }
     }
@@ -155,7 +157,7 @@ bool checkInputValues(AnalysisState& s) {
         const double embeddedLength = d.pileLength - d.stickupLength;
         double tipDiameter = d.outsideDiameter / smallLengthPerLength(d.unitSystem);
         if (d.taperAngle > 0.0) {
-            tipDiameter = tipDiameter - (d.stickupLength + embeddedLength) * 2.0 * std::tan(d.taperAngle * sp(0.01745));
+            tipDiameter = tipDiameter - (d.stickupLength + embeddedLength) * (2.0 * std::tan(d.taperAngle * sp(0.01745)));
         }
         if (tipDiameter <= 0.0) {
             s.report.write(
@@ -165,6 +167,61 @@ bool checkInputValues(AnalysisState& s) {
                 tipDiameter, s.unitLabels.length);
             proceed = false;
         }
+    }
+    return proceed;
+}
+
+namespace {
+
+std::string upperCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The single values that checkInputValues above stops on with messages of their own (a negative
+// soil strength, a friction angle or a batter of 90 degrees, an increment that is not positive, a
+// negative cone resistance or tip movement): the range check does not report them a second time.
+bool stoppedByValueChecks(const RangeProblem& p, const Analysis& a) {
+    const double v = p.value;
+    if (p.part.empty()) return p.key == "output_step" && v < 1.0;
+    if (p.part == "pile") {
+        if (p.key == "length_increment") return !(v > 0.0);
+        if (p.key == "batter_angle") return std::fabs(v) >= 90.0;
+        if (p.key == "elastic_modulus") return v < 0.0;
+        // A non-circular pile has no inside diameter; an enhanced end not given takes the pile's.
+        if (p.key == "inside_diameter") return v < 0.0 && !(a.pile.perimeter > sp(1.0e-10));
+        if (p.key == "enhanced_end_inside_diameter") return v < 0.0 && a.pile.enhancedEndLength >= sp(1.0e-5);
+        return false;
+    }
+    if (p.part == "soil_profile") {
+        if (p.key == "friction_angle") return v < 0.0 || v >= 90.0;
+        // A sand point carries its blow count where the remolded strength of a clay stands.
+        const bool sand = a.soilProfile[static_cast<std::size_t>(p.number - 1)].soilType == SoilType::Sand;
+        return v < 0.0 && (p.key == "lateral_earth_pressure" || p.key == "effective_unit_weight" ||
+                           p.key == "shear_strength" || (p.key == "remolded_strength" && !sand) ||
+                           p.key == "blow_count_or_yield_stress_ratio");
+    }
+    if (p.part == "cpt.points") return p.key == "cone_resistance" && v < 0.0;
+    if (p.part == "load_transfer.tip_movements") return v < 0.0;
+    return false;
+}
+
+}  // namespace
+
+bool checkValueRanges(AnalysisState& s, const Analysis& a, ValueSource source) {
+    bool proceed = true;
+    for (const RangeProblem& p : checkRanges(a, source)) {
+        if (stoppedByValueChecks(p, a)) continue;
+        // An input data file's places read as the report's words; keys and field names as written.
+        std::string place = source == ValueSource::InputDeck ? "AT " : "AS ";
+        place += source == ValueSource::InputDeck ? upperCase(p.place) : p.place;
+        std::string value = p.name + " " + shortestNumberText(p.value);
+        if (!p.unit.empty()) value.append(" ").append(p.unit);
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE \",A,/,10X,\"GIVEN \",A,"
+            "/,10X,\"IS OUTSIDE THE ALLOWED RANGE \",A)",
+            upperCase(value), place, upperCase(p.allowed));
+        proceed = false;
     }
     return proceed;
 }

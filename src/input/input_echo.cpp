@@ -349,6 +349,7 @@ void writeCptProperties(AnalysisState& s) {
 }  // namespace
 
 void writeInputEcho(AnalysisState& s) {
+    s.report.section("THE INPUT ECHO");
     writeHeadingAndTitles(s);
     writeMethods(s);
     writeLoading(s);

@@ -292,7 +292,9 @@ struct TextSink {
 // The text of records, gathered in a buffer that holds blanks wherever nothing was written and
 // handed on in large pieces: a field takes its columns (and the blanks of nX before it) and writes
 // only its characters. The buffer is the text's own, on the stack, handed on when the text goes;
-// or a writer's gathering buffer, handed on when it fills and otherwise left to the writer.
+// or a writer's gathering buffer, handed on when it fills and otherwise left to the writer. A full
+// buffer hands on the records before the one being written, which moves to its front: a record
+// that a writer's guard refuses (a number that is not finite) can then be taken back whole.
 class RecordText {
 public:
     explicit RecordText(TextSink sink) : sink_(sink), buffer_(local_), capacity_(sizeof local_), used_(&localUsed_) {
@@ -303,17 +305,28 @@ public:
               static_cast<std::string*>(target)->append(text);
           }}) {}
     RecordText(TextSink sink, char* buffer, std::size_t capacity, std::size_t& used)
-        : sink_(sink), buffer_(buffer), capacity_(capacity), used_(&used) {}
+        : sink_(sink), buffer_(buffer), capacity_(capacity), used_(&used), start_(used) {}
     RecordText(const RecordText&) = delete;
     RecordText& operator=(const RecordText&) = delete;
     ~RecordText() {
         if (buffer_ == local_) flush();
     }
 
+    // A field that is not a finite number was written ("NaN", "Infinity"); the general path of
+    // the formatter marks it (the fast path takes only finite numbers).
+    void markNonFinite() { nonFinite_ = true; }
+    bool nonFinite() const { return nonFinite_; }
+
+    // Takes back the text of this record: a record that a writer's guard refuses.
+    void discard() {
+        std::memset(buffer_ + start_, ' ', *used_ - start_);
+        *used_ = start_;
+    }
+
     // The next n columns, blank; nullptr when they do not fit in the buffer at all.
     char* take(std::size_t n) {
         if (*used_ + n > capacity_) {
-            flush();
+            makeRoom(n);
             if (n > capacity_) return nullptr;
         }
         char* const columns = buffer_ + *used_;
@@ -335,13 +348,31 @@ public:
         sink_.append(sink_.target, std::string_view(buffer_, *used_));
         std::memset(buffer_, ' ', *used_);
         *used_ = 0;
+        start_ = 0;
     }
 
 private:
+    // A full buffer: what it held before this text began is handed on and the text so far moves
+    // to the front; when the text alone leaves no room for n more columns, all of it is handed on.
+    // Out of line: the fields' calls of take stay short.
+    [[gnu::noinline]] void makeRoom(std::size_t n) {
+        if (start_ > 0) {
+            sink_.append(sink_.target, std::string_view(buffer_, start_));
+            const std::size_t own = *used_ - start_;
+            std::memmove(buffer_, buffer_ + start_, own);
+            std::memset(buffer_ + own, ' ', *used_ - own);
+            *used_ = own;
+            start_ = 0;
+        }
+        if (*used_ + n > capacity_) flush();
+    }
+
     TextSink sink_;
     char* buffer_;
     std::size_t capacity_;
     std::size_t* used_;
+    std::size_t start_ = 0;  // where this text began in the buffer
+    bool nonFinite_ = false;
     std::size_t localUsed_ = 0;
     char local_[256];
 };
@@ -452,6 +483,7 @@ bool writeIntegerFast(RecordText& text, std::size_t blanks, long long value, int
 // The general path writes a field into a string of its own, which then joins the record; kept out
 // of line so that the fast path stays free of the string's setup.
 void writeFixedGeneral(RecordText& text, std::size_t blanks, double value, int width, int decimals) {
+    if (!std::isfinite(value)) text.markNonFinite();
     std::string field;
     appendFixed(field, value, width, decimals, blanks);
     text.put(field);
@@ -459,6 +491,7 @@ void writeFixedGeneral(RecordText& text, std::size_t blanks, double value, int w
 
 void writeExponentGeneral(RecordText& text, std::size_t blanks, double value, int width, int digits,
                                             int exponentDigits) {
+    if (!std::isfinite(value)) text.markNonFinite();
     std::string field;
     appendExponent(field, value, width, digits, exponentDigits, blanks);
     text.put(field);
@@ -735,10 +768,50 @@ void RecordWriter::flush() {
 
 void RecordWriter::writeRecords(const FortranFormat& fmt, std::span<const FormatArg> values) {
     if (out_ == nullptr && capture_ == nullptr) return;
+    ++sectionRecords_;
     writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
         writeRecordText(text, fmt, values);
+        if (text.nonFinite() && guard_ != nullptr) {
+            text.discard();
+            refuseRecord();
+            return;
+        }
         text.put("\n");
     });
+}
+
+void RecordWriter::refuseRecord() {
+    NonFiniteGuard& g = *guard_;
+    if (!g.tripped) {
+        g.tripped = true;
+        g.section = section_;
+        g.row = sectionRecords_;
+    }
+    for (RecordWriter* w : g.writers) {
+        if (w != nullptr) w->stop();
+    }
+}
+
+void RecordWriter::stop() {
+    flush();
+    if (out_ != nullptr) stoppedOut_ = out_;
+    out_ = nullptr;
+    capture_ = nullptr;
+}
+
+void RecordWriter::resume() {
+    guard_ = nullptr;
+    if (out_ == nullptr) out_ = stoppedOut_;
+    stoppedOut_ = nullptr;
+}
+
+void NonFiniteGuard::watch(std::initializer_list<RecordWriter*> guarded) {
+    std::size_t i = 0;
+    for (RecordWriter* w : guarded) {
+        if (i == writers.size()) break;
+        writers[i++] = w;
+        w->guard_ = this;
+    }
 }
 
 void RecordWriter::writeFree(std::initializer_list<long long> values) {

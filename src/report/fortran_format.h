@@ -275,6 +275,32 @@ std::string formatExponentGeneral(double value, int width, int digits, int expon
 // A free-format (list-directed) record of integers, as the plot-data count records are written.
 std::string formatFreeIntegers(std::span<const long long> values);
 
+// A part of a run's output: a table or a curve, with its number when it has one ("T-Z CURVE", 5).
+struct OutputSection {
+    std::string_view name;
+    std::string_view title;  // follows the name ("THE TABLE OF THE ", "FED. HWY. METHOD")
+    int number = 0;          // 0: none
+};
+
+class RecordWriter;
+
+// The last guard of a run's output: a number that is not finite (NaN, Infinity) is never written.
+// The record that holds one is dropped, every writer that the guard watches stops writing (what
+// they gathered before goes to their streams), and the guard keeps where that happened: the
+// section of the output and the record's place in it (the first record written after the section
+// was named is row 1). The run then stops on it. The formatter's exact fast path is untouched (it
+// takes only finite numbers); its general path marks a field that is not finite, and a record
+// costs its writer no more than a count and one test.
+struct NonFiniteGuard {
+    bool tripped = false;
+    OutputSection section;
+    long long row = 0;
+    std::array<RecordWriter*, 2> writers{};
+
+    // Guards the writers (at most two: the report and the plot-data file).
+    void watch(std::initializer_list<RecordWriter*> guarded);
+};
+
 // Writes whole lines through formats to a stream; the report file, the plot-data file and the
 // console are each one of these.
 class RecordWriter {
@@ -315,6 +341,14 @@ public:
     std::ostream* stream() const { return out_; }
     bool attached() const { return out_ != nullptr; }
 
+    // Names the section of the output that the next records belong to; rows count from there.
+    void section(std::string_view name, std::string_view title = {}, int number = 0) {
+        section_ = OutputSection{name, title, number};
+        sectionRecords_ = 0;
+    }
+    // Leaves the guard and writes again to the stream it was stopped on (the reason for a stop).
+    void resume();
+
     template <typename... Values>
     void write(const FortranFormat& fmt, const Values&... values) {
         if (out_ == nullptr && capture_ == nullptr) return;
@@ -339,6 +373,16 @@ private:
     std::string* capture_ = nullptr;
     std::vector<char> gathered_;  // blanks where nothing is written yet; empty when not gathering
     std::size_t gatheredUsed_ = 0;
+    NonFiniteGuard* guard_ = nullptr;
+    OutputSection section_;
+    long long sectionRecords_ = 0;
+    std::ostream* stoppedOut_ = nullptr;
+
+    // A record that holds a number that is not finite: the guard keeps the place and the writers
+    // it watches stop.
+    void refuseRecord();
+    void stop();
+    friend struct NonFiniteGuard;
 };
 
 }  // namespace vorta

@@ -230,6 +230,9 @@ void writeResultTable(AnalysisState& s, const MethodTableColumns& c) {
         kept->battered = v.battered;
         kept->plugColumn = v.plugColumn;
     }
+    const char* title = c.code >= 1 && c.code <= 9 ? kTitleOfCode[c.code] : "";
+    s.report.section("THE TABLE OF THE ", title);
+    s.plot.section("THE TABLE OF THE ", title);
     PrintedRowSelector selector(in.outputStep, rows);
     for (int k = 1; k <= rows; ++k) {
         if (!selector.printsRow(k)) continue;

@@ -127,7 +127,7 @@ int buildAndPrintLayerCurves(AnalysisState& s, double verticalStickup) {
         const LoadTransferCurve& c = s.curves[static_cast<std::size_t>(a)];
         const double below = hasStickup ? c.depth - p : c.depth;
         const double shown = english ? below / 12.0 : below;
-        writeCurve(s, a - stickupSlots, shown, c, s.result != nullptr ? &s.result->layerCurves : nullptr);
+        writeCurve(s, "T-Z CURVE", a - stickupSlots, shown, c, s.result != nullptr ? &s.result->layerCurves : nullptr);
     }
     return slot;
 }
@@ -179,6 +179,8 @@ void buildAndPrintTipCurve(AnalysisState& s, int nodeCount, double verticalEmbed
     const UnitLabels& u = s.unitLabels;
     s.report.write("(/,/,/,8X,\"TIP   LOAD\",8X,\"TIP MOVEMENT\",/,12X,A3,15X,A3,/)", u.force,
                    english ? u.smallLength : u.length);
+    s.report.section("THE TIP CURVE");
+    s.plot.section("THE TIP CURVE");
     for (std::size_t i = 0; i < kCurvePoints; ++i) {
         const double load = english ? s.tipCurve.q[i] / 1000.0 : s.tipCurve.q[i];
         s.report.write(kTipCurvePoint, load, s.tipCurve.z[i]);
@@ -195,6 +197,8 @@ void writeSettlementTable(AnalysisState& s) {
     const std::string& movementLabel = english ? u.smallLength : u.length;
     s.report.write("(11X,A3,13X,A3,14X,A3,12X,A3)", u.force, movementLabel, u.force, movementLabel);
     const double scale = english ? 1000.0 : 1.0;
+    s.report.section("THE LOAD-SETTLEMENT TABLE");
+    s.plot.section("THE LOAD-SETTLEMENT TABLE");
     for (int j = 1; j <= s.loadStepCount; ++j) {
         const auto k = static_cast<std::size_t>(j);
         const double top = s.stepTopLoad[k] / scale;
@@ -321,6 +325,7 @@ int marchLoadStep(AnalysisState& s, const MarchGeometry& g, int step, double tip
     int bracket = g.nodeCount;  // the node curves found last, from the tip up
     std::vector<SegmentLoad>* distribution = nullptr;
     if (s.result != nullptr) distribution = &s.result->loadSteps.emplace_back().distribution;
+    s.plot.section("THE LOAD DISTRIBUTION OF LOAD STEP", {}, step);
     for (int m = 1; m <= g.segmentCount; ++m) {
         const double ym = g.totalLength * g.cosBatter - (m - 0.5) * g.verticalLength;
         const double sm = g.totalLength - (m - 0.5) * h;

@@ -347,8 +347,10 @@ void writeCurveHeading(AnalysisState& s) {
     }
 }
 
-void writeCurve(AnalysisState& s, int number, double depthBelowGround, const LoadTransferCurve& c,
-                std::vector<TransferCurve>* kept) {
+void writeCurve(AnalysisState& s, std::string_view name, int number, double depthBelowGround,
+                const LoadTransferCurve& c, std::vector<TransferCurve>* kept) {
+    s.report.section(name, {}, number);
+    s.plot.section(name, {}, number);
     s.report.write(kCurveHeading, number, c.pointCount, depthBelowGround);
     s.plot.write(kCurveHeading, number, c.pointCount, depthBelowGround);
     TransferCurve* curve = nullptr;

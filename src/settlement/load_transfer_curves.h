@@ -8,6 +8,7 @@
 // the profile or the penetration rows.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "engine/analysis_state.h"
@@ -70,8 +71,9 @@ double tipLoadAt(const TipCurve& c, double movement);
 void writeCurveHeading(AnalysisState& s);
 
 // One printed t-z curve: its number, point count and depth below ground (ft or m), then its ten
-// points, to the report and the plot-data file; also kept in `kept` when that is given.
-void writeCurve(AnalysisState& s, int number, double depthBelowGround, const LoadTransferCurve& c,
-                std::vector<TransferCurve>* kept);
+// points, to the report and the plot-data file; also kept in `kept` when that is given. `name`
+// names the curve's section of the output ("T-Z CURVE"), with its number.
+void writeCurve(AnalysisState& s, std::string_view name, int number, double depthBelowGround,
+                const LoadTransferCurve& c, std::vector<TransferCurve>* kept);
 
 }  // namespace vorta

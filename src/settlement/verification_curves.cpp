@@ -72,7 +72,7 @@ void writeVerificationCurves(AnalysisState& s) {
             s.report.write("(15X,\"CURVE NOT PRINTED SINCE DEPTH OUTSIDE SOIL RANGE\")");
             continue;
         }
-        writeCurve(s, k, depth, s.curves[static_cast<std::size_t>(k)],
+        writeCurve(s, "VERIFICATION T-Z CURVE", k, depth, s.curves[static_cast<std::size_t>(k)],
                    s.result != nullptr ? &s.result->verificationCurves : nullptr);
     }
 }

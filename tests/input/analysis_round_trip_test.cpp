@@ -73,6 +73,7 @@ Outputs runInMemory(const Analysis& a) {
     options.clock = test::kFixedClock;
     options.result = &result;
     options.versionText = "T";
+    options.sourceName = "case.dat";  // read from the deck: its messages name the deck's places
     Outputs out;
     out.status = runAnalysis(a, options);
     out.report = afterHeader(result.reportText);

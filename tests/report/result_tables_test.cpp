@@ -257,6 +257,20 @@ TEST(ResultTable, VerticalRowsAndTheirPlotRecords) {
     EXPECT_EQ(plot[2], "     2.00      45.6      30.7       76.3      0.375");
 }
 
+// A NaN in a column stops the table at its row: the guard names the table and the printed row.
+TEST(ResultTable, ARowThatIsNotFiniteIsRefusedAndNamed) {
+    Captured c;
+    fillRows(*c.s);
+    c.s->rowSkinFriction[3] = std::nan("");
+    c.s->outputGuard.watch({&c.s->report, &c.s->plot});
+    const MethodTableColumns cols = tableColumnsFor(*c.s, kCodeApi);
+    writeResultTable(*c.s, cols);
+    EXPECT_EQ(std::string(c.s->outputGuard.section.title), "API RP-2A (2010)");
+    EXPECT_EQ(c.s->outputGuard.row, 3);
+    EXPECT_EQ(c.reportLines().size(), 7u + 3u + 2u);
+    EXPECT_EQ(c.plotLines().size(), 2u);
+}
+
 TEST(ResultTable, PlugColumnCarriesTheMarkOfRowsWhosePlugFrictionGoverns) {
     Captured c;
     fillRows(*c.s);

@@ -47,7 +47,8 @@ public:
         d << "GENERATED DECK " << points << " POINTS\nDESIGNER\nJOB\n";
         d << (si ? 2 : 1) << " " << pick(1, 3) << " " << points << " " << pick(0, 1) << "\n";
         const double perimeter = type == 6 || (type == 3 && pick(0, 1)) ? diameter * 3.3 : 0.0;
-        d << number(perimeter) << " " << number(perimeter > 0 ? diameter * diameter / 2.5 : 0.0) << " "
+        // The tip area in in2 or m2 (mm2 / 1E+6).
+        d << number(perimeter) << " " << number(perimeter > 0 ? diameter * diameter / 2.5 * (si ? 1.0e-6 : 1.0) : 0.0) << " "
           << number(diameter) << " " << number(type == 1 ? diameter * 0.94 : 0.0) << " "
           << number(si ? 2.0e8 : 2.9e7) << " " << number(length) << " " << number(real(0, 3) * scale) << "\n";
         d << "0 0 " << number(pick(0, 3) == 0 ? real(0, 8) : 0.0) << "\n";
@@ -65,7 +66,7 @@ public:
               << number(soil == 2 ? real(500, 3000) : 0.0) << " " << number(soil == 1 ? real(5, 40) : real(100, 900)) << " "
               << number(real(0, 4)) << " " << number(real(0, 40)) << " " << number(pick(0, 2) == 0 ? real(1e3, 1e5) : 0.0)
               << " " << number(real(0, 2000)) << " " << number(real(0, 9e4)) << " " << number(real(0.5, 1.0)) << " "
-              << number(real(0.5, 1.0)) << " " << pick(0, 3) << " " << number(real(0, 0.3)) << " "
+              << number(real(0.5, 1.0)) << " " << pick(0, 3) << " " << number(real(0, 0.3) * (si ? 25.4 : 1.0)) << " "
               << number(real(0, 0.9)) << "\n";
             // The next point: the same depth (a step), or below it; at the end the profile bottom.
             depth = k + 1 == points ? bottom : depth + (pick(0, 2) == 0 ? 0.0 : real(0.2, 12) * scale);

@@ -1,10 +1,13 @@
 // The first number of a completed run's in-memory result that is not finite: the capacity tables,
-// the t-z and tip curves, the load steps with their load distribution and the verification curves.
-// Shared by the fuzz target and the mutation runs, which both hold completed runs to finite numbers.
+// the t-z and tip curves, the load steps with their load distribution and the verification curves;
+// and whether a run was stopped by the engine's last guard instead. Shared by the fuzz target and
+// the mutation runs, which both hold completed runs to finite numbers and the range checks to
+// catching the causes before the guard has to.
 #pragma once
 
 #include <cmath>
 #include <string>
+#include <string_view>
 
 #include "vorta/result.h"
 
@@ -47,6 +50,17 @@ inline std::string firstNonFinite(const AnalysisResult& result) {
         if (!finiteCurve(c)) return "verification curve " + std::to_string(c.number);
     }
     return "";
+}
+
+// The words of the engine's last guard: a run stopped because a number that is not finite would
+// have been printed. Such a stop is a value that the range checks should have stopped first.
+inline constexpr std::string_view kFiniteGuardWords = "A NUMBER THAT IS NOT FINITE";
+
+inline bool stoppedByFiniteGuard(const AnalysisResult& result) {
+    for (const std::string& m : result.messages) {
+        if (m.find(kFiniteGuardWords) != std::string::npos) return true;
+    }
+    return false;
 }
 
 }  // namespace vorta::checks

@@ -4,8 +4,10 @@
 // child process of its own, so that a crash is seen as a signal and a hang as a timeout.
 //
 // What must hold for every run: no signal, no hang, a status of 0, 1 or 2, a message when the run
-// did not complete, and no number that is not finite (NaN, Infinity) in a completed run, neither
-// in its in-memory result nor in its report and plot-data file.
+// did not complete, no number that is not finite (NaN, Infinity) in a completed run's in-memory
+// result nor in the report and plot-data file of a run that completed or stopped on its input, and
+// no stop by the engine's last guard on such numbers (the range checks must stop a value that leads
+// to them first).
 //
 //   vorta_mutation_runs [--runs N] [--seed S] [--jobs J] [--examples DIR] [--failures DIR]
 //                       [--timeout SECONDS]
@@ -58,6 +60,7 @@ enum Verdict : int {
     kNonFiniteResult = 13,
     kNonFiniteText = 14,
     kCannotWrite = 15,
+    kStoppedByGuard = 16,
 };
 
 constexpr std::array<std::string_view, 10> kExtremes = {"0",       "-0",         "1E+308",  "-1E+308", "1E-308",
@@ -258,9 +261,13 @@ int runChild(const fs::path& folder, unsigned timeoutSeconds) {
     if (status == vorta::kRunCompleted) {
         const std::string where = vorta::checks::firstNonFinite(result);
         if (!where.empty()) return verdict(kNonFiniteResult, "a number that is not finite in " + where);
-        if (hasNonFiniteWord(readText(files.report)) || hasNonFiniteWord(readText(files.plot)))
-            return verdict(kNonFiniteText, "NaN or Infinity printed in the report or the plot-data file");
     }
+    // (A file error's message may quote what the file holds.)
+    if (status != vorta::kRunFileError &&
+        (hasNonFiniteWord(readText(files.report)) || hasNonFiniteWord(readText(files.plot))))
+        return verdict(kNonFiniteText, "NaN or Infinity printed in the report or the plot-data file");
+    if (vorta::checks::stoppedByFiniteGuard(result))
+        return verdict(kStoppedByGuard, "stopped by the last guard on numbers that are not finite: " + result.messages.back());
     return verdict(kHeld, std::to_string(status));
 }
 

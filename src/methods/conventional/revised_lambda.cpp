@@ -4,6 +4,7 @@
 // a row is the growth of that total from the row above, limited by the row's maximum.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "capacity/capacity.h"
 #include "engine/constants.h"
@@ -61,7 +62,10 @@ double compressibility(const InputData& in, double x, double meanStrength) {
     const double f2 = english ? sp(0.1) : sp(2.54);
     const double numerator = in.outsideDiameter * f1 * (x * x) * meanStrength;
     if (numerator == 0.0) return 0.0;
-    return numerator / (area * in.elasticModulus * f2);
+    // A pile without a modulus (0, or -0 as written) is compressible without end.
+    const double stiffness = area * in.elasticModulus * f2;
+    if (!(stiffness > 0.0)) return std::numeric_limits<double>::infinity();
+    return numerator / stiffness;
 }
 
 double lambdaFactor(double mu, double meanStrength, double meanStress) {

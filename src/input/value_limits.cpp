@@ -1,0 +1,233 @@
+// The range check of an analysis: every value against the limits of its field in the field
+// tables, with the place where it was given in words of the source (input data file, project file
+// or program).
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "vorta/analysis.h"
+
+namespace vorta {
+namespace {
+
+// A bound as people write it, without an exponent (200000, not 2e+05; 0.00001, not 1e-05).
+std::string boundText(double v) {
+    if (!(std::fabs(v) < 1.0e15)) return shortestNumberText(v);
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
+}
+
+std::string withUnit(const std::string& text, std::string_view unit) {
+    return unit.empty() ? text : text + " " + std::string(unit);
+}
+
+// "friction_angle" as words: "friction angle".
+std::string words(std::string_view key) {
+    std::string text(key);
+    for (char& c : text) {
+        if (c == '_') c = ' ';
+    }
+    return text;
+}
+
+// The column of a soil point value in the input data file (1 to 19), from its place in the
+// records: value n of record 10a is column n - 1, value n of record 10b column n + 5. A sand point
+// carries its blow count in column 9.
+int soilColumn(const FieldInfo<ProfilePoint>& f, SoilType type) {
+    if (f.key == "blow_count_or_yield_stress_ratio" && type == SoilType::Sand) return 9;
+    const std::string_view place = f.deckPlace;
+    const std::string_view first = "record 10a, value ";
+    const std::string_view second = "record 10b, value ";
+    int value = 0;
+    const bool onFirst = place.substr(0, first.size()) == first;
+    const bool onSecond = place.substr(0, second.size()) == second;
+    if (!onFirst && !onSecond) return 0;
+    for (std::size_t i = first.size(); i < place.size() && std::isdigit(static_cast<unsigned char>(place[i])); ++i) {
+        value = value * 10 + (place[i] - '0');
+    }
+    return onFirst ? value - 1 : value + 5;
+}
+
+// One part of the model: how its values are named in each source.
+struct Part {
+    std::string_view path;         // the model's field path of the part ("" at the top level)
+    std::string_view words;        // what precedes the key in a value's name ("pile ")
+    std::string_view projectPath;  // the part's keys in a project file
+    std::string_view deckRow;      // a row of a list part in an input data file ("area row ")
+    bool plainNumbers = false;     // a list of plain numbers: its elements have no key of their own
+};
+
+class RangeCheck {
+public:
+    RangeCheck(const Analysis& a, ValueSource source)
+        : units_(a.units), knownUnits_(a.units == UnitSystem::English || a.units == UnitSystem::SI), source_(source) {}
+
+    // Every limited field of one owner; `number` is the row of a list part (0 for a single value).
+    template <class Owner>
+    void fields(std::span<const FieldInfo<Owner>> list, const Owner& owner, const Part& part, int number = 0) {
+        for (const FieldInfo<Owner>& f : list) {
+            if (!f.limits.limited()) continue;
+            double value = 0.0;
+            if (f.type == FieldType::Real) value = f.getReal(owner);
+            else if (f.type == FieldType::Integer) value = f.getInt(owner);
+            else continue;
+            if (!inRange(f, value)) add(f, value, part, number, deckPlace(f, part, number), projectPlace(f, part, number));
+        }
+    }
+
+    // The soil profile, point by point.
+    void soilProfile(const std::vector<ProfilePoint>& points) {
+        const bool layers = pairsIntoLayers(points);
+        const Part part{"soil_profile", "", "", ""};
+        for (std::size_t k = 0; k < points.size(); ++k) {
+            const int number = static_cast<int>(k) + 1;
+            const ProfilePoint& p = points[k];
+            for (const FieldInfo<ProfilePoint>& f : soilPointFields()) {
+                if (f.type != FieldType::Real || !f.limits.limited()) continue;
+                const double value = f.getReal(p);
+                if (inRange(f, value)) continue;
+                const std::string point = "soil point " + std::to_string(number);
+                const std::string deck = f.key == "depth" ? point + ", depth"
+                                                          : point + ", column " + std::to_string(soilColumn(f, p.soilType));
+                std::string project;
+                if (layers) {
+                    const std::string layer = "layers[" + std::to_string(k / 2 + 1) + "].";
+                    const char* end = k % 2 == 0 ? "top" : "bottom";
+                    project = f.key == "depth" ? layer + end + " (" + point + ")"
+                                               : layer + std::string(f.key) + " (" + end + ", " + point + ")";
+                } else {
+                    project = "soil_points[" + std::to_string(number) + "]." + std::string(f.key);
+                }
+                add(f, value, part, number, deck, project, f.key == "depth" ? "soil point depth" : "");
+            }
+        }
+    }
+
+    // A list of plain numbers (verification depths, tip movements).
+    // `path` is the list's place in the model and in a project file (a text that outlives the check).
+    void list(const FieldInfo<double>& f, const std::vector<double>& values, std::string_view path,
+              std::string_view rowWords) {
+        const Part part{path, "", path, "", true};
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (inRange(f, values[i])) continue;
+            const int number = static_cast<int>(i) + 1;
+            add(f, values[i], part, number,
+                std::string(rowWords) + " " + std::to_string(number) + " (" + std::string(f.deckPlace) + ")",
+                std::string(path) + "[" + std::to_string(number) + "]", std::string(rowWords));
+        }
+    }
+
+    std::vector<RangeProblem> problems;
+
+private:
+    template <class Owner>
+    bool inRange(const FieldInfo<Owner>& f, double value) const {
+        // Without a known unit system a value whose unit depends on it has no limits to hold it to.
+        if (!knownUnits_ && f.englishUnit != f.siUnit) return true;
+        return f.limits.allows(value, units_);
+    }
+
+    template <class Owner>
+    std::string deckPlace(const FieldInfo<Owner>& f, const Part& part, int number) const {
+        if (number == 0) return std::string(f.deckPlace);
+        return std::string(part.deckRow) + std::to_string(number) + " (" + std::string(f.deckPlace) + ")";
+    }
+
+    template <class Owner>
+    std::string projectPlace(const FieldInfo<Owner>& f, const Part& part, int number) const {
+        std::string key(part.projectPath);
+        if (number > 0) key += "[" + std::to_string(number) + "]";
+        // A point of the sounding is a pair [depth, cone resistance].
+        if (part.path == "cpt.points") return key + " (" + words(f.key) + ")";
+        if (!key.empty()) key += ".";
+        return key + std::string(f.key);
+    }
+
+    template <class Owner>
+    void add(const FieldInfo<Owner>& f, double value, const Part& part, int number, const std::string& deck,
+             const std::string& project, const std::string& name = "") {
+        RangeProblem p;
+        p.field = std::string(part.path);
+        if (number > 0) p.field += "[" + std::to_string(number) + "]";
+        if (!part.plainNumbers) {
+            if (!p.field.empty()) p.field += ".";
+            p.field += std::string(f.key);
+        }
+        p.part = part.path;
+        p.number = number;
+        p.key = f.key;
+        p.value = value;
+        p.unit = fieldUnit(f, units_);
+        p.limits = f.limits;
+        p.allowed = limitsText(f.limits, units_, p.unit);
+        p.name = name.empty() ? std::string(part.words) + words(f.key) : name;
+        switch (source_) {
+            case ValueSource::InputDeck: p.place = deck; break;
+            case ValueSource::ProjectFile: p.place = project; break;
+            case ValueSource::Program: p.place = p.field; break;
+        }
+        p.message = p.place + ": the " + p.name + " " + withUnit(shortestNumberText(value), p.unit) +
+                    " is outside the allowed range " + p.allowed;
+        problems.push_back(std::move(p));
+    }
+
+    UnitSystem units_;
+    bool knownUnits_;
+    ValueSource source_;
+};
+
+}  // namespace
+
+std::string limitsText(const ValueLimits& limits, UnitSystem units, std::string_view unit) {
+    const ValueBounds& b = limits.bounds(units);
+    const bool hasLeast = std::isfinite(b.least);
+    const bool hasGreatest = std::isfinite(b.greatest);
+    std::string text;
+    if (hasLeast && hasGreatest) {
+        text = (limits.leastExcluded ? "above " : "") + boundText(b.least) + " to " +
+               (limits.greatestExcluded ? "below " : "") + boundText(b.greatest);
+    } else if (hasLeast) {
+        text = (limits.leastExcluded ? "above " : "") + boundText(b.least) + (limits.leastExcluded ? "" : " or more");
+    } else if (hasGreatest) {
+        text = (limits.greatestExcluded ? "below " : "up to ") + boundText(b.greatest);
+    } else {
+        text = "any value";
+    }
+    text = withUnit(text, unit);
+    if (limits.zeroNotGiven) text += ", or 0 (not given)";
+    return text;
+}
+
+std::vector<RangeProblem> checkRanges(const Analysis& a, ValueSource source) {
+    RangeCheck check(a, source);
+    check.fields(analysisFields(), a, Part{"", "", "", ""});
+    check.fields(pileFields(), a.pile, Part{"pile", "pile ", "pile", ""});
+    for (std::size_t i = 0; i < a.pile.areaTable.size(); ++i) {
+        check.fields(areaRowFields(), a.pile.areaTable[i], Part{"pile.area_table", "area table ", "pile.area_table", "area row "},
+                     static_cast<int>(i) + 1);
+    }
+    check.soilProfile(a.soilProfile);
+    check.fields(loadingFields(), a.loading, Part{"loading", "", "loading", ""});
+    check.fields(optionFields(), a.options, Part{"options", "", "options", ""});
+    const LoadTransferTables& t = a.loadTransfer;
+    check.list(loadTransferListFields()[0], t.verificationDepths, "load_transfer.verification_depths", "verification depth");
+    for (std::size_t i = 0; i < t.modifiers.size(); ++i) {
+        check.fields(tzModifierFields(), t.modifiers[i],
+                     Part{"load_transfer.modifiers", "t-z modifier ", "load_transfer.modifiers", "t-z modifier row "},
+                     static_cast<int>(i) + 1);
+    }
+    check.list(loadTransferListFields()[1], t.tipMovements, "load_transfer.tip_movements", "tip movement");
+    if (t.tipCurveFactors) {
+        check.fields(tipCurveFactorFields(), *t.tipCurveFactors,
+                     Part{"load_transfer.tip_curve_factors", "tip curve ", "load_transfer.tip_curve_factors", ""});
+    }
+    for (std::size_t i = 0; i < a.cpt.points.size(); ++i) {
+        check.fields(cptPointFields(), a.cpt.points[i], Part{"cpt.points", "CPT ", "cpt.points", "CPT point "},
+                     static_cast<int>(i) + 1);
+    }
+    return std::move(check.problems);
+}
+
+}  // namespace vorta
