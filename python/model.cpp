@@ -73,6 +73,12 @@ struct AnalysisObject {
     LoadTransferObject loadTransfer;
 };
 
+// A value of an analysis outside the range of its field (vorta.OutOfRangeError, a ValueError).
+class OutOfRange : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Values
 
@@ -210,6 +216,11 @@ std::string fieldDoc(const FieldInfo<Owner>& f) {
     if (const std::string unit = unitText(f); !unit.empty()) doc += " [" + unit + "]";
     if (f.type == FieldType::Choice) doc += ". Names: " + choiceList(f.choices) + " (or their codes)";
     if (!f.defaultNote.empty()) doc += ". Default: " + std::string(f.defaultNote);
+    if (f.limits.limited()) {
+        const std::string english = limitsText(f.limits, UnitSystem::English, f.englishUnit);
+        const std::string si = limitsText(f.limits, UnitSystem::SI, f.siUnit);
+        doc += ". Allowed: " + (english == si ? english : english + " (English), " + si + " (SI)");
+    }
     doc += ". Input data file: " + std::string(f.deckPlace) + ".";
     return doc;
 }
@@ -428,6 +439,35 @@ bool anyCptMethod(const Methods& m) {
 
 std::string depthText(double v) { return shortestNumberText(v); }
 
+// The place of a value out of range in the Python analysis: layers and rows as Python counts them.
+std::string pythonPlace(const RangeProblem& p) {
+    const int row = p.number - 1;
+    const std::string key(p.key);
+    if (p.part == "soil_profile") {
+        const std::string layer = "layers[" + std::to_string(row / 2) + "]";
+        const char* end = row % 2 == 0 ? "top" : "bottom";
+        return key == "depth" ? layer + "." + end : layer + "." + key + " (" + end + ")";
+    }
+    std::string place(p.part);
+    if (p.number > 0) place += "[" + std::to_string(row) + "]";
+    if (p.part == "cpt.points") return place + " (" + key + ")";
+    if (p.part == "load_transfer.verification_depths" || p.part == "load_transfer.tip_movements") return place;
+    return (place.empty() ? "" : place + ".") + key;
+}
+
+// Every value out of the range of its field, by the engine's own check of the whole model: one
+// OutOfRangeError (a ValueError) that lists them all, each named by its place.
+void checkValueRanges(const Analysis& m) {
+    const std::vector<RangeProblem> problems = checkRanges(m, ValueSource::Program);
+    if (problems.empty()) return;
+    std::string text;
+    for (const RangeProblem& p : problems) {
+        const bool placed = p.message.compare(0, p.place.size(), p.place) == 0;
+        text += (text.empty() ? "" : "\n") + pythonPlace(p) + (placed ? p.message.substr(p.place.size()) : ": " + p.message);
+    }
+    throw OutOfRange(text);
+}
+
 // The engine's model of an analysis; every list checked, and what an input data file cannot
 // state refused, with the place named.
 Analysis toModel(const AnalysisObject& a) {
@@ -469,6 +509,7 @@ Analysis toModel(const AnalysisObject& a) {
     } catch (const InputError& e) {
         throw py::value_error(e.what());
     }
+    checkValueRanges(m);
     return m;
 }
 
@@ -748,6 +789,7 @@ const char* kAnalysisDoc =
 
 void bindModel(py::module_& m) {
     py::register_exception<InputError>(m, "InputError", PyExc_ValueError);
+    py::register_exception<OutOfRange>(m, "OutOfRangeError", PyExc_ValueError);
 
     py::class_<CheckOutcome>(m, "CheckOutcome", "Every problem the engine's input checks find, without a run.")
         .def_readonly("status", &CheckOutcome::status, "0 none, 1 a run would stop, 2 the model cannot be loaded")

@@ -168,6 +168,9 @@ class Values(unittest.TestCase):
             (lambda a: setattr(a.layers[2], "top", 10), r"^layers\[2\].top: the top 10 lies above the bottom 11"),
             (lambda a: a.load_transfer.modifiers.append(vorta.AreaRow()), r"^load_transfer.modifiers\[0\]"),
             (lambda a: setattr(a, "layers", [vorta.Layer(top=k, bottom=k + 1) for k in range(41)]), "more than the limit of 80"),
+            (lambda a: setattr(a.layers[1], "friction_angle", (95, 20)),
+             r"^layers\[1\].friction_angle \(top\): the friction angle 95 deg is outside the allowed range 0 to below 90"),
+            (lambda a: setattr(a.pile, "length", -4), r"^pile.length: the pile length -4 m is outside the allowed range"),
         ]
         for change, pattern in cases:
             a = vorta.Analysis.read(EXAMPLES / "closed-pipe-si" / "project.toml")

@@ -137,8 +137,10 @@ def study():
     analyses = [vorta.Analysis.read(*example_files(n)) for n in completed_example_names()[:5] + [STOPPING_EXAMPLE]]
     bad = analyses[0].copy()
     bad.layers[0].bottom = -1
-    items = analyses + [bad, "no-such-file.dat", EXAMPLES / "tapered-monotube" / "project.toml"]
-    alone = [a.run() for a in analyses] + [None, None, vorta.run(items[-1])]
+    out_of_range = analyses[0].copy()
+    out_of_range.pile.outside_diameter = -1
+    items = analyses + [bad, "no-such-file.dat", out_of_range, EXAMPLES / "tapered-monotube" / "project.toml"]
+    alone = [a.run() for a in analyses] + [None, None, None, vorta.run(items[-1])]
     return items, alone
 
 
@@ -159,6 +161,8 @@ class RunMany(unittest.TestCase):
                          (vorta.FILE_ERROR, ["layers[0].bottom: the bottom -1 lies above the top 0"]))
         self.assertEqual((results[7].status, results[7].messages),
                          (vorta.FILE_ERROR, ["no-such-file.dat: the input data file cannot be opened"]))
+        self.assertEqual(results[8].status, vorta.STOPPED_ON_INPUT)  # a value out of range stops the run
+        self.assertRegex(results[8].messages[0], "^pile.outside_diameter: the pile outside diameter -1 ")
 
     def test_nothing_to_run_and_a_pool_of_no_thread(self):
         self.assertEqual(vorta.run_many([]), [])
