@@ -1,23 +1,16 @@
-// The Python module vorta: runs one analysis in process and hands its results back as Python
-// objects (numpy arrays when numpy can be imported, lists of floats otherwise). The engine runs
-// with the interpreter lock released, so threads of one process run analyses side by side.
-#include <pybind11/numpy.h>
-#include <pybind11/pybind11.h>
-#include <pybind11/stl.h>
-#include <pybind11/stl/filesystem.h>
+// The results of one analysis as Python objects: the numbers of the printed tables and curves,
+// columns as numpy arrays when numpy can be imported and lists of floats otherwise. Every object
+// pickles, so that results come back from the workers of a cluster.
+#include "results.h"
 
-#include <filesystem>
-#include <optional>
-#include <sstream>
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
 #include <string>
-#include <system_error>
 #include <utility>
 #include <vector>
 
-#include "vorta/result.h"
-#include "vorta/vorta.h"
-
-namespace py = pybind11;
+namespace vorta::python {
 
 namespace {
 
@@ -60,63 +53,6 @@ public:
 
 private:
     py::object numpy_;
-};
-
-// The Python-side objects. Each keeps its columns both as attributes and, in print order, in the
-// dict `columns` (pandas.DataFrame(table.columns) makes a frame of the table).
-struct Table {
-    int method = 0;
-    std::string title;
-    bool tension = false;
-    bool battered = false;
-    bool plugColumn = false;
-    py::object pileLength, depth, skinFriction, tipResistance, ultimateCapacity, unitFriction, plugLength, plugMark;
-    py::dict columns;
-};
-
-struct Curve {
-    py::object movement, load;
-    py::dict columns;
-};
-
-struct TransferCurve {
-    int number = 0;
-    double depth = 0.0;
-    py::object movement, load;
-    py::dict columns;
-};
-
-struct LoadDistribution {
-    py::object distanceFromHead, axialLoad, movement;
-    py::dict columns;
-};
-
-struct LoadStep {
-    double topLoad = 0.0;
-    double topMovement = 0.0;
-    double tipLoad = 0.0;
-    double tipMovement = 0.0;
-    LoadDistribution distribution;
-};
-
-struct Result {
-    int status = 0;
-    std::vector<std::string> messages;
-    std::string console;
-    std::string title, designer, jobNumber;
-    int unitSystem = 0;
-    int loadTransferMethod = 0;
-    std::vector<Table> tables;
-    std::vector<TransferCurve> layerCurves;
-    Curve tipCurve;
-    std::vector<LoadStep> loadSteps;
-    std::vector<TransferCurve> verificationCurves;
-
-    std::string units() const {
-        if (unitSystem == 1) return "English";
-        if (unitSystem == 2) return "SI";
-        return "";
-    }
 };
 
 Table makeTable(const vorta::MethodTable& t, const ColumnMaker& col) {
@@ -184,7 +120,9 @@ LoadStep makeLoadStep(const vorta::LoadStep& step, const ColumnMaker& col) {
     return out;
 }
 
-Result makeResult(const vorta::AnalysisResult& r, std::string console) {
+}  // namespace
+
+Result makeResult(const vorta::AnalysisResult& r, std::string console, bool keepText) {
     const ColumnMaker col;
     Result out;
     out.status = r.status;
@@ -202,73 +140,75 @@ Result makeResult(const vorta::AnalysisResult& r, std::string console) {
     for (const vorta::TransferCurve& c : r.verificationCurves) {
         out.verificationCurves.push_back(makeTransferCurve(c, col));
     }
+    if (keepText) {
+        out.reportText = r.reportText;
+        out.plotText = r.plotText;
+    }
     return out;
 }
 
-// A folder for the output files the caller did not name, removed with everything in it when the
-// run is over, whatever the way out.
-class ScratchFolder {
-public:
-    ScratchFolder() = default;
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder() {
-        if (path_.empty()) return;
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-
-    const std::filesystem::path& path() {
-        if (path_.empty()) {
-            py::object made = py::module_::import("tempfile").attr("mkdtemp")(py::arg("prefix") = "vorta-");
-            path_ = made.cast<std::filesystem::path>();
-        }
-        return path_;
-    }
-
-private:
-    std::filesystem::path path_;
-};
-
-Result run(const std::filesystem::path& input, const std::optional<std::filesystem::path>& cpt,
-           const std::optional<std::filesystem::path>& report, const std::optional<std::filesystem::path>& plot) {
-    ScratchFolder scratch;
-    vorta::RunFiles files;
-    files.input = input;
-    files.cpt = cpt.value_or(std::filesystem::path());
-    files.report = report ? *report : scratch.path() / "report.out";
-    files.plot = plot ? *plot : scratch.path() / "plot.plt";
-
-    vorta::AnalysisResult result;
-    std::ostringstream console;
-    std::istringstream noAnswers;
-    vorta::RunOptions options;
-    options.console = &console;
-    options.consoleInput = &noAnswers;
-    options.result = &result;
-    {
-        py::gil_scoped_release release;
-        vorta::runOnFiles(files, options);
-    }
-    return makeResult(result, console.str());
+Result failedResult(int status, std::vector<std::string> messages) {
+    vorta::AnalysisResult r;
+    r.status = status;
+    r.messages = std::move(messages);
+    return makeResult(r, "");
 }
+
+namespace {
 
 template <typename T>
 std::string countText(const std::vector<T>& v, const char* what) {
     return std::to_string(v.size()) + " " + what;
 }
 
+// Pickling: each object is its constructor's arguments; the columns travel as they are.
+template <typename T>
+T columnsOnly(const py::dict& columns, std::initializer_list<std::pair<const char*, py::object T::*>> names) {
+    T out;
+    out.columns = columns;
+    for (const auto& [name, member] : names) out.*member = columns[name];
+    return out;
+}
+
+Table tableFrom(const py::tuple& s) {
+    Table t = columnsOnly<Table>(s[5].cast<py::dict>(),
+                                 {{"pile_length", &Table::pileLength},
+                                  {"depth", &Table::depth},
+                                  {"skin_friction", &Table::skinFriction},
+                                  {"tip_resistance", &Table::tipResistance},
+                                  {"ultimate_capacity", &Table::ultimateCapacity},
+                                  {"unit_friction", &Table::unitFriction},
+                                  {"plug_length", &Table::plugLength},
+                                  {"plug_mark", &Table::plugMark}});
+    t.method = s[0].cast<int>();
+    t.title = s[1].cast<std::string>();
+    t.tension = s[2].cast<bool>();
+    t.battered = s[3].cast<bool>();
+    t.plugColumn = s[4].cast<bool>();
+    return t;
+}
+
+Curve curveFrom(const py::dict& columns) {
+    return columnsOnly<Curve>(columns, {{"movement", &Curve::movement}, {"load", &Curve::load}});
+}
+
+TransferCurve transferCurveFrom(const py::tuple& s) {
+    TransferCurve c = columnsOnly<TransferCurve>(s[2].cast<py::dict>(),
+                                                 {{"movement", &TransferCurve::movement}, {"load", &TransferCurve::load}});
+    c.number = s[0].cast<int>();
+    c.depth = s[1].cast<double>();
+    return c;
+}
+
+LoadDistribution distributionFrom(const py::dict& columns) {
+    return columnsOnly<LoadDistribution>(columns, {{"distance_from_head", &LoadDistribution::distanceFromHead},
+                                                   {"axial_load", &LoadDistribution::axialLoad},
+                                                   {"movement", &LoadDistribution::movement}});
+}
+
 }  // namespace
 
-PYBIND11_MODULE(vorta, m) {
-    m.doc() =
-        "VORTA: axial capacity and short-term settlement of driven piles.\n\n"
-        "vorta.run(input, cpt=None, report=None, plot=None) runs one analysis and returns its Result.";
-    m.attr("__version__") = std::string(vorta::engineVersion());
-    m.attr("COMPLETED") = vorta::kRunCompleted;
-    m.attr("STOPPED_ON_INPUT") = vorta::kRunStoppedOnInput;
-    m.attr("FILE_ERROR") = vorta::kRunFileError;
-
+void bindResults(py::module_& m) {
     py::class_<Table>(m, "Table", "One printed capacity table: one value per printed row in each column.")
         .def_readonly("method", &Table::method,
                       "1 FHWA, 2 USACE, 3 Revised Lambda, 4 API RP-2A, 5 general, 6 NGI, 7 ICP/MTD, 8 Fugro, 9 UWA")
@@ -287,6 +227,9 @@ PYBIND11_MODULE(vorta, m) {
         .def_readonly("plug_mark", &Table::plugMark, "the friction of the soil plug governs the tip ('*')")
         .def_readonly("columns", &Table::columns, "the columns by name, in print order")
         .def("__len__", [](const Table& t) { return py::len(t.pileLength); })
+        .def(py::pickle(
+            [](const Table& t) { return py::make_tuple(t.method, t.title, t.tension, t.battered, t.plugColumn, t.columns); },
+            &tableFrom))
         .def("__repr__", [](const Table& t) {
             return "<vorta.Table " + std::to_string(t.method) + " '" + t.title + "', " +
                    std::to_string(py::len(t.pileLength)) + " rows>";
@@ -297,6 +240,8 @@ PYBIND11_MODULE(vorta, m) {
         .def_readonly("load", &Curve::load)
         .def_readonly("columns", &Curve::columns)
         .def("__len__", [](const Curve& c) { return py::len(c.movement); })
+        .def(py::pickle([](const Curve& c) { return py::make_tuple(c.columns); },
+                        [](const py::tuple& s) { return curveFrom(s[0].cast<py::dict>()); }))
         .def("__repr__", [](const Curve& c) { return "<vorta.Curve, " + std::to_string(py::len(c.movement)) + " points>"; });
 
     py::class_<TransferCurve>(m, "TransferCurve",
@@ -307,6 +252,8 @@ PYBIND11_MODULE(vorta, m) {
         .def_readonly("load", &TransferCurve::load)
         .def_readonly("columns", &TransferCurve::columns)
         .def("__len__", [](const TransferCurve& c) { return py::len(c.movement); })
+        .def(py::pickle([](const TransferCurve& c) { return py::make_tuple(c.number, c.depth, c.columns); },
+                        &transferCurveFrom))
         .def("__repr__", [](const TransferCurve& c) {
             return "<vorta.TransferCurve " + std::to_string(c.number) + " at " + std::to_string(c.depth) + ", " +
                    std::to_string(py::len(c.movement)) + " points>";
@@ -318,7 +265,9 @@ PYBIND11_MODULE(vorta, m) {
         .def_readonly("axial_load", &LoadDistribution::axialLoad, "kips or kN")
         .def_readonly("movement", &LoadDistribution::movement, "in or m")
         .def_readonly("columns", &LoadDistribution::columns)
-        .def("__len__", [](const LoadDistribution& d) { return py::len(d.axialLoad); });
+        .def("__len__", [](const LoadDistribution& d) { return py::len(d.axialLoad); })
+        .def(py::pickle([](const LoadDistribution& d) { return py::make_tuple(d.columns); },
+                        [](const py::tuple& s) { return distributionFrom(s[0].cast<py::dict>()); }));
 
     py::class_<LoadStep>(m, "LoadStep", "One step of the load-settlement curve.")
         .def_readonly("top_load", &LoadStep::topLoad, "kips or kN")
@@ -326,6 +275,19 @@ PYBIND11_MODULE(vorta, m) {
         .def_readonly("tip_load", &LoadStep::tipLoad, "kips or kN")
         .def_readonly("tip_movement", &LoadStep::tipMovement, "in or m")
         .def_readonly("distribution", &LoadStep::distribution)
+        .def(py::pickle(
+            [](const LoadStep& s) {
+                return py::make_tuple(s.topLoad, s.topMovement, s.tipLoad, s.tipMovement, s.distribution);
+            },
+            [](const py::tuple& t) {
+                LoadStep s;
+                s.topLoad = t[0].cast<double>();
+                s.topMovement = t[1].cast<double>();
+                s.tipLoad = t[2].cast<double>();
+                s.tipMovement = t[3].cast<double>();
+                s.distribution = t[4].cast<LoadDistribution>();
+                return s;
+            }))
         .def("__repr__", [](const LoadStep& s) {
             return "<vorta.LoadStep top load " + std::to_string(s.topLoad) + ", top movement " +
                    std::to_string(s.topMovement) + ">";
@@ -346,16 +308,39 @@ PYBIND11_MODULE(vorta, m) {
         .def_readonly("tip_curve", &Result::tipCurve)
         .def_readonly("load_steps", &Result::loadSteps)
         .def_readonly("verification_curves", &Result::verificationCurves)
+        .def_readonly("report_text", &Result::reportText,
+                      "the report of a run in memory when kept (run(keep_text=True)), else None")
+        .def_readonly("plot_text", &Result::plotText,
+                      "the plot data of a run in memory when kept (run(keep_text=True)), else None")
+        .def(py::pickle(
+            [](const Result& r) {
+                return py::make_tuple(r.status, r.messages, r.console, r.title, r.designer, r.jobNumber, r.unitSystem,
+                                      r.loadTransferMethod, r.tables, r.layerCurves, r.tipCurve, r.loadSteps,
+                                      r.verificationCurves, r.reportText, r.plotText);
+            },
+            [](const py::tuple& s) {
+                Result r;
+                r.status = s[0].cast<int>();
+                r.messages = s[1].cast<std::vector<std::string>>();
+                r.console = s[2].cast<std::string>();
+                r.title = s[3].cast<std::string>();
+                r.designer = s[4].cast<std::string>();
+                r.jobNumber = s[5].cast<std::string>();
+                r.unitSystem = s[6].cast<int>();
+                r.loadTransferMethod = s[7].cast<int>();
+                r.tables = s[8].cast<std::vector<Table>>();
+                r.layerCurves = s[9].cast<std::vector<TransferCurve>>();
+                r.tipCurve = s[10].cast<Curve>();
+                r.loadSteps = s[11].cast<std::vector<LoadStep>>();
+                r.verificationCurves = s[12].cast<std::vector<TransferCurve>>();
+                r.reportText = s[13].cast<std::optional<std::string>>();
+                r.plotText = s[14].cast<std::optional<std::string>>();
+                return r;
+            }))
         .def("__repr__", [](const Result& r) {
             return "<vorta.Result status " + std::to_string(r.status) + ", " + countText(r.tables, "tables") + ", " +
                    countText(r.loadSteps, "load steps") + ">";
         });
-
-    m.def("run", &run, py::arg("input"), py::arg("cpt") = py::none(), py::arg("report") = py::none(),
-          py::arg("plot") = py::none(),
-          "Runs one analysis on the input data file and the CPT file (None: a sounding with no points).\n"
-          "The report and the plot-data file go where named, else into a temporary folder that is removed\n"
-          "after the run. A run that stops or cannot use a file raises nothing: Result.status and\n"
-          "Result.messages say why. The engine runs with the interpreter lock released; analyses in\n"
-          "several threads must name different output files.");
 }
+
+}  // namespace vorta::python

@@ -1,0 +1,1228 @@
+// The analysis model in Python. Every attribute of vorta.Analysis and its parts is made from the
+// model's field tables: the name is the key of a project file, the docstring its meaning, unit,
+// default and place in the input data file. A value is checked as it is set (a number that is not
+// finite, a name that is not one of a choice's, a text of two lines): ValueError naming the field.
+//
+// The lists a script edits (layers, the area table, the t-z modifiers) are Python lists of objects
+// of their own, so that an element stays valid whatever happens to the list; the analysis becomes
+// the engine's model, with every list checked, when it runs or is written.
+#include "model.h"
+
+#include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "results.h"
+#include "vorta/analysis.h"
+#include "vorta/vorta.h"
+
+#ifndef VORTA_PROJECT_FILES
+#define VORTA_PROJECT_FILES 0
+#endif
+#if VORTA_PROJECT_FILES
+#include "project_file.h"
+#endif
+
+namespace vorta::python {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---------------------------------------------------------------------------------------------
+// The parts that hold lists or values that follow from others.
+
+struct PileObject {
+    Pile pile;           // areaTable unused: the rows are in areaTable below
+    py::list areaTable;  // of AreaTableRow
+};
+
+struct MethodsObject {
+    Methods methods;
+    bool cptFollowsSelection = true;  // run_cpt_methods None: 1 when a CPT-based method is selected
+};
+
+// A layer: two points of the soil profile, its top and its bottom.
+struct LayerObject {
+    ProfilePoint top;
+    ProfilePoint bottom;
+};
+
+struct LoadTransferObject {
+    LoadTransferTables tables;  // modifiers and tipCurveFactors unused: they are held below
+    py::list modifiers;         // of TzModifier
+    py::object tipCurveFactors = py::none();
+};
+
+struct AnalysisObject {
+    Analysis model;  // titles, units, output step, soil point count, loading, options, sounding
+    std::optional<double> deepestSoilDepth;  // empty: the depth of the last soil point
+    PileObject pile;
+    MethodsObject methods;
+    py::list layers;  // of LayerObject
+    LoadTransferObject loadTransfer;
+};
+
+// A value of an analysis outside the range of its field (vorta.OutOfRangeError, a ValueError).
+class OutOfRange : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Values
+
+std::string shortRepr(py::handle value) {
+    std::string text = py::repr(value).cast<std::string>();
+    if (text.size() > 60) text = text.substr(0, 57) + "...";
+    return text;
+}
+
+[[noreturn]] void badValue(const std::string& path, const std::string& expected, py::handle found) {
+    throw py::value_error(path + ": expected " + expected + ", found " + shortRepr(found));
+}
+
+bool isText(py::handle v) { return PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()); }
+
+double realValue(py::handle v, const std::string& path, std::string_view unit) {
+    const std::string expected = "a finite number" + (unit.empty() ? std::string() : " in " + std::string(unit));
+    if (v.is_none() || PyBool_Check(v.ptr()) || isText(v)) badValue(path, expected, v);
+    PyObject* number = PyNumber_Float(v.ptr());
+    if (number == nullptr) {
+        PyErr_Clear();
+        badValue(path, expected, v);
+    }
+    const double d = PyFloat_AsDouble(number);
+    Py_DECREF(number);
+    if (!std::isfinite(d)) badValue(path, expected, v);
+    return d;
+}
+
+// A whole number of 32 bits: an int, or a float without a fraction (as a frame's column holds it).
+int wholeValue(py::handle v, const std::string& path, const std::string& expected, bool boolAllowed = false) {
+    if (v.is_none() || isText(v) || (PyBool_Check(v.ptr()) && !boolAllowed)) badValue(path, expected, v);
+    long long whole = 0;
+    if (PyIndex_Check(v.ptr())) {
+        PyObject* index = PyNumber_Index(v.ptr());
+        if (index == nullptr) {
+            PyErr_Clear();
+            badValue(path, expected, v);
+        }
+        int overflow = 0;
+        whole = PyLong_AsLongLongAndOverflow(index, &overflow);
+        Py_DECREF(index);
+        if (overflow != 0) badValue(path, expected, v);
+    } else {
+        PyObject* number = PyNumber_Float(v.ptr());
+        if (number == nullptr) {
+            PyErr_Clear();
+            badValue(path, expected, v);
+        }
+        const double d = PyFloat_AsDouble(number);
+        Py_DECREF(number);
+        if (!std::isfinite(d) || d != std::floor(d) || std::fabs(d) > 3.0e9) badValue(path, expected, v);
+        whole = static_cast<long long>(d);
+    }
+    if (whole < INT32_MIN || whole > INT32_MAX) badValue(path, expected, v);
+    return static_cast<int>(whole);
+}
+
+std::string choiceList(std::span<const ChoiceName> choices) {
+    std::string text;
+    std::vector<int> shown;
+    for (const ChoiceName& c : choices) {
+        if (std::find(shown.begin(), shown.end(), c.code) != shown.end()) continue;
+        shown.push_back(c.code);
+        if (!text.empty()) text += ", ";
+        text += c.name;
+    }
+    return text;
+}
+
+// A choice by its name (as a project file writes it) or its code.
+int choiceValue(std::span<const ChoiceName> choices, py::handle v, const std::string& path) {
+    const std::string expected = "one of " + choiceList(choices) + " (or its code)";
+    if (PyUnicode_Check(v.ptr())) {
+        const std::string name = v.cast<std::string>();
+        if (std::optional<int> code = choiceCode(choices, name)) return *code;
+        throw py::value_error(path + ": unknown name " + shortRepr(v) + "; expected " + expected);
+    }
+    const int code = wholeValue(v, path, expected);
+    if (choiceName(choices, code).empty()) badValue(path, expected, v);
+    return code;
+}
+
+std::string textValue(py::handle v, const std::string& path) {
+    if (!PyUnicode_Check(v.ptr())) badValue(path, "a text", v);
+    std::string text = v.cast<std::string>();
+    if (text.find_first_of("\r\n") != std::string::npos) badValue(path, "one line of text", v);
+    return text;
+}
+
+// A field's value as Python sees it: a choice by its name (its code when it has none), a switch
+// as True or False (its number when it is neither 0 nor 1).
+template <class Owner>
+py::object fieldValue(const FieldInfo<Owner>& f, const Owner& o) {
+    switch (f.type) {
+        case FieldType::Real: return py::float_(f.getReal(o));
+        case FieldType::Integer: return py::int_(f.getInt(o));
+        case FieldType::Switch: {
+            const int v = f.getInt(o);
+            if (v == 0 || v == 1) return py::bool_(v == 1);
+            return py::int_(v);
+        }
+        case FieldType::Choice: {
+            const int v = f.getInt(o);
+            const std::string_view name = choiceName(f.choices, v);
+            if (name.empty()) return py::int_(v);
+            return py::str(std::string(name));
+        }
+        case FieldType::Text: return py::str(f.getText(o));
+    }
+    return py::none();
+}
+
+template <class Owner>
+std::string unitText(const FieldInfo<Owner>& f) {
+    if (f.englishUnit.empty()) return "";
+    if (f.englishUnit == f.siUnit) return std::string(f.englishUnit);
+    return std::string(f.englishUnit) + " or " + std::string(f.siUnit);
+}
+
+template <class Owner>
+void setField(const FieldInfo<Owner>& f, Owner& o, py::handle v, const std::string& path) {
+    switch (f.type) {
+        case FieldType::Real: f.setReal(o, realValue(v, path, unitText(f))); return;
+        case FieldType::Integer: f.setInt(o, wholeValue(v, path, "a whole number")); return;
+        case FieldType::Switch: f.setInt(o, wholeValue(v, path, "True, False or a whole number", true)); return;
+        case FieldType::Choice: f.setInt(o, choiceValue(f.choices, v, path)); return;
+        case FieldType::Text: f.setText(o, textValue(v, path)); return;
+    }
+}
+
+template <class Owner>
+std::string fieldDoc(const FieldInfo<Owner>& f) {
+    std::string doc(f.meaning);
+    if (const std::string unit = unitText(f); !unit.empty()) doc += " [" + unit + "]";
+    if (f.type == FieldType::Choice) doc += ". Names: " + choiceList(f.choices) + " (or their codes)";
+    if (!f.defaultNote.empty()) doc += ". Default: " + std::string(f.defaultNote);
+    if (f.limits.limited()) {
+        const std::string english = limitsText(f.limits, UnitSystem::English, f.englishUnit);
+        const std::string si = limitsText(f.limits, UnitSystem::SI, f.siUnit);
+        doc += ". Allowed: " + (english == si ? english : english + " (English), " + si + " (SI)");
+    }
+    doc += ". Input data file: " + std::string(f.deckPlace) + ".";
+    return doc;
+}
+
+// The raw values of an owner's fields, in table order (pickling and comparison).
+template <class Owner>
+py::tuple rawState(std::span<const FieldInfo<Owner>> fields, const Owner& o) {
+    py::tuple state(fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const FieldInfo<Owner>& f = fields[i];
+        if (f.type == FieldType::Real) state[i] = py::float_(f.getReal(o));
+        else if (f.type == FieldType::Text) state[i] = py::str(f.getText(o));
+        else state[i] = py::int_(f.getInt(o));
+    }
+    return state;
+}
+
+template <class Owner>
+void restoreState(std::span<const FieldInfo<Owner>> fields, Owner& o, const py::tuple& state) {
+    if (state.size() != fields.size()) throw py::value_error("a pickled vorta value of another version");
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const FieldInfo<Owner>& f = fields[i];
+        if (f.type == FieldType::Real) f.setReal(o, state[i].cast<double>());
+        else if (f.type == FieldType::Text) f.setText(o, state[i].cast<std::string>());
+        else f.setInt(o, state[i].cast<int>());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Classes made from field tables
+
+// A keyword that names no attribute of a class: the message names the nearest key.
+[[noreturn]] void unknownKey(const char* cls, const std::string& key, const std::vector<std::string>& keys) {
+    py::list known;
+    for (const std::string& k : keys) known.append(k);
+    py::list near = py::module_::import("difflib").attr("get_close_matches")(key, known, 1);
+    std::string text = std::string(cls) + ": unknown key '" + key + "'";
+    if (!near.empty()) {
+        text += "; did you mean " + near[0].cast<std::string>() + "?";
+    } else {
+        std::string all;
+        for (const std::string& k : keys) all += (all.empty() ? "" : ", ") + k;
+        text += "; the keys are " + all;
+    }
+    throw py::value_error(text);
+}
+
+// The Python class of a part of the model: attributes made from a field table (or of its own),
+// construction from keywords, copies, pickling, and == on every value.
+template <class W>
+class PartClass {
+public:
+    PartClass(py::module_& m, const char* name, const char* path, const char* doc)
+        : cls_(m, name, doc), name_(std::string("vorta.") + name), path_(path) {}
+
+    // Attributes for the fields of an owner reached from the wrapper by `access`.
+    template <class Owner, class Access>
+    PartClass& fields(std::span<const FieldInfo<Owner>> list, Access access, std::vector<std::string_view> skip = {}) {
+        for (const FieldInfo<Owner>& f : list) {
+            if (std::find(skip.begin(), skip.end(), f.key) != skip.end()) continue;
+            const FieldInfo<Owner>* field = &f;
+            const std::string fieldPath = (path_.empty() ? "" : path_ + ".") + std::string(f.key);
+            cls_.def_property(
+                std::string(f.key).c_str(), [field, access](W& w) { return fieldValue(*field, access(w)); },
+                [field, access, fieldPath](W& w, py::handle v) {
+                    setField(*field, access(w), v, fieldPath);
+                },
+                fieldDoc(f).c_str());
+            keys_.emplace_back(f.key);
+        }
+        return *this;
+    }
+
+    // An attribute of its own (a list, a value that follows from others).
+    template <class Get, class Set>
+    PartClass& property(const char* key, Get get, Set set, const char* doc) {
+        cls_.def_property(key, get, set, doc);
+        keys_.emplace_back(key);
+        return *this;
+    }
+    template <class Get, class Set>
+    PartClass& part(const char* key, Get get, Set set, const char* doc) {
+        cls_.def_property(key, get, set, py::return_value_policy::reference_internal, doc);
+        keys_.emplace_back(key);
+        return *this;
+    }
+
+    // Construction from keywords, copies, pickling and comparison by the state.
+    template <class State, class FromState, class Copy>
+    py::class_<W>& finish(State state, FromState fromState, Copy copy) {
+        const std::vector<std::string> keys = keys_;
+        const std::string name = name_;
+        cls_.def(py::init([keys, name, copy](const py::kwargs& kwargs) {
+                W fresh;
+                py::object self = py::cast(std::move(fresh));
+                for (auto item : kwargs) {
+                    const std::string key = item.first.cast<std::string>();
+                    if (std::find(keys.begin(), keys.end(), key) == keys.end()) unknownKey(name.c_str(), key, keys);
+                    self.attr(item.first) = item.second;
+                }
+                return copy(self.cast<const W&>());
+            }),
+            ("Keywords: " + keyList()).c_str());
+        cls_.def(py::pickle(state, fromState));
+        cls_.def("copy", copy, "An independent copy (lists and their elements copied too).");
+        cls_.def("__copy__", copy);
+        cls_.def("__deepcopy__", [copy](const W& w, py::handle) { return copy(w); });
+        cls_.def("__eq__", [state](const W& a, py::handle b) -> py::object {
+            if (!py::isinstance<W>(b)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
+            return py::bool_(state(a).equal(state(b.cast<const W&>())));
+        });
+        cls_.attr("__hash__") = py::none();
+        return cls_;
+    }
+
+private:
+    std::string keyList() const {
+        std::string all;
+        for (const std::string& k : keys_) all += (all.empty() ? "" : ", ") + k;
+        return all;
+    }
+
+    py::class_<W> cls_;
+    std::string name_;
+    std::string path_;
+    std::vector<std::string> keys_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Lists
+
+// A copy of a list of one of the plain parts; elements of other kinds are kept as they are and
+// refused when the analysis is used.
+template <class T>
+py::list copiedList(const py::list& list) {
+    py::list out;
+    for (py::handle item : list) {
+        if (py::isinstance<T>(item)) out.append(py::cast(T(item.cast<const T&>())));
+        else out.append(item);
+    }
+    return out;
+}
+
+template <class T>
+py::list listOf(py::handle values, const std::string& path) {
+    if (isText(values) || !py::isinstance<py::iterable>(values)) badValue(path, "a list", values);
+    PyObject* items = PySequence_List(values.ptr());
+    if (items == nullptr) {
+        PyErr_Clear();
+        badValue(path, "a list", values);
+    }
+    return copiedList<T>(py::reinterpret_steal<py::list>(items));
+}
+
+template <class T>
+std::vector<T> elements(const py::list& list, const std::string& path, const char* kind) {
+    std::vector<T> out;
+    out.reserve(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        py::handle item = list[i];
+        if (!py::isinstance<T>(item)) {
+            badValue(path + "[" + std::to_string(i) + "]", std::string("a vorta.") + kind, item);
+        }
+        out.push_back(item.cast<const T&>());
+    }
+    return out;
+}
+
+std::vector<double> numbers(py::handle values, const std::string& path, std::string_view unit) {
+    if (isText(values) || !py::isinstance<py::iterable>(values)) badValue(path, "a list of numbers", values);
+    std::vector<double> out;
+    std::size_t i = 0;
+    for (py::handle v : values) out.push_back(realValue(v, path + "[" + std::to_string(i++) + "]", unit));
+    return out;
+}
+
+py::tuple tupleOf(const std::vector<double>& values) {
+    py::tuple t(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) t[i] = py::float_(values[i]);
+    return t;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Copies of the parts that hold lists
+
+PileObject copyPile(const PileObject& p) { return {p.pile, copiedList<AreaTableRow>(p.areaTable)}; }
+
+LoadTransferObject copyLoadTransfer(const LoadTransferObject& t) {
+    LoadTransferObject out;
+    out.tables = t.tables;
+    out.modifiers = copiedList<TzModifier>(t.modifiers);
+    out.tipCurveFactors = py::isinstance<TipCurveFactors>(t.tipCurveFactors)
+                              ? py::cast(TipCurveFactors(t.tipCurveFactors.cast<const TipCurveFactors&>()))
+                              : t.tipCurveFactors;
+    return out;
+}
+
+AnalysisObject copyAnalysis(const AnalysisObject& a) {
+    AnalysisObject out;
+    out.model = a.model;
+    out.deepestSoilDepth = a.deepestSoilDepth;
+    out.pile = copyPile(a.pile);
+    out.methods = a.methods;
+    out.layers = copiedList<LayerObject>(a.layers);
+    out.loadTransfer = copyLoadTransfer(a.loadTransfer);
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The analysis and the engine's model
+
+bool anyCptMethod(const Methods& m) {
+    return m.isSelected(Method::Ngi) || m.isSelected(Method::Icp) || m.isSelected(Method::Fugro) ||
+           m.isSelected(Method::Uwa);
+}
+
+std::string depthText(double v) { return shortestNumberText(v); }
+
+// The place of a value out of range in the Python analysis: layers and rows as Python counts them.
+std::string pythonPlace(const RangeProblem& p) {
+    const int row = p.number - 1;
+    const std::string key(p.key);
+    if (p.part == "soil_profile") {
+        const std::string layer = "layers[" + std::to_string(row / 2) + "]";
+        const char* end = row % 2 == 0 ? "top" : "bottom";
+        return key == "depth" ? layer + "." + end : layer + "." + key + " (" + end + ")";
+    }
+    std::string place(p.part);
+    if (p.number > 0) place += "[" + std::to_string(row) + "]";
+    if (p.part == "cpt.points") return place + " (" + key + ")";
+    if (p.part == "load_transfer.verification_depths" || p.part == "load_transfer.tip_movements") return place;
+    return (place.empty() ? "" : place + ".") + key;
+}
+
+// Every value out of the range of its field, by the engine's own check of the whole model: one
+// OutOfRangeError (a ValueError) that lists them all, each named by its place.
+void checkValueRanges(const Analysis& m) {
+    const std::vector<RangeProblem> problems = checkRanges(m, ValueSource::Program);
+    if (problems.empty()) return;
+    std::string text;
+    for (const RangeProblem& p : problems) {
+        const bool placed = p.message.compare(0, p.place.size(), p.place) == 0;
+        text += (text.empty() ? "" : "\n") + pythonPlace(p) + (placed ? p.message.substr(p.place.size()) : ": " + p.message);
+    }
+    throw OutOfRange(text);
+}
+
+// The engine's model of an analysis; every list checked, and what an input data file cannot
+// state refused, with the place named.
+Analysis toModel(const AnalysisObject& a) {
+    Analysis m = a.model;
+    m.pile = a.pile.pile;
+    m.pile.areaTable = elements<AreaTableRow>(a.pile.areaTable, "pile.area_table", "AreaRow");
+    m.methods = a.methods.methods;
+    if (a.methods.cptFollowsSelection) m.methods.cptMethods = anyCptMethod(m.methods) ? 1 : 0;
+    const std::vector<LayerObject> layers = elements<LayerObject>(a.layers, "layers", "Layer");
+    m.soilProfile.clear();
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+        const LayerObject& l = layers[i];
+        const std::string where = "layers[" + std::to_string(i) + "]";
+        if (l.bottom.depth < l.top.depth) {
+            throw py::value_error(where + ".bottom: the bottom " + depthText(l.bottom.depth) + " lies above the top " +
+                                  depthText(l.top.depth));
+        }
+        if (i > 0 && l.top.depth < layers[i - 1].bottom.depth) {
+            throw py::value_error(where + ".top: the top " + depthText(l.top.depth) + " lies above the bottom " +
+                                  depthText(layers[i - 1].bottom.depth) +
+                                  " of the layer before; give the layers from the top down");
+        }
+        m.soilProfile.push_back(l.top);
+        m.soilProfile.push_back(l.bottom);
+    }
+    m.deepestSoilDepth = a.deepestSoilDepth.value_or(m.soilProfile.empty() ? 0.0 : m.soilProfile.back().depth);
+    LoadTransferTables& t = m.loadTransfer;
+    t = a.loadTransfer.tables;
+    t.modifiers = elements<TzModifier>(a.loadTransfer.modifiers, "load_transfer.modifiers", "TzModifier");
+    t.tipCurveFactors.reset();
+    if (!a.loadTransfer.tipCurveFactors.is_none()) {
+        if (!py::isinstance<TipCurveFactors>(a.loadTransfer.tipCurveFactors)) {
+            badValue("load_transfer.tip_curve_factors", "a vorta.TipCurveFactors or None", a.loadTransfer.tipCurveFactors);
+        }
+        t.tipCurveFactors = a.loadTransfer.tipCurveFactors.cast<const TipCurveFactors&>();
+    }
+    try {
+        checkStatable(m);
+    } catch (const InputError& e) {
+        throw py::value_error(e.what());
+    }
+    checkValueRanges(m);
+    return m;
+}
+
+AnalysisObject fromModel(const Analysis& model, const std::string& source) {
+    if (model.soilProfile.size() % 2 != 0) {
+        throw py::value_error(source + ": the soil profile has " + std::to_string(model.soilProfile.size()) +
+                              " points; an analysis in Python holds layers, a top and a bottom point each");
+    }
+    AnalysisObject a;
+    a.model = model;
+    a.model.soilProfile.clear();
+    a.model.deepestSoilDepth = 0.0;  // held in a.deepestSoilDepth
+    a.model.pile.areaTable.clear();
+    a.model.loadTransfer = {};
+    for (std::size_t i = 0; i < model.soilProfile.size(); i += 2) {
+        a.layers.append(py::cast(LayerObject{model.soilProfile[i], model.soilProfile[i + 1]}));
+    }
+    if (model.soilProfile.empty() || model.deepestSoilDepth != model.soilProfile.back().depth) {
+        a.deepestSoilDepth = model.deepestSoilDepth;
+    }
+    a.pile.pile = model.pile;
+    a.pile.pile.areaTable.clear();
+    for (const AreaTableRow& row : model.pile.areaTable) a.pile.areaTable.append(py::cast(row));
+    a.methods.methods = model.methods;
+    a.methods.cptFollowsSelection = model.methods.cptMethods == (anyCptMethod(model.methods) ? 1 : 0);
+    a.loadTransfer.tables = model.loadTransfer;
+    a.loadTransfer.tables.modifiers.clear();
+    a.loadTransfer.tables.tipCurveFactors.reset();
+    for (const TzModifier& row : model.loadTransfer.modifiers) a.loadTransfer.modifiers.append(py::cast(row));
+    if (model.loadTransfer.tipCurveFactors) a.loadTransfer.tipCurveFactors = py::cast(*model.loadTransfer.tipCurveFactors);
+    return a;
+}
+
+bool isProjectFileName(const fs::path& file) {
+    std::string ext = file.extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".toml";
+}
+
+#if !VORTA_PROJECT_FILES
+[[noreturn]] void noProjectFiles(const fs::path& file) {
+    throw InputError(file.string() + ": this build of the module reads and writes no project files (toml++ was not "
+                                     "found when it was built)");
+}
+#endif
+
+Analysis readModel(const fs::path& file, const std::optional<fs::path>& cpt) {
+    if (isProjectFileName(file)) {
+        if (cpt) throw InputError(file.string() + ": a project file holds its own CPT sounding; cpt is for input data files");
+#if VORTA_PROJECT_FILES
+        return project::readProjectFile(file);
+#else
+        noProjectFiles(file);
+#endif
+    }
+    std::ifstream deck(file);
+    if (!deck) throw InputError(file.string() + ": the input data file cannot be opened");
+    std::istringstream noSounding("0 0\n");
+    std::ifstream cptFile;
+    if (cpt) {
+        cptFile.open(*cpt);
+        if (!cptFile) throw InputError(cpt->string() + ": the CPT file cannot be opened");
+    }
+    return readInputDeck(deck, file.string(), cpt ? static_cast<std::istream&>(cptFile) : noSounding,
+                         cpt ? cpt->string() : std::string("(no CPT file)"));
+}
+
+void save(const fs::path& file, const std::string& text) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) {
+        PyErr_SetString(PyExc_OSError, (file.string() + ": the file cannot be written").c_str());
+        throw py::error_already_set();
+    }
+}
+
+LocalDateTime clockOf(py::handle when) {
+    LocalDateTime t;
+    t.year = when.attr("year").cast<int>();
+    t.month = when.attr("month").cast<int>();
+    t.day = when.attr("day").cast<int>();
+    t.hour = when.attr("hour").cast<int>();
+    t.minute = when.attr("minute").cast<int>();
+    t.second = when.attr("second").cast<int>();
+    return t;
+}
+
+// A run on a model in memory, the engine without the interpreter lock. Outputs that are not named
+// are kept as text, and handed on when keepText.
+Result runModel(const Analysis& model, bool keepText, const std::optional<fs::path>& report,
+                const std::optional<fs::path>& plot, py::handle clock, const std::string& sourceName) {
+    AnalysisResult result;
+    std::ostringstream console;
+    std::istringstream noAnswers;
+    RunOptions options;
+    options.console = &console;
+    options.consoleInput = &noAnswers;
+    options.result = &result;
+    if (report) options.report = *report;
+    if (plot) options.plot = *plot;
+    options.sourceName = sourceName;
+    if (!clock.is_none()) options.clock = clockOf(clock);
+    {
+        py::gil_scoped_release release;
+        runAnalysis(model, options);
+    }
+    Result out = makeResult(result, console.str(), keepText);
+    if (report) out.reportText.reset();
+    if (plot) out.plotText.reset();
+    return out;
+}
+
+// A folder for the output files the caller did not name, removed with everything in it when the
+// run is over, whatever the way out.
+class ScratchFolder {
+public:
+    ScratchFolder() = default;
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder() {
+        if (path_.empty()) return;
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+
+    const fs::path& path() {
+        if (path_.empty()) {
+            py::object made = py::module_::import("tempfile").attr("mkdtemp")(py::arg("prefix") = "vorta-");
+            path_ = made.cast<fs::path>();
+        }
+        return path_;
+    }
+
+private:
+    fs::path path_;
+};
+
+// vorta.run: an input data file with its CPT file, or a project file; the report and the plot
+// data go where named, else into a folder removed afterwards.
+Result runFile(const fs::path& input, const std::optional<fs::path>& cpt, const std::optional<fs::path>& report,
+               const std::optional<fs::path>& plot) {
+    ScratchFolder scratch;
+    const fs::path reportFile = report ? *report : scratch.path() / "report.out";
+    const fs::path plotFile = plot ? *plot : scratch.path() / "plot.plt";
+    if (isProjectFileName(input)) {
+        Analysis model;
+        try {
+            model = readModel(input, cpt);
+        } catch (const InputError& e) {
+            std::vector<std::string> lines;
+            std::istringstream text(e.what());
+            for (std::string line; std::getline(text, line);) lines.push_back(line);
+            return failedResult(kRunFileError, lines);
+        }
+        return runModel(model, false, reportFile, plotFile, py::none(), input.string());
+    }
+    RunFiles files;
+    files.input = input;
+    files.cpt = cpt.value_or(fs::path());
+    files.report = reportFile;
+    files.plot = plotFile;
+    AnalysisResult result;
+    std::ostringstream console;
+    std::istringstream noAnswers;
+    RunOptions options;
+    options.console = &console;
+    options.consoleInput = &noAnswers;
+    options.result = &result;
+    {
+        py::gil_scoped_release release;
+        runOnFiles(files, options);
+    }
+    return makeResult(result, console.str());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layers: a value is one number for the whole layer or (top, bottom).
+
+py::object layerValue(const FieldInfo<ProfilePoint>& f, const LayerObject& l) {
+    py::object top = fieldValue(f, l.top);
+    py::object bottom = fieldValue(f, l.bottom);
+    if (top.equal(bottom)) return top;
+    return py::make_tuple(top, bottom);
+}
+
+void setLayerValue(const FieldInfo<ProfilePoint>& f, LayerObject& l, py::handle v, const std::string& path) {
+    if (!isText(v) && py::isinstance<py::sequence>(v)) {
+        const py::sequence pair = py::reinterpret_borrow<py::sequence>(v);
+        if (pair.size() != 2) badValue(path, "one value, or two: (top, bottom)", v);
+        ProfilePoint top = l.top;
+        ProfilePoint bottom = l.bottom;
+        setField(f, top, pair[0], path + " (top)");
+        setField(f, bottom, pair[1], path + " (bottom)");
+        l.top = top;
+        l.bottom = bottom;
+        return;
+    }
+    setField(f, l.top, v, path);
+    f.type == FieldType::Real ? f.setReal(l.bottom, f.getReal(l.top)) : f.setInt(l.bottom, f.getInt(l.top));
+}
+
+py::tuple pointState(const ProfilePoint& p) {
+    return py::make_tuple(rawState(soilPointFields(), p), p.unusedSandColumn10);
+}
+
+ProfilePoint pointFrom(const py::tuple& s) {
+    ProfilePoint p;
+    restoreState(soilPointFields(), p, s[0].cast<py::tuple>());
+    p.unusedSandColumn10 = s[1].cast<double>();
+    return p;
+}
+
+std::string layerRepr(const LayerObject& l) {
+    std::string text = "<vorta.Layer ";
+    if (!l.top.name.empty()) text += "'" + l.top.name + "' ";
+    text += std::string(choiceName(soilTypeNames(), static_cast<int>(l.top.soilType)));
+    return text + " from " + depthText(l.top.depth) + " to " + depthText(l.bottom.depth) + ">";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Methods: the selection as a list of names.
+
+py::tuple selectedNames(const Methods& m) {
+    py::list names;
+    for (int code = 1; code <= kMethodCountInModel; ++code) {
+        if (m.isSelected(static_cast<Method>(code))) names.append(std::string(choiceName(methodNames(), code)));
+    }
+    return py::tuple(names);
+}
+
+void setSelected(Methods& m, py::handle v) {
+    if (isText(v) || !py::isinstance<py::iterable>(v)) badValue("methods.selected", "a list of method names", v);
+    std::array<int, kMethodCountInModel> selected{};
+    std::size_t i = 0;
+    for (py::handle item : v) {
+        const int code = choiceValue(methodNames(), item, "methods.selected[" + std::to_string(i++) + "]");
+        selected[static_cast<std::size_t>(code - 1)] = 1;
+    }
+    m.selected = selected;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Optional values and parts
+
+template <class Owner>
+const FieldInfo<Owner>& fieldNamed(std::span<const FieldInfo<Owner>> list, std::string_view key) {
+    for (const FieldInfo<Owner>& f : list) {
+        if (f.key == key) return f;
+    }
+    throw std::logic_error("no field " + std::string(key));
+}
+
+// A part assigned as a whole: an object of its class, copied.
+template <class T>
+const T& partValue(py::handle v, const char* path, const char* kind) {
+    if (!py::isinstance<T>(v)) badValue(path, std::string("a vorta.") + kind, v);
+    return v.cast<const T&>();
+}
+
+template <class T, class Convert>
+std::optional<T> optionalValue(py::handle v, Convert convert) {
+    if (v.is_none()) return std::nullopt;
+    return convert(v);
+}
+
+py::object noneOr(const std::optional<double>& v) { return v ? py::object(py::float_(*v)) : py::object(py::none()); }
+py::object noneOr(const std::optional<int>& v) { return v ? py::object(py::int_(*v)) : py::object(py::none()); }
+
+const char* kAnalysisDoc =
+    "One analysis as data: the pile, the soil profile as a list of vorta.Layer, the methods, the\n"
+    "loading, the options, the load-transfer tables and the CPT sounding, under the names of a\n"
+    "project file. Build one with keywords (vorta.Analysis(title=..., units='SI', pile=vorta.Pile(...),\n"
+    "layers=[...], ...)) or read one with vorta.Analysis.read(path); run it with run().";
+
+}  // namespace
+
+void bindModel(py::module_& m) {
+    py::register_exception<InputError>(m, "InputError", PyExc_ValueError);
+    py::register_exception<OutOfRange>(m, "OutOfRangeError", PyExc_ValueError);
+
+    py::class_<CheckOutcome>(m, "CheckOutcome", "Every problem the engine's input checks find, without a run.")
+        .def_readonly("status", &CheckOutcome::status, "0 none, 1 a run would stop, 2 the model cannot be loaded")
+        .def_readonly("problems", &CheckOutcome::problems)
+        .def_readonly("warnings", &CheckOutcome::warnings)
+        .def("__repr__", [](const CheckOutcome& c) {
+            return "<vorta.CheckOutcome status " + std::to_string(c.status) + ", " + std::to_string(c.problems.size()) +
+                   " problems, " + std::to_string(c.warnings.size()) + " warnings>";
+        });
+
+    // The plain parts: each holds its values itself.
+    PartClass<AreaTableRow>(m, "AreaRow", "pile.area_table", "A row of the pile's cross-section area table.")
+        .fields(areaRowFields(), [](AreaTableRow& r) -> AreaTableRow& { return r; })
+        .finish([](const AreaTableRow& r) { return rawState(areaRowFields(), r); },
+                [](const py::tuple& s) { AreaTableRow r; restoreState(areaRowFields(), r, s); return r; },
+                [](const AreaTableRow& r) { return r; });
+
+    PartClass<TzModifier>(m, "TzModifier", "load_transfer.modifiers", "A row of the t-z modifier table.")
+        .fields(tzModifierFields(), [](TzModifier& r) -> TzModifier& { return r; })
+        .finish([](const TzModifier& r) { return rawState(tzModifierFields(), r); },
+                [](const py::tuple& s) { TzModifier r; restoreState(tzModifierFields(), r, s); return r; },
+                [](const TzModifier& r) { return r; });
+
+    PartClass<TipCurveFactors>(m, "TipCurveFactors", "load_transfer.tip_curve_factors",
+                               "Factors on the loads and the movements of the tip (q-w) curve.")
+        .fields(tipCurveFactorFields(), [](TipCurveFactors& r) -> TipCurveFactors& { return r; })
+        .finish([](const TipCurveFactors& r) { return rawState(tipCurveFactorFields(), r); },
+                [](const py::tuple& s) { TipCurveFactors r; restoreState(tipCurveFactorFields(), r, s); return r; },
+                [](const TipCurveFactors& r) { return r; });
+
+    PartClass<Loading>(m, "Loading", "loading", "The loading: compression or tension.")
+        .fields(loadingFields(), [](Loading& r) -> Loading& { return r; })
+        .finish([](const Loading& r) { return rawState(loadingFields(), r); },
+                [](const py::tuple& s) { Loading r; restoreState(loadingFields(), r, s); return r; },
+                [](const Loading& r) { return r; });
+
+    PartClass<AnalysisOptions>(m, "Options", "options", "The options of the methods.")
+        .fields(optionFields(), [](AnalysisOptions& r) -> AnalysisOptions& { return r; })
+        .finish([](const AnalysisOptions& r) { return rawState(optionFields(), r); },
+                [](const py::tuple& s) { AnalysisOptions r; restoreState(optionFields(), r, s); return r; },
+                [](const AnalysisOptions& r) { return r; });
+
+    PartClass<Sounding>(m, "Sounding", "cpt", "The CPT sounding: (depth, cone resistance) points.")
+        .property(
+            "header", [](const Sounding& s) { return s.header; },
+            [](Sounding& s, py::handle v) { s.header = wholeValue(v, "cpt.header", "a whole number"); },
+            "the first number of the CPT file; not used")
+        .property(
+            "points",
+            [](const Sounding& s) {
+                py::tuple t(s.points.size());
+                for (std::size_t i = 0; i < s.points.size(); ++i) t[i] = py::make_tuple(s.points[i].depth, s.points[i].coneResistance);
+                return t;
+            },
+            [](Sounding& s, py::handle v) {
+                if (isText(v) || !py::isinstance<py::iterable>(v)) badValue("cpt.points", "a list of (depth, cone resistance) pairs", v);
+                std::vector<CptPoint> points;
+                std::size_t i = 0;
+                for (py::handle item : v) {
+                    const std::string path = "cpt.points[" + std::to_string(i++) + "]";
+                    if (isText(item) || !py::isinstance<py::sequence>(item) || py::len(item) != 2) {
+                        badValue(path, "a pair (depth, cone resistance)", item);
+                    }
+                    const py::sequence pair = py::reinterpret_borrow<py::sequence>(item);
+                    points.push_back({realValue(pair[0], path, "ft or m"), realValue(pair[1], path, "psf or kPa")});
+                }
+                s.points = std::move(points);
+            },
+            "the points, (depth in ft or m, cone resistance qc in psf or kPa); assign a list of pairs to change them")
+        .finish(
+            [](const Sounding& s) {
+                py::list points;
+                for (const CptPoint& p : s.points) points.append(py::make_tuple(p.depth, p.coneResistance));
+                return py::make_tuple(s.header, points);
+            },
+            [](const py::tuple& t) {
+                Sounding s;
+                s.header = t[0].cast<int>();
+                for (py::handle p : t[1]) s.points.push_back({p[py::int_(0)].cast<double>(), p[py::int_(1)].cast<double>()});
+                return s;
+            },
+            [](const Sounding& s) { return s; })
+        .def("__len__", [](const Sounding& s) { return s.points.size(); });
+
+    // Layers.
+    PartClass<LayerObject> layer(m, "Layer", "layer",
+                                 "A layer of the soil profile. Every value but the name and the depths is one value for the\n"
+                                 "whole layer or a pair (top, bottom), linear in depth between them; a value that differs at\n"
+                                 "the top and the bottom reads as the pair.");
+    layer.property(
+        "name", [](const LayerObject& l) { return l.top.name; },
+        [](LayerObject& l, py::handle v) { l.top.name = textValue(v, "layer.name"); },
+        "a name for the layer, for the reader");
+    layer.property(
+        "top", [](const LayerObject& l) { return l.top.depth; },
+        [](LayerObject& l, py::handle v) { l.top.depth = realValue(v, "layer.top", "ft or m"); },
+        "depth of the layer's top below the ground surface [ft or m]");
+    layer.property(
+        "bottom", [](const LayerObject& l) { return l.bottom.depth; },
+        [](LayerObject& l, py::handle v) { l.bottom.depth = realValue(v, "layer.bottom", "ft or m"); },
+        "depth of the layer's bottom below the ground surface [ft or m]");
+    for (const FieldInfo<ProfilePoint>& f : soilPointFields()) {
+        if (f.key == "depth" || f.key == "name") continue;
+        const FieldInfo<ProfilePoint>* field = &f;
+        const std::string path = "layer." + std::string(f.key);
+        layer.property(
+            std::string(f.key).c_str(), [field](const LayerObject& l) { return layerValue(*field, l); },
+            [field, path](LayerObject& l, py::handle v) { setLayerValue(*field, l, v, path); },
+            (fieldDoc(f) + " One value, or (top, bottom).").c_str());
+    }
+    layer
+        .finish([](const LayerObject& l) { return py::make_tuple(pointState(l.top), pointState(l.bottom)); },
+                [](const py::tuple& s) {
+                    return LayerObject{pointFrom(s[0].cast<py::tuple>()), pointFrom(s[1].cast<py::tuple>())};
+                },
+                [](const LayerObject& l) { return l; })
+        .def("__repr__", &layerRepr);
+
+    // The pile with its area table.
+    PartClass<PileObject>(m, "Pile", "pile", "The pile: its type, section, lengths and the area table of its stiffness.")
+        .fields(pileFields(), [](PileObject& p) -> Pile& { return p.pile; })
+        .property(
+            "area_table", [](const PileObject& p) { return p.areaTable; },
+            [](PileObject& p, py::handle v) { p.areaTable = listOf<AreaTableRow>(v, "pile.area_table"); },
+            "the cross-section areas along the pile (a list of vorta.AreaRow), for axial_area = 'table'")
+        .finish(
+            [](const PileObject& p) { return py::make_tuple(rawState(pileFields(), p.pile), p.areaTable); },
+            [](const py::tuple& s) {
+                PileObject p;
+                restoreState(pileFields(), p.pile, s[0].cast<py::tuple>());
+                p.areaTable = s[1].cast<py::list>();
+                return p;
+            },
+            &copyPile);
+
+    PartClass<MethodsObject>(m, "Methods", "methods", "The methods computed and the one that drives the load transfer.")
+        .property(
+            "selected", [](const MethodsObject& o) { return selectedNames(o.methods); },
+            [](MethodsObject& o, py::handle v) { setSelected(o.methods, v); },
+            "the methods to compute, by name (FHWA, USACE, Revised_Lambda, API_RP2A, General, NGI, ICP_MTD, Fugro,\n"
+            "UWA) or selection index; reads as a tuple, assign a list to change it")
+        .fields(methodFields(), [](MethodsObject& o) -> Methods& { return o.methods; }, {"run_cpt_methods"})
+        .property(
+            "run_cpt_methods",
+            [](const MethodsObject& o) -> py::object {
+                if (o.cptFollowsSelection) return py::none();
+                return fieldValue(fieldNamed(methodFields(), "run_cpt_methods"), o.methods);
+            },
+            [](MethodsObject& o, py::handle v) {
+                o.cptFollowsSelection = v.is_none();
+                if (!v.is_none()) setField(fieldNamed(methodFields(), "run_cpt_methods"), o.methods, v, "methods.run_cpt_methods");
+            },
+            (fieldDoc(fieldNamed(methodFields(), "run_cpt_methods")) + " None: True when a CPT-based method is selected.").c_str())
+        .finish(
+            [](const MethodsObject& o) {
+                py::tuple selected(kMethodCountInModel);
+                for (int i = 0; i < kMethodCountInModel; ++i) selected[i] = o.methods.selected[static_cast<std::size_t>(i)];
+                Methods effective = o.methods;  // a value that follows is compared as it follows
+                if (o.cptFollowsSelection) effective.cptMethods = anyCptMethod(o.methods) ? 1 : 0;
+                return py::make_tuple(selected, rawState(methodFields(), effective), o.cptFollowsSelection);
+            },
+            [](const py::tuple& s) {
+                MethodsObject o;
+                for (int i = 0; i < kMethodCountInModel; ++i) o.methods.selected[static_cast<std::size_t>(i)] = s[0].cast<py::tuple>()[i].cast<int>();
+                restoreState(methodFields(), o.methods, s[1].cast<py::tuple>());
+                o.cptFollowsSelection = s[2].cast<bool>();
+                return o;
+            },
+            [](const MethodsObject& o) { return o; })
+        .def("__repr__", [](const MethodsObject& o) {
+            return "<vorta.Methods " + py::repr(selectedNames(o.methods)).cast<std::string>() + ", load transfer " +
+                   std::string(choiceName(methodNames(), static_cast<int>(o.methods.loadTransfer))) + ">";
+        });
+
+    PartClass<LoadTransferObject> loadTransfer(m, "LoadTransfer", "load_transfer",
+                                               "The optional tables of the load-settlement analysis.");
+    loadTransfer
+        .property(
+            "verification_depths", [](const LoadTransferObject& t) { return tupleOf(t.tables.verificationDepths); },
+            [](LoadTransferObject& t, py::handle v) {
+                t.tables.verificationDepths = numbers(v, "load_transfer.verification_depths", "ft or m");
+            },
+            "depths at which the t-z curves are printed for verification [ft or m]; reads as a tuple")
+        .property(
+            "tip_movements", [](const LoadTransferObject& t) { return tupleOf(t.tables.tipMovements); },
+            [](LoadTransferObject& t, py::handle v) {
+                t.tables.tipMovements = numbers(v, "load_transfer.tip_movements", "in or m");
+            },
+            "tip movements of the load steps [in or m]; empty: the program's own; reads as a tuple")
+        .property(
+            "modifiers", [](const LoadTransferObject& t) { return t.modifiers; },
+            [](LoadTransferObject& t, py::handle v) { t.modifiers = listOf<TzModifier>(v, "load_transfer.modifiers"); },
+            "the t-z modifier table by depth (a list of vorta.TzModifier)")
+        .property(
+            "tip_curve_factors", [](const LoadTransferObject& t) { return t.tipCurveFactors; },
+            [](LoadTransferObject& t, py::handle v) {
+                if (!v.is_none() && !py::isinstance<TipCurveFactors>(v)) {
+                    badValue("load_transfer.tip_curve_factors", "a vorta.TipCurveFactors or None", v);
+                }
+                t.tipCurveFactors = v.is_none() ? py::object(py::none())
+                                                : py::cast(TipCurveFactors(v.cast<const TipCurveFactors&>()));
+            },
+            "factors on the tip curve (a vorta.TipCurveFactors), or None");
+    for (const FieldInfo<LoadTransferTables>& f : loadTransferSwitchFields()) {
+        const FieldInfo<LoadTransferTables>* field = &f;
+        const std::string path = "load_transfer." + std::string(f.key);
+        loadTransfer.property(
+            std::string(f.key).c_str(),
+            [field](const LoadTransferObject& t) -> py::object {
+                const int v = field->getInt(t.tables);
+                return v == kAbsentSwitch ? py::object(py::none()) : py::object(py::int_(v));
+            },
+            [field, path](LoadTransferObject& t, py::handle v) {
+                field->setInt(t.tables, v.is_none() ? kAbsentSwitch : wholeValue(v, path, "a whole number or None"));
+                if (field->getInt(t.tables) == kAbsentSwitch && !v.is_none()) badValue(path, "a whole number or None", v);
+            },
+            (std::string(f.meaning) + ". None: follows from the table (1 when it has rows). Input data file: " +
+             std::string(f.deckPlace) + ".")
+                .c_str());
+    }
+    loadTransfer.finish(
+        [](const LoadTransferObject& t) {
+            py::tuple switches(loadTransferSwitchFields().size());
+            for (std::size_t i = 0; i < switches.size(); ++i) switches[i] = loadTransferSwitchFields()[i].getInt(t.tables);
+            return py::make_tuple(tupleOf(t.tables.verificationDepths), tupleOf(t.tables.tipMovements), switches,
+                                  t.modifiers, t.tipCurveFactors);
+        },
+        [](const py::tuple& s) {
+            LoadTransferObject t;
+            t.tables.verificationDepths = s[0].cast<std::vector<double>>();
+            t.tables.tipMovements = s[1].cast<std::vector<double>>();
+            const py::tuple switches = s[2].cast<py::tuple>();
+            for (std::size_t i = 0; i < switches.size(); ++i) loadTransferSwitchFields()[i].setInt(t.tables, switches[i].cast<int>());
+            t.modifiers = s[3].cast<py::list>();
+            t.tipCurveFactors = s[4];
+            return t;
+        },
+        &copyLoadTransfer);
+
+    // The analysis.
+    PartClass<AnalysisObject> analysis(m, "Analysis", "", kAnalysisDoc);
+    analysis.fields(analysisFields(), [](AnalysisObject& a) -> Analysis& { return a.model; }, {"deepest_soil_depth"});
+    const FieldInfo<Analysis>& deepest = fieldNamed(analysisFields(), "deepest_soil_depth");
+    analysis
+        .property(
+            "deepest_soil_depth", [](const AnalysisObject& a) { return noneOr(a.deepestSoilDepth); },
+            [](AnalysisObject& a, py::handle v) {
+                a.deepestSoilDepth = optionalValue<double>(v, [](py::handle x) {
+                    return realValue(x, "deepest_soil_depth", "ft or m");
+                });
+            },
+            (std::string(deepest.meaning) + " [ft or m]. None: the bottom of the last layer. Input data file: " +
+             std::string(deepest.deckPlace) + ".")
+                .c_str())
+        .property(
+            "soil_point_count", [](const AnalysisObject& a) { return noneOr(a.model.negativeSoilPointCount); },
+            [](AnalysisObject& a, py::handle v) {
+                a.model.negativeSoilPointCount = optionalValue<int>(v, [](py::handle x) {
+                    return wholeValue(x, "soil_point_count", "a whole number below zero or None");
+                });
+            },
+            "restates only a soil point count below zero of an input data file (which reads no point); None otherwise")
+        .part(
+            "pile", [](AnalysisObject& a) -> PileObject& { return a.pile; },
+            [](AnalysisObject& a, py::handle p) { a.pile = copyPile(partValue<PileObject>(p, "pile", "Pile")); }, "the pile (a vorta.Pile)")
+        .part(
+            "methods", [](AnalysisObject& a) -> MethodsObject& { return a.methods; },
+            [](AnalysisObject& a, py::handle o) { a.methods = partValue<MethodsObject>(o, "methods", "Methods"); }, "the methods (a vorta.Methods)")
+        .property(
+            "layers", [](const AnalysisObject& a) { return a.layers; },
+            [](AnalysisObject& a, py::handle v) { a.layers = listOf<LayerObject>(v, "layers"); },
+            "the soil profile from the top down: a list of vorta.Layer to edit, insert into and remove from")
+        .part(
+            "loading", [](AnalysisObject& a) -> Loading& { return a.model.loading; },
+            [](AnalysisObject& a, py::handle l) { a.model.loading = partValue<Loading>(l, "loading", "Loading"); }, "the loading (a vorta.Loading)")
+        .part(
+            "options", [](AnalysisObject& a) -> AnalysisOptions& { return a.model.options; },
+            [](AnalysisObject& a, py::handle o) { a.model.options = partValue<AnalysisOptions>(o, "options", "Options"); }, "the options (a vorta.Options)")
+        .part(
+            "load_transfer", [](AnalysisObject& a) -> LoadTransferObject& { return a.loadTransfer; },
+            [](AnalysisObject& a, py::handle t) {
+                a.loadTransfer = copyLoadTransfer(partValue<LoadTransferObject>(t, "load_transfer", "LoadTransfer"));
+            },
+            "the load-transfer tables (a vorta.LoadTransfer)")
+        .part(
+            "cpt", [](AnalysisObject& a) -> Sounding& { return a.model.cpt; },
+            [](AnalysisObject& a, py::handle s) { a.model.cpt = partValue<Sounding>(s, "cpt", "Sounding"); }, "the CPT sounding (a vorta.Sounding)");
+    analysis
+        .finish(
+            [](const AnalysisObject& a) {
+                return py::make_tuple(rawState(analysisFields(), a.model), noneOr(a.deepestSoilDepth),
+                                      noneOr(a.model.negativeSoilPointCount), a.pile, a.methods, a.layers,
+                                      a.model.loading, a.model.options, a.loadTransfer, a.model.cpt);
+            },
+            [](const py::tuple& s) {
+                AnalysisObject a;
+                restoreState(analysisFields(), a.model, s[0].cast<py::tuple>());
+                a.deepestSoilDepth = s[1].cast<std::optional<double>>();
+                a.model.negativeSoilPointCount = s[2].cast<std::optional<int>>();
+                a.pile = s[3].cast<const PileObject&>();
+                a.methods = s[4].cast<MethodsObject>();
+                a.layers = s[5].cast<py::list>();
+                a.model.loading = s[6].cast<Loading>();
+                a.model.options = s[7].cast<AnalysisOptions>();
+                a.loadTransfer = s[8].cast<const LoadTransferObject&>();
+                a.model.cpt = s[9].cast<Sounding>();
+                return a;
+            },
+            &copyAnalysis)
+        .def_static(
+            "read",
+            [](const fs::path& path, const std::optional<fs::path>& cpt) {
+                return fromModel(readModel(path, cpt), path.string());
+            },
+            py::arg("path"), py::arg("cpt") = py::none(),
+            "Reads a project file (.toml) or an input data file with its CPT file (None: a sounding\n"
+            "with no points). Raises vorta.InputError (a ValueError) naming the file, the line and\n"
+            "what was expected.")
+        .def(
+            "_run",
+            [](const AnalysisObject& a, bool keepText, const std::optional<fs::path>& report,
+               const std::optional<fs::path>& plot, py::handle clock) {
+                return runModel(toModel(a), keepText, report, plot, clock, "");
+            },
+            py::arg("keep_text") = false, py::arg("report") = py::none(), py::arg("plot") = py::none(),
+            py::arg("clock") = py::none(), "Analysis.run without the Python wrapper that makes it picklable.")
+        .def(
+            "check",
+            [](const AnalysisObject& a) {
+                const Analysis model = toModel(a);
+                py::gil_scoped_release release;
+                return checkAnalysis(model);
+            },
+            "Every problem the engine's input checks find, without running the analysis (a vorta.CheckOutcome).")
+        .def(
+            "write_deck",
+            [](const AnalysisObject& a, const fs::path& path, const std::optional<fs::path>& cpt) {
+                const Analysis model = toModel(a);
+                std::ostringstream deck;
+                std::ostringstream sounding;
+                try {
+                    writeInputDeck(model, deck);
+                    writeCptFile(model.cpt, sounding);
+                } catch (const InputError& e) {
+                    throw py::value_error(e.what());
+                }
+                const fs::path cptPath = cpt ? *cpt : fs::path(path).replace_extension(".cpt");
+                if (fs::weakly_canonical(cptPath) == fs::weakly_canonical(path)) {
+                    throw py::value_error(cptPath.string() + ": the CPT file would be the input data file; name another");
+                }
+                save(path, deck.str());
+                save(cptPath, sounding.str());
+            },
+            py::arg("path"), py::arg("cpt") = py::none(),
+            "Writes the analysis as an input data file and its sounding as a CPT file (None: beside it,\n"
+            "with the extension .cpt). Layer names are not part of an input data file.")
+        .def(
+            "write_project",
+            [](const AnalysisObject& a, const fs::path& path) {
+                const Analysis model = toModel(a);
+#if VORTA_PROJECT_FILES
+                std::ostringstream text;
+                try {
+                    project::writeProjectFile(model, text);
+                } catch (const InputError& e) {
+                    throw py::value_error(e.what());
+                }
+                save(path, text.str());
+#else
+                noProjectFiles(path);
+#endif
+            },
+            py::arg("path"), "Writes the analysis as a project file (TOML), the sounding inline.")
+        .def("__repr__", [](const AnalysisObject& a) {
+            std::string text = "<vorta.Analysis";
+            if (!a.model.titles.title.empty()) text += " '" + a.model.titles.title + "'";
+            text += ", " + std::string(choiceName(fieldNamed(analysisFields(), "units").choices, static_cast<int>(a.model.units))) + ", " +
+                    std::to_string(a.layers.size()) + " layers, methods " +
+                    py::repr(selectedNames(a.methods.methods)).cast<std::string>() + ">";
+            return text;
+        });
+
+    m.def("run", &runFile, py::arg("input"), py::arg("cpt") = py::none(), py::arg("report") = py::none(),
+          py::arg("plot") = py::none(),
+          "Runs one analysis on an input data file and its CPT file (None: a sounding with no points),\n"
+          "or on a project file (.toml). The report and the plot-data file go where named, else into a\n"
+          "temporary folder that is removed after the run. A run that stops or cannot use a file raises\n"
+          "nothing: Result.status and Result.messages say why. The engine runs with the interpreter\n"
+          "lock released; analyses in several threads must name different output files.");
+
+    // The field tables, for the documentation and the frames.
+    m.def(
+        "fields",
+        [](const std::string& part) {
+            py::list out;
+            auto add = [&out](auto list) {
+                for (const auto& f : list) {
+                    py::dict d;
+                    d["key"] = std::string(f.key);
+                    static const char* kTypes[] = {"real", "integer", "switch", "choice", "text"};
+                    d["type"] = kTypes[static_cast<int>(f.type)];
+                    d["english_unit"] = std::string(f.englishUnit);
+                    d["si_unit"] = std::string(f.siUnit);
+                    d["meaning"] = std::string(f.meaning);
+                    d["required"] = f.required;
+                    d["default"] = std::string(f.defaultNote);
+                    d["input_data_file"] = std::string(f.deckPlace);
+                    py::list names;
+                    for (const ChoiceName& c : f.choices) names.append(py::make_tuple(std::string(c.name), c.code));
+                    d["choices"] = names;
+                    out.append(d);
+                }
+            };
+            if (part == "analysis") add(analysisFields());
+            else if (part == "pile") add(pileFields());
+            else if (part == "area_table") add(areaRowFields());
+            else if (part == "methods") add(methodFields());
+            else if (part == "layers") add(soilPointFields());
+            else if (part == "loading") add(loadingFields());
+            else if (part == "options") add(optionFields());
+            else if (part == "load_transfer") add(loadTransferSwitchFields());
+            else if (part == "modifiers") add(tzModifierFields());
+            else if (part == "tip_curve_factors") add(tipCurveFactorFields());
+            else if (part == "cpt") add(cptPointFields());
+            else
+                throw py::value_error("unknown part '" + part +
+                                      "'; the parts are analysis, pile, area_table, methods, layers, loading, options, "
+                                      "load_transfer, modifiers, tip_curve_factors, cpt");
+            return out;
+        },
+        py::arg("part"),
+        "The field table of a part of the model: one dict per value with its key, type, units,\n"
+        "meaning, default, place in the input data file and choice names (layers: per soil point).");
+}
+
+}  // namespace vorta::python

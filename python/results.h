@@ -1,0 +1,85 @@
+// The results of one analysis as Python objects: the printed capacity tables, the load-transfer
+// curves and the load-settlement steps, with columns as numpy arrays when numpy can be imported
+// and lists of floats otherwise.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "vorta/result.h"
+
+namespace vorta::python {
+
+namespace py = pybind11;
+
+// The Python-side objects. Each keeps its columns both as attributes and, in print order, in the
+// dict `columns` (pandas.DataFrame(table.columns) makes a frame of the table).
+struct Table {
+    int method = 0;
+    std::string title;
+    bool tension = false;
+    bool battered = false;
+    bool plugColumn = false;
+    py::object pileLength, depth, skinFriction, tipResistance, ultimateCapacity, unitFriction, plugLength, plugMark;
+    py::dict columns;
+};
+
+struct Curve {
+    py::object movement, load;
+    py::dict columns;
+};
+
+struct TransferCurve {
+    int number = 0;
+    double depth = 0.0;
+    py::object movement, load;
+    py::dict columns;
+};
+
+struct LoadDistribution {
+    py::object distanceFromHead, axialLoad, movement;
+    py::dict columns;
+};
+
+struct LoadStep {
+    double topLoad = 0.0;
+    double topMovement = 0.0;
+    double tipLoad = 0.0;
+    double tipMovement = 0.0;
+    LoadDistribution distribution;
+};
+
+struct Result {
+    int status = 0;
+    std::vector<std::string> messages;
+    std::string console;
+    std::string title, designer, jobNumber;
+    int unitSystem = 0;
+    int loadTransferMethod = 0;
+    std::vector<Table> tables;
+    std::vector<TransferCurve> layerCurves;
+    Curve tipCurve;
+    std::vector<LoadStep> loadSteps;
+    std::vector<TransferCurve> verificationCurves;
+    std::optional<std::string> reportText;  // kept only when asked for
+    std::optional<std::string> plotText;
+
+    std::string units() const {
+        if (unitSystem == 1) return "English";
+        if (unitSystem == 2) return "SI";
+        return "";
+    }
+};
+
+// A result from the engine's; the report and plot-data texts are taken from it when keepText.
+Result makeResult(const vorta::AnalysisResult& r, std::string console, bool keepText = false);
+
+// The result of a run that never reached the engine (a file that cannot be read).
+Result failedResult(int status, std::vector<std::string> messages);
+
+void bindResults(py::module_& m);
+
+}  // namespace vorta::python

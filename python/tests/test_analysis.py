@@ -1,0 +1,211 @@
+"""vorta.Analysis: an analysis built in code, read from the example files, edited, copied, pickled
+and written back, against the engine's own runs of the files; bad values named."""
+
+import datetime
+import pickle
+import re
+import tempfile
+import unittest
+from pathlib import Path
+
+import vorta
+
+from support import EXAMPLES, completed_example_names, example_files, result_key
+
+CLOCK = datetime.datetime(2024, 5, 6, 7, 8, 9)
+
+
+def built_in_code():
+    """examples/usace-user-critical-depth/project.toml, stated in Python."""
+    return vorta.Analysis(
+        title="WAREHOUSE EXPANSION - 12.75 IN CLOSED PIPE PILE, CRITICAL DEPTH 20 FT",
+        designer="G. FERREIRA, P.E.",
+        job_number="23-640 WAREHOUSE GRID C-7",
+        units="English",
+        output_step=2,
+        deepest_soil_depth=53,
+        pile=vorta.Pile(type="steel_pipe", tip="closed", outside_diameter=12.75, inside_diameter=12.25,
+                        elastic_modulus=2.9e7, length=50, length_increment=1),
+        methods=vorta.Methods(selected=["USACE"], load_transfer="USACE"),
+        options=vorta.Options(critical_depth_rule="user", critical_depth=20),
+        layers=[
+            vorta.Layer(name="medium dense sand", top=0, bottom=20, soil_type="sand", effective_unit_weight=115,
+                        friction_angle=31, blow_count_or_yield_stress_ratio=12),
+            vorta.Layer(name="dense sand", top=20, bottom=55, soil_type=1, effective_unit_weight=60,
+                        friction_angle=35, blow_count_or_yield_stress_ratio=28),
+        ],
+    )
+
+
+def layer_blocks(text):
+    """A project file's text cut into its head, its [[layers]] blocks and its tail ([cpt])."""
+    starts = [m.start() for m in re.finditer(r"^\[\[layers\]\]$", text, re.M)]
+    tail = text.index("\n[cpt]") if "\n[cpt]" in text else len(text)
+    return text[: starts[0]], [text[s:e] for s, e in zip(starts, starts[1:] + [tail])], text[tail:]
+
+
+class ReadAndBuild(unittest.TestCase):
+    def test_built_in_code_equals_the_file_and_gives_its_report(self):
+        read = vorta.Analysis.read(EXAMPLES / "usace-user-critical-depth" / "project.toml")
+        code = built_in_code()
+        self.assertEqual(code, read)
+        ours, theirs = code.run(keep_text=True, clock=CLOCK), read.run(keep_text=True, clock=CLOCK)
+        self.assertEqual(ours.report_text, theirs.report_text)
+        self.assertEqual(ours.plot_text, theirs.plot_text)
+        self.assertIn("ARMY CORPS METHOD", ours.report_text)
+
+    def test_every_example_runs_in_memory_as_the_engine_runs_its_files(self):
+        for name in completed_example_names():
+            with self.subTest(example=name):
+                deck = vorta.Analysis.read(*example_files(name))
+                project = vorta.Analysis.read(EXAMPLES / name / "project.toml")
+                expected = result_key(vorta.run(*example_files(name)))
+                self.assertEqual(result_key(deck.run()), expected)
+                self.assertEqual(result_key(project.run()), expected)
+                self.assertEqual(result_key(vorta.run(EXAMPLES / name / "project.toml")), expected)
+
+    def test_written_files_read_back_equal(self):
+        with tempfile.TemporaryDirectory(prefix="vorta-test-") as folder:
+            for name in ("verification-curves-and-modifiers", "tapered-monotube", "closed-pipe-si"):
+                with self.subTest(example=name):
+                    a = vorta.Analysis.read(EXAMPLES / name / "project.toml")
+                    a.write_project(Path(folder) / "a.toml")
+                    a.write_deck(Path(folder) / "a.dat")
+                    self.assertEqual(vorta.Analysis.read(Path(folder) / "a.toml"), a)
+                    deck = vorta.Analysis.read(Path(folder) / "a.dat", Path(folder) / "a.cpt")
+                    for layer in deck.layers + a.layers:  # an input data file names no layer
+                        layer.name = ""
+                    self.assertEqual(deck, a)
+
+    def test_unreadable_files_raise_input_error_naming_the_place(self):
+        with tempfile.TemporaryDirectory(prefix="vorta-test-") as folder:
+            bad = Path(folder) / "bad.toml"
+            bad.write_text('units = "SI"\n[pile]\ntype = "steel"\n')
+            for path, fragment in ((bad, "bad.toml, line 3: pile.type"), (Path(folder) / "none.dat", "cannot be opened")):
+                with self.subTest(path=path.name), self.assertRaisesRegex(vorta.InputError, re.escape(fragment)):
+                    vorta.Analysis.read(path)
+            self.assertTrue(issubclass(vorta.InputError, ValueError))
+
+
+class Edits(unittest.TestCase):
+    """An edit in Python gives the result of the engine's run of the file edited the same way."""
+
+    def setUp(self):
+        self.path = EXAMPLES / "closed-pipe-si" / "project.toml"
+        self.text = self.path.read_text()
+        self.analysis = vorta.Analysis.read(self.path)
+        self.folder = tempfile.TemporaryDirectory(prefix="vorta-test-")
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def assertSameAsFile(self, edited_text):
+        edited = Path(self.folder.name) / "edited.toml"
+        edited.write_text(edited_text)
+        by_file = vorta.run(edited)
+        self.assertEqual(by_file.status, vorta.COMPLETED, by_file.messages)
+        self.assertEqual(result_key(self.analysis.run()), result_key(by_file))
+        self.assertNotEqual(result_key(self.analysis.run()), result_key(vorta.run(self.path)))
+
+    def test_a_layer_value(self):
+        self.analysis.layers[1].shear_strength = (35, 52)
+        self.assertSameAsFile(self.text.replace("shear_strength = [25, 40]", "shear_strength = [35, 52]"))
+
+    def test_a_layer_removed(self):
+        del self.analysis.layers[2]
+        self.analysis.layers[2].top = 11
+        head, blocks, tail = layer_blocks(self.text)
+        blocks[3] = blocks[3].replace("top = 20 ", "top = 11 ")
+        self.assertSameAsFile(head + blocks[0] + blocks[1] + blocks[3] + tail)
+
+    def test_a_layer_inserted(self):
+        deeper = self.analysis.layers[3].copy()
+        self.analysis.layers[3].bottom = 25
+        deeper.top, deeper.friction_angle = 25, 38
+        self.analysis.layers.insert(4, deeper)
+        head, blocks, tail = layer_blocks(self.text)
+        upper = blocks[3].replace("bottom = 30 ", "bottom = 25 ")
+        lower = blocks[3].replace("top = 20 ", "top = 25 ").replace("friction_angle = 36 ", "friction_angle = 38 ")
+        self.assertSameAsFile(head + "".join(blocks[:3]) + upper + lower + tail)
+
+    def test_the_pile_and_the_methods(self):
+        self.analysis.pile.length = 20
+        self.analysis.methods.selected = ["FHWA", 9]
+        text = self.text.replace("length = 25.5 ", "length = 20 ")
+        text = text.replace('selected = ["FHWA", "USACE", "Revised_Lambda", "API_RP2A", "NGI", "ICP_MTD"]',
+                            'selected = ["FHWA", "UWA"]')
+        self.assertSameAsFile(text)
+
+
+class Values(unittest.TestCase):
+    def test_bad_values_raise_value_error_naming_the_field(self):
+        a = vorta.Analysis.read(EXAMPLES / "closed-pipe-si" / "project.toml")
+        cases = [
+            (lambda: setattr(a.pile, "length", float("nan")), "pile.length: expected a finite number in ft or m"),
+            (lambda: setattr(a.pile, "length", "25"), "pile.length: expected a finite number"),
+            (lambda: setattr(a.pile, "type", "steel"), "pile.type: unknown name 'steel'; expected one of steel_pipe"),
+            (lambda: setattr(a.pile, "tip", 7), "pile.tip: expected one of open, closed"),
+            (lambda: setattr(a, "output_step", 2.5), "output_step: expected a whole number"),
+            (lambda: setattr(a, "title", "two\nlines"), "title: expected one line of text"),
+            (lambda: setattr(a.layers[1], "shear_strength", (1, 2, 3)), "layer.shear_strength: expected one value, or two"),
+            (lambda: setattr(a.layers[1], "soil_type", ("clay", "peat")), "layer.soil_type (bottom): unknown name 'peat'"),
+            (lambda: setattr(a.methods, "selected", ["FHWA", "FWHA"]), "methods.selected[1]: unknown name 'FWHA'"),
+            (lambda: setattr(a.options, "plug_condition", True), "options.plug_condition: expected one of"),
+            (lambda: setattr(a.cpt, "points", [(1, 2), (3,)]), "cpt.points[1]: expected a pair"),
+            (lambda: setattr(a.load_transfer, "tip_movements", [0.1, float("inf")]), "load_transfer.tip_movements[1]"),
+            (lambda: setattr(a, "pile", a.methods), "pile: expected a vorta.Pile"),
+            (lambda: vorta.Layer(shear_strenght=3), "vorta.Layer: unknown key 'shear_strenght'; did you mean shear_strength?"),
+        ]
+        for change, message in cases:
+            with self.subTest(message=message), self.assertRaisesRegex(ValueError, "^" + re.escape(message)):
+                change()
+        self.assertEqual(a, vorta.Analysis.read(EXAMPLES / "closed-pipe-si" / "project.toml"))  # nothing half-set
+
+    def test_lists_are_checked_when_the_analysis_is_used(self):
+        cases = [
+            (lambda a: a.layers.append("sand"), r"^layers\[4\]: expected a vorta.Layer"),
+            (lambda a: setattr(a.layers[0], "bottom", -1), r"^layers\[0\].bottom: the bottom -1 lies above the top 0"),
+            (lambda a: setattr(a.layers[2], "top", 10), r"^layers\[2\].top: the top 10 lies above the bottom 11"),
+            (lambda a: a.load_transfer.modifiers.append(vorta.AreaRow()), r"^load_transfer.modifiers\[0\]"),
+            (lambda a: setattr(a, "layers", [vorta.Layer(top=k, bottom=k + 1) for k in range(41)]), "more than the limit of 80"),
+            (lambda a: setattr(a.layers[1], "friction_angle", (95, 20)),
+             r"^layers\[1\].friction_angle \(top\): the friction angle 95 deg is outside the allowed range 0 to below 90"),
+            (lambda a: setattr(a.pile, "length", -4), r"^pile.length: the pile length -4 m is outside the allowed range"),
+        ]
+        for change, pattern in cases:
+            a = vorta.Analysis.read(EXAMPLES / "closed-pipe-si" / "project.toml")
+            change(a)
+            for use in (a.run, a.check, lambda: a.write_project(Path(tempfile.gettempdir()) / "never.toml")):
+                with self.subTest(pattern=pattern), self.assertRaisesRegex(ValueError, pattern):
+                    use()
+
+    def test_choices_by_name_or_code_read_as_names(self):
+        p = vorta.Pile(type=6, tip="CLOSED")
+        self.assertEqual((p.type, p.tip), ("h_pile", "closed"))
+        m = vorta.Methods(selected=[4, "icp"], load_transfer="API")
+        self.assertEqual((m.selected, m.load_transfer), (("API_RP2A", "ICP_MTD"), "API_RP2A"))
+
+    def test_copies_and_pickles_are_independent_and_equal(self):
+        a = vorta.Analysis.read(EXAMPLES / "verification-curves-and-modifiers" / "project.toml")
+        for b in (a.copy(), pickle.loads(pickle.dumps(a))):
+            self.assertEqual(b, a)
+            b.layers[0].effective_unit_weight = 1
+            b.load_transfer.modifiers[0].load_factor = 2
+            b.pile.length += 1
+            self.assertNotEqual(b.layers[0], a.layers[0])
+            self.assertNotEqual(b.load_transfer.modifiers[0], a.load_transfer.modifiers[0])
+            self.assertNotEqual(b.pile, a.pile)
+        self.assertEqual(result_key(pickle.loads(pickle.dumps(a.run()))), result_key(a.run()))
+
+    def test_values_that_follow_from_others(self):
+        a = built_in_code()
+        self.assertIsNone(a.methods.run_cpt_methods)
+        a.methods.selected = ["USACE", "NGI"]  # a CPT-based method selected: run_cpt_methods follows
+        self.assertEqual([t.method for t in a.run().tables], [2, 6])
+        a.deepest_soil_depth = None  # the bottom of the last layer: 55 ft
+        a.layers[1].bottom = 48
+        self.assertEqual(a.run().status, vorta.STOPPED_ON_INPUT)  # 50 ft + 2 diameters > 48 ft
+
+
+if __name__ == "__main__":
+    unittest.main()

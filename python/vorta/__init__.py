@@ -1,0 +1,88 @@
+"""VORTA: axial capacity and short-term settlement of driven piles.
+
+An analysis is data: ``vorta.Analysis`` with its pile, layers, methods, loading, options,
+load-transfer tables and CPT sounding, under the names of a project file. Read one with
+``vorta.Analysis.read(path)``, edit it, and run it in memory with ``analysis.run()``; run many at
+once with ``vorta.run_many(analyses)``. ``vorta.run(path)`` runs a file as the command line does.
+With pandas installed, ``result.frame()`` and the other ``*_frame()`` methods give the results as
+tables, and ``Analysis.layers_frame()`` and ``Analysis.with_layers(frame)`` the soil profile.
+"""
+
+from ._vorta import (
+    COMPLETED,
+    FILE_ERROR,
+    STOPPED_ON_INPUT,
+    Analysis,
+    AreaRow,
+    CheckOutcome,
+    Curve,
+    InputError,
+    Layer,
+    LoadDistribution,
+    Loading,
+    LoadStep,
+    LoadTransfer,
+    Methods,
+    Options,
+    OutOfRangeError,
+    Pile,
+    Result,
+    Sounding,
+    Table,
+    TipCurveFactors,
+    TransferCurve,
+    TzModifier,
+    __version__,
+    fields,
+    run,
+)
+from . import _frames
+from ._many import run_many
+
+_frames.attach(Analysis, Result)
+
+
+def _run(self, keep_text=False, report=None, plot=None, clock=None):
+    """Runs the analysis in memory and returns its vorta.Result; nothing is written unless `report`
+    or `plot` names a file. keep_text=True keeps the report and the plot data that are not written
+    as result.report_text and result.plot_text. `clock` (a datetime) fixes the date and time of the
+    report header. A run that stops raises nothing (result.status and result.messages say why); a
+    value that cannot be stated raises ValueError naming it. The engine runs with the interpreter
+    lock released, so threads run analyses side by side."""
+    return self._run(keep_text, report, plot, clock)
+
+
+# A plain function, so that Analysis.run pickles by its name (dask's Client.map sends it).
+_run.__name__ = "run"
+_run.__qualname__ = "Analysis.run"
+_run.__module__ = __name__
+Analysis.run = _run
+
+__all__ = [
+    "COMPLETED",
+    "FILE_ERROR",
+    "STOPPED_ON_INPUT",
+    "Analysis",
+    "AreaRow",
+    "CheckOutcome",
+    "Curve",
+    "InputError",
+    "Layer",
+    "LoadDistribution",
+    "Loading",
+    "LoadStep",
+    "LoadTransfer",
+    "Methods",
+    "Options",
+    "OutOfRangeError",
+    "Pile",
+    "Result",
+    "Sounding",
+    "Table",
+    "TipCurveFactors",
+    "TransferCurve",
+    "TzModifier",
+    "fields",
+    "run",
+    "run_many",
+]

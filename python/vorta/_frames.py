@@ -1,0 +1,226 @@
+"""Results and soil profiles as pandas frames. pandas is optional: it is imported when a frame is
+asked for, and the rest of the module works without it."""
+
+import math
+
+from . import _vorta
+
+# The units of the result columns, English and SI.
+_UNITS = {
+    "length": ("ft", "m"),
+    "force": ("kips", "kN"),
+    "unit_friction": ("ksf", "kPa"),
+    "movement": ("in", "m"),
+    "unit_transfer": ("psi", "kPa"),
+}
+
+
+def _pandas(what):
+    try:
+        import pandas
+    except ImportError as error:
+        raise ImportError(
+            f"vorta: {what} needs pandas, which is not installed "
+            "(Debian: apt-get install python3-pandas; elsewhere: pip install pandas)"
+        ) from error
+    return pandas
+
+
+def _method_names():
+    load_transfer = next(f for f in _vorta.fields("methods") if f["key"] == "load_transfer")
+    names = {}
+    for name, code in load_transfer["choices"]:
+        names.setdefault(code, name)  # the first name of a code is the one written
+    return names
+
+
+def _unit(result, kind):
+    english, si = _UNITS[kind]
+    return {1: english, 2: si}.get(result.unit_system, "")
+
+
+def _frame(result, what, columns, units):
+    pandas = _pandas(what)
+    frame = pandas.DataFrame(columns)
+    frame.attrs["units"] = {name: _unit(result, kind) for name, kind in units.items()}
+    frame.attrs["unit_system"] = result.units
+    frame.attrs["title"] = result.title
+    return frame
+
+
+def capacity_frame(result):
+    """Every printed capacity table in long form, one row per printed row: method (its name as a
+    project file writes it), pile_length, depth, skin_friction, tip_resistance (end bearing in
+    compression, self weight in tension), ultimate_capacity, unit_friction, plug_length and
+    plug_mark, in report order. frame.attrs holds the units of each column ("units"), the unit
+    system, the title and what the tip column holds ("tip_resistance")."""
+    names = _method_names()
+    columns = {"method": [], "pile_length": [], "depth": [], "skin_friction": [], "tip_resistance": [],
+               "ultimate_capacity": [], "unit_friction": [], "plug_length": [], "plug_mark": []}
+    for table in result.tables:
+        columns["method"].extend([names.get(table.method, str(table.method))] * len(table))
+        for name, values in table.columns.items():
+            columns[name].extend(bool(v) if name == "plug_mark" else float(v) for v in values)
+    frame = _frame(result, "Result.frame()", columns, {
+        "pile_length": "length", "depth": "length", "skin_friction": "force", "tip_resistance": "force",
+        "ultimate_capacity": "force", "unit_friction": "unit_friction", "plug_length": "length",
+    })
+    tension = any(t.tension for t in result.tables)
+    frame.attrs["tip_resistance"] = "self weight" if tension else "end bearing"
+    return frame
+
+
+def load_settlement_frame(result):
+    """The load versus settlement curve: one row per load step with top_load, top_movement,
+    tip_load and tip_movement."""
+    columns = {"top_load": [], "top_movement": [], "tip_load": [], "tip_movement": []}
+    for step in result.load_steps:
+        for name in columns:
+            columns[name].append(getattr(step, name))
+    return _frame(result, "Result.load_settlement_frame()", columns, {
+        "top_load": "force", "top_movement": "movement", "tip_load": "force", "tip_movement": "movement"})
+
+
+def load_distribution_frame(result):
+    """The load distribution along the pile at every load step, in long form: step (from 0),
+    distance_from_head, axial_load and movement, from the tip upward."""
+    columns = {"step": [], "distance_from_head": [], "axial_load": [], "movement": []}
+    for k, step in enumerate(result.load_steps):
+        d = step.distribution
+        columns["step"].extend([k] * len(d))
+        for name in ("distance_from_head", "axial_load", "movement"):
+            columns[name].extend(float(v) for v in d.columns[name])
+    return _frame(result, "Result.load_distribution_frame()", columns, {
+        "distance_from_head": "length", "axial_load": "force", "movement": "movement"})
+
+
+def tz_curves_frame(result):
+    """The t-z curves in long form: kind ("layer", or "verification" for the curves printed at
+    the verification depths), curve number, depth, movement and load (the unit load transfer)."""
+    columns = {"kind": [], "curve": [], "depth": [], "movement": [], "load": []}
+    for kind, curves in (("layer", result.layer_curves), ("verification", result.verification_curves)):
+        for curve in curves:
+            n = len(curve)
+            columns["kind"].extend([kind] * n)
+            columns["curve"].extend([curve.number] * n)
+            columns["depth"].extend([curve.depth] * n)
+            columns["movement"].extend(float(v) for v in curve.movement)
+            columns["load"].extend(float(v) for v in curve.load)
+    return _frame(result, "Result.tz_curves_frame()", columns, {
+        "depth": "length", "movement": "movement", "load": "unit_transfer"})
+
+
+def tip_curve_frame(result):
+    """The tip (q-w) curve: movement and load."""
+    columns = {"movement": [float(v) for v in result.tip_curve.movement],
+               "load": [float(v) for v in result.tip_curve.load]}
+    return _frame(result, "Result.tip_curve_frame()", columns, {"movement": "movement", "load": "force"})
+
+
+# --- Soil profiles ------------------------------------------------------------------------------
+
+def _layer_fields():
+    return [f for f in _vorta.fields("layers") if f["key"] not in ("depth", "name")]
+
+
+def _is_blank(value):
+    return value is None or (isinstance(value, float) and math.isnan(value))
+
+
+def layers_frame(analysis):
+    """The soil profile as a frame, one row per layer: name, top, bottom, and every value of a
+    layer: one column KEY when it is the same at the top and the bottom of every layer, else the
+    two columns KEY_top and KEY_bottom. frame.attrs["units"] holds the unit of each column in the
+    analysis's unit system. Analysis.with_layers takes such a frame back."""
+    pandas = _pandas("Analysis.layers_frame()")
+    si = analysis.units == "SI"
+    layers = list(analysis.layers)
+    columns = {"name": [layer.name for layer in layers], "top": [layer.top for layer in layers],
+               "bottom": [layer.bottom for layer in layers]}
+    units = {"top": "m" if si else "ft", "bottom": "m" if si else "ft"}
+    for field in _layer_fields():
+        key = field["key"]
+        unit = field["si_unit"] if si else field["english_unit"]
+        values = [getattr(layer, key) for layer in layers]
+        if any(isinstance(v, tuple) for v in values):
+            pairs = [v if isinstance(v, tuple) else (v, v) for v in values]
+            for end, position in (("top", 0), ("bottom", 1)):
+                columns[f"{key}_{end}"] = [p[position] for p in pairs]
+                if unit:
+                    units[f"{key}_{end}"] = unit
+        else:
+            columns[key] = values
+            if unit:
+                units[key] = unit
+    frame = pandas.DataFrame(columns)
+    frame.attrs["units"] = units
+    return frame
+
+
+def with_layers(analysis, frame):
+    """A copy of the analysis whose soil profile is the rows of a frame (or of any sequence of
+    mappings), one layer a row from the top down, in the columns of layers_frame(): a value as
+    KEY, or as KEY_top and KEY_bottom. A blank cell (None or NaN) of a value that is not required
+    takes its default. A column that names no value, a required value missing, or a value that is
+    not what the field takes raises ValueError naming the row and the column."""
+    if hasattr(frame, "to_dict") and hasattr(frame, "columns"):
+        column_names = [str(c) for c in frame.columns]
+        rows = frame.to_dict("records")
+        labels = list(frame.index)
+    else:
+        rows = [dict(r) for r in frame]
+        column_names = list(dict.fromkeys(k for r in rows for k in r))
+        labels = list(range(len(rows)))
+    fields = _layer_fields()
+    known = ["name", "top", "bottom"]
+    for field in fields:
+        known += [field["key"], field["key"] + "_top", field["key"] + "_bottom"]
+    for column in column_names:
+        if column not in known:
+            import difflib
+
+            near = difflib.get_close_matches(column, known, 1)
+            hint = f"; did you mean {near[0]}?" if near else ""
+            raise ValueError(f"layers frame: column {column!r} names no value of a layer{hint}")
+    layers = []
+    for label, row in zip(labels, rows):
+        where = f"layers frame, row {label!r}"
+        values = {k: v for k, v in row.items() if not _is_blank(v)}
+        for required in ("top", "bottom"):
+            if required not in values:
+                raise ValueError(f"{where}: {required}: missing; expected the depth of the layer's {required}")
+        layer = _vorta.Layer()
+        try:
+            layer.top = values["top"]
+            layer.bottom = values["bottom"]
+            if "name" in values:
+                layer.name = str(values["name"])
+            for field in fields:
+                key = field["key"]
+                top, bottom = values.get(key + "_top"), values.get(key + "_bottom")
+                if key in values:
+                    if top is not None or bottom is not None:
+                        raise ValueError(f"{key}: give {key}, or {key}_top and {key}_bottom, not both")
+                    setattr(layer, key, values[key])
+                elif top is not None or bottom is not None:
+                    if top is None or bottom is None:
+                        raise ValueError(f"{key}: {key}_top and {key}_bottom come together")
+                    setattr(layer, key, (top, bottom))
+                elif field["required"]:
+                    raise ValueError(f"{key}: missing; expected the {field['meaning']}")
+        except ValueError as error:
+            raise ValueError(f"{where}: {error}") from None
+        layers.append(layer)
+    out = analysis.copy()
+    out.layers = layers
+    return out
+
+
+def attach(analysis_class, result_class):
+    result_class.frame = capacity_frame
+    result_class.load_settlement_frame = load_settlement_frame
+    result_class.load_distribution_frame = load_distribution_frame
+    result_class.tz_curves_frame = tz_curves_frame
+    result_class.tip_curve_frame = tip_curve_frame
+    analysis_class.layers_frame = layers_frame
+    analysis_class.with_layers = with_layers
