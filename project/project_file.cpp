@@ -664,7 +664,12 @@ void writeLayers(Lines& w, const std::vector<ProfilePoint>& points) {
             if (f.key == "depth" || f.key == "name") continue;
             const bool same = sameValue(f, top, bottom);
             if (same && !f.required && sameValue(f, top, defaults)) continue;
-            const std::string value = same ? fieldText(f, top) : "[" + fieldText(f, top) + ", " + fieldText(f, bottom) + "]";
+            std::string value;
+            if (same) {
+                value = fieldText(f, top);
+            } else {
+                value.append("[").append(fieldText(f, top)).append(", ").append(fieldText(f, bottom)).append("]");
+            }
             w.line(f.key, value, fieldUnit(f, w.units()));
         }
     }

@@ -151,21 +151,20 @@ public:
         }
     }
 
-    // `hint`: the segment found by the last lookup of the same sequence of depths.
-    double force(double depth, int& hint) const {
-        if (walk_.segmentCount() < 1) return 0.0;
+    // The bearing force and its limit integrated from depth 0 to a depth. `hint`: the segment
+    // found by the last lookup of the same sequence of depths.
+    struct ToDepth {
+        double force = 0.0;
+        double limit = 0.0;
+    };
+    ToDepth at(double depth, int& hint) const {
+        if (walk_.segmentCount() < 1) return {};
         const int i = walk_.segmentAt(depth, hint);
         const double length = walk_.length(i);
         const double part = depth - walk_.accumulatedBottom(i - 1);
         const double top = force_[2 * i - 1];
         const double atDepth = length > 0.0 ? top + (force_[2 * i] - top) * part / length : top;
-        return forceAbove_[i - 1] + (top + atDepth) * 0.5 * part;
-    }
-
-    double limit(double depth, int& hint) const {
-        if (walk_.segmentCount() < 1) return 0.0;
-        const int i = walk_.segmentAt(depth, hint);
-        return limitAbove_[i - 1] + limit_[i] * (depth - walk_.accumulatedBottom(i - 1));
+        return {forceAbove_[i - 1] + (top + atDepth) * 0.5 * part, limitAbove_[i - 1] + limit_[i] * part};
     }
 
 private:
@@ -210,16 +209,11 @@ void computePluggedBearing(AnalysisState& s, int segments, int rows) {
         const double t = (k - 1) * s.depthIncrement;
         const double zoneTop = t - 1.5 * d;
         const double zoneBottom = t + 1.5 * d;
-        double forceAbove = 0.0;
-        double limitAbove = 0.0;
-        if (!(zoneTop < sp(1.0e-4))) {
-            forceAbove = integrals.force(zoneTop, atZoneTop);
-            limitAbove = integrals.limit(zoneTop, atZoneTop);
-        }
-        const double forceToBottom = integrals.force(zoneBottom, atZoneBottom);
-        const double limitToBottom = integrals.limit(zoneBottom, atZoneBottom);
-        const double average = (forceToBottom - forceAbove) / (3.0 * d);
-        const double limit = (limitToBottom - limitAbove) / (3.0 * d);
+        TipZoneIntegrals::ToDepth above;
+        if (!(zoneTop < sp(1.0e-4))) above = integrals.at(zoneTop, atZoneTop);
+        const TipZoneIntegrals::ToDepth toBottom = integrals.at(zoneBottom, atZoneBottom);
+        const double average = (toBottom.force - above.force) / (3.0 * d);
+        const double limit = (toBottom.limit - above.limit) / (3.0 * d);
         s.rowPluggedBearing[k] = average - limit > sp(1.0e-6) ? limit : average;
     }
 }
