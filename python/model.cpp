@@ -785,6 +785,21 @@ const char* kAnalysisDoc =
     "project file. Build one with keywords (vorta.Analysis(title=..., units='SI', pile=vorta.Pile(...),\n"
     "layers=[...], ...)) or read one with vorta.Analysis.read(path); run it with run().";
 
+// A part that holds its values itself: its attributes, state, copies and construction all come
+// from its field table.
+template <class T, std::span<const FieldInfo<T>> (*Fields)()>
+void plainPart(py::module_& m, const char* name, const char* path, const char* doc) {
+    PartClass<T>(m, name, path, doc)
+        .fields(Fields(), [](T& r) -> T& { return r; })
+        .finish([](const T& r) { return rawState(Fields(), r); },
+                [](const py::tuple& s) {
+                    T r;
+                    restoreState(Fields(), r, s);
+                    return r;
+                },
+                [](const T& r) { return r; });
+}
+
 }  // namespace
 
 void bindModel(py::module_& m) {
@@ -801,36 +816,17 @@ void bindModel(py::module_& m) {
         });
 
     // The plain parts: each holds its values itself.
-    PartClass<AreaTableRow>(m, "AreaRow", "pile.area_table", "A row of the pile's cross-section area table.")
-        .fields(areaRowFields(), [](AreaTableRow& r) -> AreaTableRow& { return r; })
-        .finish([](const AreaTableRow& r) { return rawState(areaRowFields(), r); },
-                [](const py::tuple& s) { AreaTableRow r; restoreState(areaRowFields(), r, s); return r; },
-                [](const AreaTableRow& r) { return r; });
+    plainPart<AreaTableRow, areaRowFields>(m, "AreaRow", "pile.area_table",
+                                           "A row of the pile's cross-section area table.");
 
-    PartClass<TzModifier>(m, "TzModifier", "load_transfer.modifiers", "A row of the t-z modifier table.")
-        .fields(tzModifierFields(), [](TzModifier& r) -> TzModifier& { return r; })
-        .finish([](const TzModifier& r) { return rawState(tzModifierFields(), r); },
-                [](const py::tuple& s) { TzModifier r; restoreState(tzModifierFields(), r, s); return r; },
-                [](const TzModifier& r) { return r; });
+    plainPart<TzModifier, tzModifierFields>(m, "TzModifier", "load_transfer.modifiers", "A row of the t-z modifier table.");
 
-    PartClass<TipCurveFactors>(m, "TipCurveFactors", "load_transfer.tip_curve_factors",
-                               "Factors on the loads and the movements of the tip (q-w) curve.")
-        .fields(tipCurveFactorFields(), [](TipCurveFactors& r) -> TipCurveFactors& { return r; })
-        .finish([](const TipCurveFactors& r) { return rawState(tipCurveFactorFields(), r); },
-                [](const py::tuple& s) { TipCurveFactors r; restoreState(tipCurveFactorFields(), r, s); return r; },
-                [](const TipCurveFactors& r) { return r; });
+    plainPart<TipCurveFactors, tipCurveFactorFields>(m, "TipCurveFactors", "load_transfer.tip_curve_factors",
+                                                     "Factors on the loads and the movements of the tip (q-w) curve.");
 
-    PartClass<Loading>(m, "Loading", "loading", "The loading: compression or tension.")
-        .fields(loadingFields(), [](Loading& r) -> Loading& { return r; })
-        .finish([](const Loading& r) { return rawState(loadingFields(), r); },
-                [](const py::tuple& s) { Loading r; restoreState(loadingFields(), r, s); return r; },
-                [](const Loading& r) { return r; });
+    plainPart<Loading, loadingFields>(m, "Loading", "loading", "The loading: compression or tension.");
 
-    PartClass<AnalysisOptions>(m, "Options", "options", "The options of the methods.")
-        .fields(optionFields(), [](AnalysisOptions& r) -> AnalysisOptions& { return r; })
-        .finish([](const AnalysisOptions& r) { return rawState(optionFields(), r); },
-                [](const py::tuple& s) { AnalysisOptions r; restoreState(optionFields(), r, s); return r; },
-                [](const AnalysisOptions& r) { return r; });
+    plainPart<AnalysisOptions, optionFields>(m, "Options", "options", "The options of the methods.");
 
     PartClass<Sounding>(m, "Sounding", "cpt", "The CPT sounding: (depth, cone resistance) points.")
         .property(
