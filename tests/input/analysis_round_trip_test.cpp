@@ -118,21 +118,14 @@ void expectRoundTrip(const std::string& deck, const std::string& cpt, const std:
     EXPECT_EQ(memory.plot, original.plot);
 }
 
-const char* const kExamples[] = {
-    "battered-pipe-pile",         "closed-pipe-si",           "cpt-four-methods-si",     "general-method-user-values",
-    "h-pile-clay-silt-sand",      "long-profile-500-segments", "open-pipe-sand-over-clay", "square-precast-concrete",
-    "stop-profile-too-short",     "tapered-monotube",         "timber-pile-tension",     "usace-density-rule",
-    "usace-stress-rule-si",       "usace-user-critical-depth", "verification-curves-and-modifiers",
-};
-
-class ExampleDeck : public ::testing::TestWithParam<const char*> {};
+class ExampleDeck : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ExampleDeck, WritesBackToTheSameModelAndReport) {
-    const fs::path folder = test::sourcePath(std::string("examples/") + GetParam());
+    const fs::path folder = test::sourcePath("examples/" + GetParam());
     expectRoundTrip(test::readFile(folder / "input.dat"), test::readFile(folder / "sounding.cpt"), GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ExampleDeck, ::testing::ValuesIn(kExamples));
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleDeck, ::testing::ValuesIn(test::exampleNames()));
 
 // The numbers of a deck after its three title lines, as the reader takes them.
 std::vector<double> numbersOf(const std::string& deck) {

@@ -81,21 +81,14 @@ void expectProjectRoundTrip(const std::string& deck, const std::string& cpt, con
     EXPECT_EQ(actual.plot, expected.plot);
 }
 
-const char* const kExamples[] = {
-    "battered-pipe-pile",         "closed-pipe-si",           "cpt-four-methods-si",     "general-method-user-values",
-    "h-pile-clay-silt-sand",      "long-profile-500-segments", "open-pipe-sand-over-clay", "square-precast-concrete",
-    "stop-profile-too-short",     "tapered-monotube",         "timber-pile-tension",     "usace-density-rule",
-    "usace-stress-rule-si",       "usace-user-critical-depth", "verification-curves-and-modifiers",
-};
-
-class ExampleProject : public ::testing::TestWithParam<const char*> {};
+class ExampleProject : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ExampleProject, ConvertedDeckGivesTheSameReport) {
-    const fs::path folder = test::sourcePath(std::string("examples/") + GetParam());
+    const fs::path folder = test::sourcePath("examples/" + GetParam());
     expectProjectRoundTrip(test::readFile(folder / "input.dat"), test::readFile(folder / "sounding.cpt"), GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ExampleProject, ::testing::ValuesIn(kExamples));
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleProject, ::testing::ValuesIn(test::exampleNames()));
 
 TEST(GeneratedProject, ConvertedDeckGivesTheSameReport) {
     test::DeckGenerator generator(19);

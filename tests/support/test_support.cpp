@@ -88,6 +88,15 @@ std::string maskRunSpecificLines(std::string_view report) {
 
 std::filesystem::path sourcePath(const std::string& relative) { return std::filesystem::path(VORTA_SOURCE_DIR) / relative; }
 
+std::vector<std::string> exampleNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(sourcePath("examples"))) {
+        if (std::filesystem::exists(entry.path() / "names.dat")) names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 ::testing::AssertionResult matchesGolden(std::string_view actual, const std::string& goldenPath) {
     const std::filesystem::path file = sourcePath(goldenPath);
     const char* update = std::getenv("VORTA_UPDATE_GOLDEN");

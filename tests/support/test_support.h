@@ -59,6 +59,9 @@ std::string maskRunSpecificLines(std::string_view report);
 // Full path of a file in the source tree.
 std::filesystem::path sourcePath(const std::string& relative);
 
+// The example analyses: the folders under examples/ that hold a names.dat, in name order.
+std::vector<std::string> exampleNames();
+
 // Lines of a text, without their newlines.
 std::vector<std::string> splitLines(std::string_view text);
 
