@@ -126,6 +126,22 @@ std::string wholeRunSounding() {
     return t.str();
 }
 
+// Runs the analysis on `files` once per benchmark iteration (console output discarded); the
+// status of the last run.
+RunStatus timeRuns(benchmark::State& state, const RunFiles& files) {
+    std::ostringstream console;
+    RunOptions options;
+    options.console = &console;
+    options.clock = LocalDateTime{2024, 3, 5, 9, 7, 3};
+    RunStatus status = kRunCompleted;
+    for (auto _ : state) {
+        console.str("");
+        status = runOnFiles(files, options);
+        benchmark::DoNotOptimize(status);
+    }
+    return status;
+}
+
 void wholeRun(benchmark::State& state) {
     const auto dir = std::filesystem::temp_directory_path() /
                      ("vorta-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
@@ -140,16 +156,7 @@ void wholeRun(benchmark::State& state) {
     files.plot = dir / "plot.plt";
     files.cpt = dir / "sounding.cpt";
     files.versionText = "BENCH";
-    std::ostringstream console;
-    RunOptions options;
-    options.console = &console;
-    options.clock = LocalDateTime{2024, 3, 5, 9, 7, 3};
-    RunStatus status = kRunCompleted;
-    for (auto _ : state) {
-        console.str("");
-        status = runOnFiles(files, options);
-        benchmark::DoNotOptimize(status);
-    }
+    const RunStatus status = timeRuns(state, files);
     if (status != kRunCompleted) state.SkipWithError("the whole run did not complete");
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
@@ -171,16 +178,7 @@ void largestRun(benchmark::State& state, const char* deck) {
     files.report = dir / "report.out";
     files.plot = dir / "plot.plt";
     files.versionText = "BENCH";
-    std::ostringstream console;
-    RunOptions options;
-    options.console = &console;
-    options.clock = LocalDateTime{2024, 3, 5, 9, 7, 3};
-    RunStatus status = kRunCompleted;
-    for (auto _ : state) {
-        console.str("");
-        status = runOnFiles(files, options);
-        benchmark::DoNotOptimize(status);
-    }
+    const RunStatus status = timeRuns(state, files);
     if (status != kRunCompleted) state.SkipWithError("the largest run did not complete");
     std::error_code ec;
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(files.report, ec) +

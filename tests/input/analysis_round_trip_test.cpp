@@ -23,20 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outputs {
-    RunStatus status = kRunFileError;
-    std::string report;  // from the first line after the date of the analysis
-    std::string plot;
-};
-
-// The report less its header, which names the input and the date.
-std::string afterHeader(const std::string& report) {
-    const std::size_t date = report.find("Time and Date of Analysis");
-    if (date == std::string::npos) return report;
-    const std::size_t dateLine = report.find("Date:", date + 25);
-    const std::size_t from = dateLine == std::string::npos ? std::string::npos : report.find('\n', dateLine);
-    return from == std::string::npos ? report : report.substr(from + 1);
-}
+using Outputs = test::ModelRun;
 
 // The first line where two texts differ.
 ::testing::AssertionResult sameLines(const std::string& actual, const std::string& expected) {
@@ -60,32 +47,13 @@ Outputs runDeckText(const std::string& deck, const std::string& cpt) {
     options.clock = test::kFixedClock;
     Outputs out;
     out.status = runOnFiles({dir / "case.dat", dir / "case.out", dir / "case.plt", dir / "case.cpt", "T"}, options);
-    if (fs::exists(dir / "case.out")) out.report = afterHeader(test::readFile(dir / "case.out"));
+    if (fs::exists(dir / "case.out")) out.report = test::reportAfterHeader(test::readFile(dir / "case.out"));
     if (fs::exists(dir / "case.plt")) out.plot = test::readFile(dir / "case.plt");
     return out;
 }
 
-Outputs runInMemory(const Analysis& a) {
-    std::ostringstream console;
-    AnalysisResult result;
-    RunOptions options;
-    options.console = &console;
-    options.clock = test::kFixedClock;
-    options.result = &result;
-    options.versionText = "T";
-    options.sourceName = "case.dat";  // read from the deck: its messages name the deck's places
-    Outputs out;
-    out.status = runAnalysis(a, options);
-    out.report = afterHeader(result.reportText);
-    out.plot = result.plotText;
-    return out;
-}
-
-Analysis readTexts(const std::string& deck, const std::string& cpt) {
-    std::istringstream d(deck);
-    std::istringstream c(cpt);
-    return readInputDeck(d, "case.dat", c, "case.cpt");
-}
+// Read from the deck: its messages name the deck's places.
+Outputs runInMemory(const Analysis& a) { return test::runModel(a, "case.dat"); }
 
 std::string deckText(const Analysis& a) {
     std::ostringstream out;
@@ -103,10 +71,10 @@ std::string cptText(const Analysis& a) {
 // original deck, the written deck and the model in memory give one report and one plot file.
 void expectRoundTrip(const std::string& deck, const std::string& cpt, const std::string& name) {
     SCOPED_TRACE(name);
-    const Analysis model = readTexts(deck, cpt);
+    const Analysis model = test::readDeckTexts(deck, cpt);
     const std::string written = deckText(model);
     const std::string writtenCpt = cptText(model);
-    EXPECT_EQ(deckText(readTexts(written, writtenCpt)), written);
+    EXPECT_EQ(deckText(test::readDeckTexts(written, writtenCpt)), written);
     const Outputs original = runDeckText(deck, cpt);
     const Outputs again = runDeckText(written, writtenCpt);
     const Outputs memory = runInMemory(model);
@@ -153,8 +121,8 @@ TEST(GeneratedDeck, WritesBackToTheSameNumbersModelAndReport) {
         // below zero (alone on its line in these decks) reads no row and is written as 0.
         std::string expected = "\n" + deck;
         for (std::size_t at; (at = expected.find("\n-1\n")) != std::string::npos;) expected.replace(at, 4, "\n0\n");
-        EXPECT_EQ(numbersOf(deckText(readTexts(deck, cpt))), numbersOf(expected.substr(1))) << name;
-        if (runInMemory(readTexts(deck, cpt)).status == kRunCompleted) ++completed;
+        EXPECT_EQ(numbersOf(deckText(test::readDeckTexts(deck, cpt))), numbersOf(expected.substr(1))) << name;
+        if (runInMemory(test::readDeckTexts(deck, cpt)).status == kRunCompleted) ++completed;
     }
     // Most decks run to the end, so that the reports compared hold every table.
     EXPECT_GE(completed, 25);
@@ -167,7 +135,7 @@ TEST(ShortestNumberText, ReadsBackToTheSameDouble) {
         const std::string text = shortestNumberText(v);
         Analysis a;
         a.pile.outsideDiameter = v;
-        const Analysis back = readTexts(deckText(a), "0 0\n");
+        const Analysis back = test::readDeckTexts(deckText(a), "0 0\n");
         EXPECT_EQ(std::bit_cast<std::uint64_t>(back.pile.outsideDiameter), std::bit_cast<std::uint64_t>(v)) << text;
     }
 }
@@ -183,7 +151,7 @@ TEST(InputDeckReader, FractionalSoilTypeIsRefusedWithItsLine) {
     first >> depth;
     deck.replace(deck.find(lines[9]), lines[9].size(), depth + " 1.5 0 120 32 0");
     try {
-        readTexts(deck, "0 0\n");
+        test::readDeckTexts(deck, "0 0\n");
         FAIL() << "a soil type of 1.5 was taken";
     } catch (const InputError& e) {
         EXPECT_EQ(std::string(e.what()), "case.dat, line 10 (soil point 1, first record): expected a whole number for the "

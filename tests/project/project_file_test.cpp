@@ -17,41 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outputs {
-    RunStatus status = kRunFileError;
-    std::string report;  // from the first line after the date of the analysis
-    std::string plot;
-    std::string header;
-};
-
-std::string afterHeader(const std::string& report) {
-    const std::size_t date = report.find("               Date:");
-    if (date == std::string::npos) return report;
-    return report.substr(report.find('\n', date) + 1);
-}
-
-Outputs runModel(const Analysis& a, const std::string& source = "") {
-    std::ostringstream console;
-    AnalysisResult result;
-    RunOptions options;
-    options.console = &console;
-    options.clock = test::kFixedClock;
-    options.result = &result;
-    options.versionText = "T";
-    options.sourceName = source;
-    Outputs out;
-    out.status = runAnalysis(a, options);
-    out.report = afterHeader(result.reportText);
-    out.header = result.reportText.substr(0, result.reportText.size() - out.report.size());
-    out.plot = result.plotText;
-    return out;
-}
-
-Analysis readDeck(const std::string& deck, const std::string& cpt) {
-    std::istringstream d(deck);
-    std::istringstream c(cpt);
-    return readInputDeck(d, "case.dat", c, "case.cpt");
-}
+using Outputs = test::ModelRun;
+using test::runModel;
 
 std::string projectText(const Analysis& a) {
     std::ostringstream out;
@@ -65,7 +32,7 @@ Analysis readProject(const std::string& text) { return project::readProjectText(
 // of read and write.
 void expectProjectRoundTrip(const std::string& deck, const std::string& cpt, const std::string& name) {
     SCOPED_TRACE(name);
-    const Analysis fromDeck = readDeck(deck, cpt);
+    const Analysis fromDeck = test::readDeckTexts(deck, cpt);
     const std::string text = projectText(fromDeck);
     Analysis fromProject;
     try {
@@ -185,7 +152,7 @@ T-19
 
 TEST(HandWrittenProject, RunsAsTheEquivalentDeck) {
     const Outputs project = runModel(readProject(kHandWrittenProject));
-    const Outputs deck = runModel(readDeck(kHandWrittenDeck, "0 0\n"));
+    const Outputs deck = runModel(test::readDeckTexts(kHandWrittenDeck, "0 0\n"));
     ASSERT_EQ(project.status, kRunCompleted);
     EXPECT_EQ(project.report, deck.report);
     EXPECT_EQ(project.plot, deck.plot);

@@ -88,6 +88,36 @@ std::string maskRunSpecificLines(std::string_view report) {
 
 std::filesystem::path sourcePath(const std::string& relative) { return std::filesystem::path(VORTA_SOURCE_DIR) / relative; }
 
+std::string reportAfterHeader(const std::string& report) {
+    const std::size_t date = report.find("               Date:");
+    if (date == std::string::npos) return report;
+    const std::size_t end = report.find('\n', date);
+    return end == std::string::npos ? report : report.substr(end + 1);
+}
+
+ModelRun runModel(const Analysis& analysis, const std::string& sourceName) {
+    std::ostringstream console;
+    AnalysisResult result;
+    RunOptions options;
+    options.console = &console;
+    options.clock = kFixedClock;
+    options.result = &result;
+    options.versionText = "T";
+    options.sourceName = sourceName;
+    ModelRun out;
+    out.status = runAnalysis(analysis, options);
+    out.report = reportAfterHeader(result.reportText);
+    out.header = result.reportText.substr(0, result.reportText.size() - out.report.size());
+    out.plot = result.plotText;
+    return out;
+}
+
+Analysis readDeckTexts(const std::string& deck, const std::string& cpt) {
+    std::istringstream d(deck);
+    std::istringstream c(cpt);
+    return readInputDeck(d, "case.dat", c, "case.cpt");
+}
+
 std::vector<std::string> exampleNames() {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(sourcePath("examples"))) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/analysis_state.h"
+#include "vorta/analysis.h"
 #include "vorta/vorta.h"
 
 namespace vorta::test {
@@ -61,6 +62,24 @@ std::filesystem::path sourcePath(const std::string& relative);
 
 // The example analyses: the folders under examples/ that hold a names.dat, in name order.
 std::vector<std::string> exampleNames();
+
+// A report less its header (everything up to and including the line with the date of the
+// analysis), which names the input and the time; the whole report when it has no date line.
+std::string reportAfterHeader(const std::string& report);
+
+// A run of an analysis in memory with the fixed clock and the version text "T": the report's
+// header, the report after it and the plot data. `sourceName` is the file the analysis was read
+// from (empty: given in memory).
+struct ModelRun {
+    RunStatus status = kRunFileError;
+    std::string header;
+    std::string report;
+    std::string plot;
+};
+ModelRun runModel(const Analysis& analysis, const std::string& sourceName = "");
+
+// An input data file and its CPT file, given as texts, read into a model (named case.dat and case.cpt).
+Analysis readDeckTexts(const std::string& deck, const std::string& cpt);
 
 // Lines of a text, without their newlines.
 std::vector<std::string> splitLines(std::string_view text);

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "vorta/result.h"
+#include "vorta/vorta.h"
 
 namespace vorta::checks {
 
@@ -61,6 +63,44 @@ inline bool stoppedByFiniteGuard(const AnalysisResult& result) {
         if (m.find(kFiniteGuardWords) != std::string::npos) return true;
     }
     return false;
+}
+
+// One run of the engine as a check makes it: the console kept in `console`, no answers to the
+// file-name prompts, the fixed clock, the results in memory.
+inline RunStatus runForCheck(const RunFiles& files, AnalysisResult& result, std::ostringstream& console) {
+    std::istringstream noAnswers;
+    RunOptions options;
+    options.console = &console;
+    options.consoleInput = &noAnswers;
+    options.clock = LocalDateTime{2024, 3, 5, 9, 7, 3};
+    options.result = &result;
+    return runOnFiles(files, options);
+}
+
+// The rules every run must hold, in the order they are checked.
+enum class Rule { Held, StatusOutOfRange, ResultStatusDiffers, NoMessage, NonFiniteNumber, StoppedByGuard };
+
+struct Broken {
+    Rule rule = Rule::Held;
+    std::string detail;
+};
+
+// The first rule a run broke: a status of 0, 1 or 2, held by its result too; a message when it did
+// not complete; only finite numbers when it did; and no stop by the last guard (the range checks
+// must stop the causes first).
+inline Broken firstBrokenRule(RunStatus status, const AnalysisResult& result) {
+    if (status != kRunCompleted && status != kRunStoppedOnInput && status != kRunFileError)
+        return {Rule::StatusOutOfRange, "a status other than 0, 1 or 2"};
+    if (result.status != status) return {Rule::ResultStatusDiffers, "the in-memory result holds another status"};
+    if (status != kRunCompleted && result.messages.empty())
+        return {Rule::NoMessage, "a run that did not complete, without a message"};
+    if (status == kRunCompleted) {
+        const std::string where = firstNonFinite(result);
+        if (!where.empty()) return {Rule::NonFiniteNumber, "a number that is not finite in " + where};
+    }
+    if (stoppedByFiniteGuard(result))
+        return {Rule::StoppedByGuard, "stopped by the last guard on numbers that are not finite: " + result.messages.back()};
+    return {};
 }
 
 }  // namespace vorta::checks

@@ -240,34 +240,27 @@ int runChild(const fs::path& folder, unsigned timeoutSeconds) {
     files.plot = folder / "plot.plt";
     files.versionText = "MUTATION";
     std::ostringstream console;
-    std::istringstream noAnswers;
     vorta::AnalysisResult result;
-    vorta::RunOptions options;
-    options.console = &console;
-    options.consoleInput = &noAnswers;
-    options.clock = vorta::LocalDateTime{2024, 3, 5, 9, 7, 3};
-    options.result = &result;
-    const vorta::RunStatus status = vorta::runOnFiles(files, options);
+    const vorta::RunStatus status = vorta::checks::runForCheck(files, result, console);
 
     auto verdict = [&](int code, const std::string& detail) {
         writeText(folder / "verdict.txt", "status " + std::to_string(status) + ": " + detail + "\n");
         return code;
     };
-    if (status != vorta::kRunCompleted && status != vorta::kRunStoppedOnInput && status != vorta::kRunFileError)
-        return verdict(kBadStatus, "a status other than 0, 1 or 2");
-    if (result.status != status) return verdict(kResultStatusDiffers, "the in-memory result holds another status");
-    if (status != vorta::kRunCompleted && result.messages.empty())
-        return verdict(kNoMessage, "a run that did not complete, without a message");
-    if (status == vorta::kRunCompleted) {
-        const std::string where = vorta::checks::firstNonFinite(result);
-        if (!where.empty()) return verdict(kNonFiniteResult, "a number that is not finite in " + where);
+    using vorta::checks::Rule;
+    const vorta::checks::Broken broken = vorta::checks::firstBrokenRule(status, result);
+    switch (broken.rule) {
+        case Rule::Held: break;
+        case Rule::StatusOutOfRange: return verdict(kBadStatus, broken.detail);
+        case Rule::ResultStatusDiffers: return verdict(kResultStatusDiffers, broken.detail);
+        case Rule::NoMessage: return verdict(kNoMessage, broken.detail);
+        case Rule::NonFiniteNumber: return verdict(kNonFiniteResult, broken.detail);
+        case Rule::StoppedByGuard: return verdict(kStoppedByGuard, broken.detail);
     }
     // (A file error's message may quote what the file holds.)
     if (status != vorta::kRunFileError &&
         (hasNonFiniteWord(readText(files.report)) || hasNonFiniteWord(readText(files.plot))))
         return verdict(kNonFiniteText, "NaN or Infinity printed in the report or the plot-data file");
-    if (vorta::checks::stoppedByFiniteGuard(result))
-        return verdict(kStoppedByGuard, "stopped by the last guard on numbers that are not finite: " + result.messages.back());
     return verdict(kHeld, std::to_string(status));
 }
 
