@@ -57,16 +57,7 @@ Analysis readAnalysisFile(const fs::path& file, const fs::path& cpt, SourceLines
         noProjectFiles(file);
 #endif
     }
-    std::ifstream deck(file);
-    if (!deck) throw InputError(file.string() + ": the input data file cannot be opened");
-    std::istringstream noSounding("0 0\n");
-    std::ifstream cptFile;
-    if (!cpt.empty()) {
-        cptFile.open(cpt);
-        if (!cptFile) throw InputError(cpt.string() + ": the CPT file cannot be opened");
-    }
-    return readInputDeck(deck, file.string(), cpt.empty() ? static_cast<std::istream&>(noSounding) : cptFile,
-                         cpt.empty() ? std::string("(no CPT file)") : cpt.string());
+    return readInputDeck(file, cpt);
 }
 
 void writeAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::path& cpt) {

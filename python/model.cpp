@@ -565,16 +565,7 @@ Analysis readModel(const fs::path& file, const std::optional<fs::path>& cpt) {
         noProjectFiles(file);
 #endif
     }
-    std::ifstream deck(file);
-    if (!deck) throw InputError(file.string() + ": the input data file cannot be opened");
-    std::istringstream noSounding("0 0\n");
-    std::ifstream cptFile;
-    if (cpt) {
-        cptFile.open(*cpt);
-        if (!cptFile) throw InputError(cpt->string() + ": the CPT file cannot be opened");
-    }
-    return readInputDeck(deck, file.string(), cpt ? static_cast<std::istream&>(cptFile) : noSounding,
-                         cpt ? cpt->string() : std::string("(no CPT file)"));
+    return readInputDeck(file, cpt.value_or(fs::path()));
 }
 
 void save(const fs::path& file, const std::string& text) {

@@ -196,6 +196,7 @@ struct Analysis {
 
 // Reads an input data file and its CPT file into a model. Throws InputError (status 2 of a run).
 Analysis readInputDeck(std::istream& deck, const std::string& deckName, std::istream& cpt, const std::string& cptName);
+// An empty `cpt` path: a sounding with no points.
 Analysis readInputDeck(const std::filesystem::path& deck, const std::filesystem::path& cpt);
 // Reads only a CPT file.
 Sounding readCptSounding(std::istream& cpt, const std::string& cptName);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "engine/constants.h"
@@ -322,6 +323,10 @@ Analysis readInputDeck(std::istream& deck, const std::string& deckName, std::ist
 Analysis readInputDeck(const std::filesystem::path& deck, const std::filesystem::path& cpt) {
     std::ifstream deckFile(deck);
     if (!deckFile) throw InputError(deck.string() + ": the input data file cannot be opened");
+    if (cpt.empty()) {
+        std::istringstream noSounding("0 0\n");
+        return readInputDeck(deckFile, deck.string(), noSounding, "(no CPT file)");
+    }
     std::ifstream cptFile(cpt);
     if (!cptFile) throw InputError(cpt.string() + ": the CPT file cannot be opened");
     return readInputDeck(deckFile, deck.string(), cptFile, cpt.string());
