@@ -94,9 +94,8 @@ std::string shortRepr(py::handle value) {
 
 bool isText(py::handle v) { return PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()); }
 
-double realValue(py::handle v, const std::string& path, std::string_view unit) {
-    const std::string expected = "a finite number" + (unit.empty() ? std::string() : " in " + std::string(unit));
-    if (v.is_none() || PyBool_Check(v.ptr()) || isText(v)) badValue(path, expected, v);
+// The float of a Python number; anything else is a ValueError naming the field.
+double floatOf(py::handle v, const std::string& path, const std::string& expected) {
     PyObject* number = PyNumber_Float(v.ptr());
     if (number == nullptr) {
         PyErr_Clear();
@@ -104,6 +103,13 @@ double realValue(py::handle v, const std::string& path, std::string_view unit) {
     }
     const double d = PyFloat_AsDouble(number);
     Py_DECREF(number);
+    return d;
+}
+
+double realValue(py::handle v, const std::string& path, std::string_view unit) {
+    const std::string expected = "a finite number" + (unit.empty() ? std::string() : " in " + std::string(unit));
+    if (v.is_none() || PyBool_Check(v.ptr()) || isText(v)) badValue(path, expected, v);
+    const double d = floatOf(v, path, expected);
     if (!std::isfinite(d)) badValue(path, expected, v);
     return d;
 }
@@ -123,13 +129,7 @@ int wholeValue(py::handle v, const std::string& path, const std::string& expecte
         Py_DECREF(index);
         if (overflow != 0) badValue(path, expected, v);
     } else {
-        PyObject* number = PyNumber_Float(v.ptr());
-        if (number == nullptr) {
-            PyErr_Clear();
-            badValue(path, expected, v);
-        }
-        const double d = PyFloat_AsDouble(number);
-        Py_DECREF(number);
+        const double d = floatOf(v, path, expected);
         if (!std::isfinite(d) || d != std::floor(d) || std::fabs(d) > 3.0e9) badValue(path, expected, v);
         whole = static_cast<long long>(d);
     }
