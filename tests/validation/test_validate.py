@@ -9,6 +9,12 @@ import hand_calcs  # noqa: E402
 import validate  # noqa: E402
 
 REPORT = """\
+          *********************
+          * INPUT INFORMATION *
+          *********************
+
+          OPEN PIPE, 30 M PENETRATION
+
           **********************
           * COMPUTATION RESULT *
           **********************
@@ -50,6 +56,7 @@ class ReadingARun(unittest.TestCase):
         self.assertEqual(self.run.table_value("API RP-2A (2010)", 9.0, "tip"), 589.7)
         self.assertEqual(self.run.table_value("API RP-2A (2010)", 9.0, "plug"), 8.79)
         self.assertNotIn("COMPUTATION RESULT", self.run.tables)
+        self.assertNotIn("INPUT INFORMATION", self.run.tables)
 
     def test_unit_friction_comes_from_the_plot_block_of_the_same_table(self):
         self.assertEqual(self.run.unit_friction_value("API RP-2A (2010)", 9.0), 37.723)
