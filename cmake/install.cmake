@@ -39,6 +39,7 @@ install(FILES ${PROJECT_BINARY_DIR}/vortaConfig.cmake ${PROJECT_BINARY_DIR}/vort
 # pkg-config files with paths relative to their own folder, so that an installed tree can be moved
 # (a package unpacked with dpkg -x, cmake --install --prefix).
 file(RELATIVE_PATH VORTA_PC_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" VORTA_PC_PREFIX "${VORTA_PC_PREFIX}")
 file(RELATIVE_PATH VORTA_PC_INCLUDEDIR ${CMAKE_INSTALL_PREFIX} ${CMAKE_INSTALL_FULL_INCLUDEDIR})
 file(RELATIVE_PATH VORTA_PC_LIBDIR ${CMAKE_INSTALL_PREFIX} ${CMAKE_INSTALL_FULL_LIBDIR})
 foreach(pc ${VORTA_PC_FILES})
@@ -56,10 +57,8 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DA
 
 # The Debian package. Its dependencies are those of the program and the Python extension as
 # dpkg-shlibdeps finds them (libc, libstdc++, toml++), or stated by hand without it, and the
-# interpreter the extension was built for.
-if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
-  message(STATUS "The Debian package installs under ${CMAKE_INSTALL_PREFIX}; a system package wants -DCMAKE_INSTALL_PREFIX=/usr")
-endif()
+# interpreter the extension was built for. It installs under CMAKE_INSTALL_PREFIX: a system
+# package is configured with -DCMAKE_INSTALL_PREFIX=/usr (.ci/package).
 set(CPACK_PACKAGE_NAME vorta)
 set(CPACK_PACKAGE_VENDOR VORTA)
 set(CPACK_PACKAGE_CONTACT "VORTA maintainers <vorta@localhost>" CACHE STRING "Maintainer of the Debian package")
