@@ -224,6 +224,26 @@ struct StoredMethodRows {
     RowArray unfactoredTipResistance;  // handed over where the LRFD bearing factor is 0
 };
 
+// The unit skin friction of a segment by a CPT-based method, less what it owes to the pile's length
+// (methods/cpt/cpt_common.h applies that for a pile of a given length).
+struct ShaftFriction {
+    enum class Rule : unsigned char {
+        Fixed,             // no length term: top and bottom are the friction, plugTop and plugBottom the plug's
+        NgiSand,           // per node pa F_sig F_Dr, times z/L and the end, loading and material factors
+        IcpSand,           // per node 0.029 qc (s'/pa)^0.13, times (h/R*)^-0.38, with the dilation stress
+        FugroSand,         // per node the coefficient of qc and stress, times the height term
+        UwaSand,           // per node the dilation term, beside 0.03 qc A_re^0.3 / sqrt(h/D)
+        ClayRadialStress,  // per node 0.8 s' tan(delta), times Kc of the height
+    };
+    Rule rule = Rule::Fixed;
+    double top = 0.0;
+    double bottom = 0.0;
+    double plugTop = 0.0;
+    double plugBottom = 0.0;
+    double tanDelta = 0.0;     // IcpSand, UwaSand
+    double segmentTerm = 0.0;  // IcpSand the dilation stress; UwaSand 0.03 qc A_re^0.3; ClayRadialStress (2 - 0.625 dIvy) YSR^0.42
+};
+
 // A side load-transfer (t-z) curve: points 0..9, point 0 the origin.
 struct LoadTransferCurve {
     double depth = 0.0;  // vertical depth from the pile head, working units
@@ -299,6 +319,7 @@ struct AnalysisState {
     NodeArray nodeSkinFriction;
     Array2<double, kMaxNodes, kMethodCount> methodUnitFriction;  // (node, method code)
     NodeArray nodeUnitEndBearing;
+    Array1<ShaftFriction, kMaxSegments> segShaftFriction;  // of the CPT-based method being run
 
     // Capacity integration work arrays.
     NodeArray nodeAnnulusBearing;
