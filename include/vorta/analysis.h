@@ -135,6 +135,16 @@ struct AnalysisOptions {
     int longPileOption = 0;     // 1: the long pile option of the USACE method
     CriticalDepthRule criticalDepthRule = CriticalDepthRule::Density;  // USACE, sand
     double criticalDepth = 0.0;  // ft or m, for CriticalDepthRule::User
+    // 1: the rows of the CPT-based methods are piles driven to each penetration, not the upper part
+    // of the final pile. Not in the input data file (a deck runs without it).
+    int cptRowsAsDriven = 0;
+};
+
+// The design question of an analysis: the least embedded length whose capacity, divided by the
+// factor of safety, carries each load. Not in the input data file.
+struct DesignLoads {
+    std::vector<double> loads;     // kips or kN; in tension the uplift loads
+    double factorOfSafety = 1.0;   // on the ultimate capacity (1 where the layers' LRFD factors factor it)
 };
 
 struct TzModifier {
@@ -189,6 +199,7 @@ struct Analysis {
     AnalysisOptions options;
     LoadTransferTables loadTransfer;
     Sounding cpt;
+    DesignLoads design;
 };
 
 // ---------------------------------------------------------------------------------------------

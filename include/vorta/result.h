@@ -8,8 +8,8 @@
 
 namespace vorta {
 
-// One printed row of a capacity table. Lengths in ft or m, forces in kips or kN, unit friction
-// in ksf or kPa.
+// One row of a capacity table. Lengths in ft or m, forces in kips or kN, unit friction in ksf or
+// kPa.
 struct CapacityRow {
     double pileLength = 0.0;        // pile length below ground
     double depth = 0.0;             // vertical depth of the tip (equal to pileLength for a vertical pile)
@@ -19,15 +19,17 @@ struct CapacityRow {
     double unitFriction = 0.0;      // the plot-data column
     double plugLength = 0.0;        // 0 when the table has no plug column
     bool plugMark = false;          // the friction of the soil plug governs the tip ("*")
+    bool printed = false;           // the report and the plot data print the row (every output_step-th and the last)
 };
 
-// One printed capacity table.
+// One capacity table, with every row of the computation (the report prints those marked printed).
 struct MethodTable {
     int selection = 0;  // 1 FHWA, 2 USACE, 3 Revised Lambda, 4 API RP-2A, 5 general, 6 NGI, 7 ICP/MTD, 8 Fugro, 9 UWA
     std::string title;  // the table banner, e.g. "FED. HWY. METHOD"
     bool tension = false;     // the tip column is the self weight
     bool battered = false;    // the table has a depth column
     bool plugColumn = false;  // the table has a plug-length column
+    bool rowsAsDriven = false;  // each row is a pile driven to that penetration (CPT-based methods, on request)
     std::vector<CapacityRow> rows;
 };
 

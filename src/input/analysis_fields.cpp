@@ -240,6 +240,11 @@ const FieldInfo<AnalysisOptions> kOptionFields[] = {
               kCriticalDepthNames, kNoLimits),
     VORTA_REAL(AnalysisOptions, "critical_depth", criticalDepth, "ft", "m", false, "", "record 15, value 2",
                "critical depth of the rule \"user\" (not used by the other rules)", kDepthLimits),
+    VORTA_INT(AnalysisOptions, FieldType::Switch, "cpt_rows_as_driven", cptRowsAsDriven, false, "",
+              "not in the input data file",
+              "each row of the NGI, ICP/MTD, Fugro and UWA tables is a pile driven to that penetration (heights above "
+              "its own tip, its own plug and self weight), not the upper part of the final pile; the tables say so",
+              {}, kNoLimits),
 };
 
 const FieldInfo<TzModifier> kTzModifierFields[] = {
