@@ -6,6 +6,7 @@
 // tension the tip column holds the pile's self weight with buoyancy below the water table.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "capacity/capacity.h"
 #include "capacity/integration_steps.h"
@@ -132,29 +133,53 @@ void computePlugFriction(AnalysisState& s, int segments) {
 }
 
 // Plug friction over the bottom enhancedEndLength of the pile and the wall bearing, per row.
-void computeRowPlugValues(AnalysisState& s, int rows, const PileExtent& pile) {
-    const SegmentWalk walk(s);
-    int atTip = 1;  // segments found last at the tip and at the top of the enhanced end
-    int atEndTop = 1;
-    for (int k = 1; k <= rows; ++k) {
-        double capacity = 0.0;  // row 1: the tip at the surface has no plug
-        if (k >= 2) {
-            const double z = (k - 1) * s.depthIncrement;
-            const double above = z - pile.enhancedEndLength;
-            const double toTip = walk.valueAt(s.nodePlugFrictionCum, z, atTip);
-            const double toEndTop = above <= sp(1.0e-6) ? 0.0 : walk.valueAt(s.nodePlugFrictionCum, above, atEndTop);
-            capacity = toTip - toEndTop;
-            s.rowAnnulusBearing[k] = walk.valueAt(s.nodeAnnulusBearing, z, atTip);
-        } else {
-            s.rowAnnulusBearing[1] = s.nodeAnnulusBearing[1];
+namespace {
+
+// The plug friction over the enhanced end section of a row: the friction accumulated from the
+// surface to the tip less that to the section's top (none while the top lies at the surface or
+// above). The positions found once serve the tips, and the tops where their section is this one.
+class EndSectionPlug {
+public:
+    EndSectionPlug(const AnalysisState& s, const PileExtent& pile, const RowPositions* positions)
+        : s_(s), pile_(pile), positions_(positions),
+          topsFound_(positions != nullptr && positions->enhancedEndLength == pile.enhancedEndLength) {}
+
+    double capacityAt(int k) {
+        if (k < 2) return 0.0;  // row 1: the tip at the surface has no plug
+        const double z = (k - 1) * s_.depthIncrement;
+        const double above = z - pile_.enhancedEndLength;
+        double toEndTop = 0.0;
+        if (!(above <= sp(1.0e-6))) {
+            toEndTop = topsFound_ ? SegmentWalk::valueAt(s_.nodePlugFrictionCum, positions_->endTop[k])
+                                  : walk().valueAt(s_.nodePlugFrictionCum, above, atEndTop_);
         }
-        s.rowPlugCapacity[k] = capacity;
-        s.rowPlugIncrement[k] = k == 1 ? capacity : capacity - s.rowPlugCapacity[k - 1];
+        const double toTip = positions_ != nullptr ? SegmentWalk::valueAt(s_.nodePlugFrictionCum, positions_->tip[k])
+                                                   : walk().valueAt(s_.nodePlugFrictionCum, z, atTip_);
+        return toTip - toEndTop;
     }
-    for (int k = 1; k <= rows; ++k) {
-        s.rowPlugFriction[k] = 0.0;
-        s.rowPlugLength[k] = 0.0;
+
+private:
+    const AnalysisState& s_;
+    const PileExtent& pile_;
+    const RowPositions* positions_;
+    bool topsFound_;
+    std::optional<SegmentWalk> walk_;
+    int atTip_ = 1;  // segments found last at the tip and at the top of the enhanced end
+    int atEndTop_ = 1;
+
+    const SegmentWalk& walk() {
+        if (!walk_) walk_.emplace(s_);
+        return *walk_;
     }
+};
+
+}  // namespace
+
+void computeRowWallBearing(AnalysisState& s, int rows) {
+    const SegmentWalk walk(s);
+    int atTip = 1;
+    if (rows >= 1) s.rowAnnulusBearing[1] = s.nodeAnnulusBearing[1];
+    for (int k = 2; k <= rows; ++k) s.rowAnnulusBearing[k] = walk.valueAt(s.nodeAnnulusBearing, (k - 1) * s.depthIncrement, atTip);
 }
 
 namespace {
@@ -291,7 +316,7 @@ struct SelfWeight {
 // Tip column of every row: the closed tip, or the smaller of the unplugged resistance (plug
 // friction plus wall bearing) and the plugged tip, with its flag and the plug length. In tension
 // the tip column is the whole pile's self weight, stickup included, whichever tip governs.
-void resolveTip(AnalysisState& s, int rows, const PileExtent& pile) {
+void resolveTip(AnalysisState& s, int rows, const PileExtent& pile, const RowPositions* positions) {
     const InputData& in = s.input;
     const int m = s.currentMethod;
     const bool tension = in.loadingType == 1;
@@ -304,10 +329,19 @@ void resolveTip(AnalysisState& s, int rows, const PileExtent& pile) {
     const bool copiesPlugLength = m == kCodeFhwa || m == kCodeUsace;
     const SelfWeight selfWeight(in);
     const double stickupWeight = selfWeight.stickup(in);
+    EndSectionPlug endSection(s, pile, positions);
 
     for (int k = 1; k <= rows; ++k) {
+        // The plug friction over the enhanced end section at this row and its growth from the row
+        // above; no plug friction or plug length mobilised yet.
+        const double plugCapacity = endSection.capacityAt(k);
+        s.rowPlugIncrement[k] = k == 1 ? plugCapacity : plugCapacity - s.rowPlugCapacity[k - 1];
+        s.rowPlugCapacity[k] = plugCapacity;
+        s.rowPlugFriction[k] = 0.0;
+        s.rowPlugLength[k] = 0.0;
+
         const double t = (k - 1) * s.depthIncrement;
-        const double pileWeight = selfWeight.embedded(t) + stickupWeight;
+        const double pileWeight = tension ? selfWeight.embedded(t) + stickupWeight : 0.0;
         double tip = 0.0;
         int flag = 1;
         if (closedTip) {
@@ -379,7 +413,7 @@ void integrateCapacity(AnalysisState& s) {
     const PileExtent pile = extentOfInput(s.input);
     computeAnnulusBearing(s, segments);
     computePlugFriction(s, segments);
-    computeRowPlugValues(s, rows, pile);
+    computeRowWallBearing(s, rows);
     computePluggedBearing(s, segments, rows, pile);
     resolveTip(s, rows, pile);
 }

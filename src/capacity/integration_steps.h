@@ -4,6 +4,7 @@
 // and keeping what depends on the soil alone (the unit end bearing, the wall bearing).
 #pragma once
 
+#include "capacity/capacity.h"
 #include "engine/analysis_state.h"
 
 namespace vorta::integration {
@@ -26,14 +27,16 @@ double annulusBearingAtNode(const AnalysisState& s, int n, int segments);
 // 1..segments.
 void computePlugFriction(AnalysisState& s, int segments);
 
-// Plug friction over the enhanced end section and the wall bearing of rows 1..rows.
-void computeRowPlugValues(AnalysisState& s, int rows, const PileExtent& pile);
+// The wall bearing at the tip of rows 1..rows (rowAnnulusBearing), which depends on the soil alone.
+void computeRowWallBearing(AnalysisState& s, int rows);
 
 // End bearing of the full tip of rows 1..rows, averaged over the tip zone (segments 1..segments
 // of the grid); a tapered pile's tip diameter follows the pile's length.
 void computePluggedBearing(AnalysisState& s, int segments, int rows, const PileExtent& pile);
 
-// Tip column, flag and plug length of rows 1..rows.
-void resolveTip(AnalysisState& s, int rows, const PileExtent& pile);
+// Tip column, flag and plug length of rows 1..rows, with the plug friction over the enhanced end
+// section of each row. `positions`, when given, holds where each row's tip and end-section top lie
+// in the grid (found once for many piles; the tops where their end section is the pile's).
+void resolveTip(AnalysisState& s, int rows, const PileExtent& pile, const RowPositions* positions = nullptr);
 
 }  // namespace vorta::integration

@@ -39,6 +39,10 @@ ShaftContext shaftContext(const AnalysisState& s, int code) {
     c.ngiTip = endInsideDiameter(in) <= sp(1.0e-5) ? sp(1.6) : 1.0;
     c.ngiLoading = c.tension ? 1.0 : sp(1.3);
     c.ngiMaterial = (in.pileType == 2 || in.pileType == 3) ? sp(1.2) : 1.0;
+    c.icpHeldTerm = std::pow(8.0, -sp(0.38));
+    c.clayHeldTerm = std::pow(8.0, -sp(0.2));
+    c.fugroHeldTerm = c.tension ? std::pow(4.0, -sp(0.85)) : std::pow(4.0, -sp(0.9));
+    c.uwaHeldRoot = std::sqrt(2.0);
     return c;
 }
 
@@ -63,9 +67,8 @@ NodeFriction shaftFrictionAt(const AnalysisState& s, const ShaftContext& c, int 
         }
         case Rule::IcpSand: {
             // Height above the tip in equivalent radii, at least 8.
-            double heightRatio = heightAboveTipSmall(c, top, embeddedLength) / c.equivalentRadius;
-            if (!(heightRatio >= 8.0)) heightRatio = 8.0;
-            const double heightTerm = std::pow(heightRatio, -sp(0.38));
+            const double heightRatio = heightAboveTipSmall(c, top, embeddedLength) / c.equivalentRadius;
+            const double heightTerm = heightRatio >= 8.0 ? std::pow(heightRatio, -sp(0.38)) : c.icpHeldTerm;
             auto atNode = [&](double radialBase) {
                 const double radial = radialBase * heightTerm;
                 if (!c.tension) return f.tanDelta * (radial + f.segmentTerm);
@@ -80,11 +83,13 @@ NodeFriction shaftFrictionAt(const AnalysisState& s, const ShaftContext& c, int 
         case Rule::FugroSand: {
             // Height above the tip in equivalent radii, not clamped.
             const double r = heightAboveTipSmall(c, top, embeddedLength) / c.equivalentRadius;
+            // Within four equivalent radii of the tip the height term is held at r = 4; in compression
+            // the friction falls off linearly towards the tip from its value there.
+            const bool held = r <= 4.0;
+            const double heightTerm = held ? c.fugroHeldTerm : std::pow(r, c.tension ? -sp(0.85) : -sp(0.9));
             auto atNode = [&](double coefficient) {
-                if (c.tension) return coefficient * std::pow(std::max(r, 4.0), -sp(0.85));
-                // Within four equivalent radii of the tip the friction falls off linearly towards it
-                // from its value at four radii (the height term is held at r = 4 there).
-                double friction = coefficient * std::pow(r <= 4.0 ? 4.0 : r, -sp(0.9));
+                if (c.tension) return coefficient * heightTerm;
+                double friction = coefficient * heightTerm;
                 if (r <= 4.0) friction = friction * (r / 4.0);
                 return friction;
             };
@@ -94,9 +99,8 @@ NodeFriction shaftFrictionAt(const AnalysisState& s, const ShaftContext& c, int 
         }
         case Rule::UwaSand: {
             // Height above the tip in diameters, at least 2.
-            double heightRatio = heightAboveTipSmall(c, top, embeddedLength) / c.diameter;
-            if (!(heightRatio >= 2.0)) heightRatio = 2.0;
-            const double radial = f.segmentTerm / std::sqrt(std::max(heightRatio, 2.0));
+            const double heightRatio = heightAboveTipSmall(c, top, embeddedLength) / c.diameter;
+            const double radial = f.segmentTerm / (heightRatio >= 2.0 ? std::sqrt(heightRatio) : c.uwaHeldRoot);
             auto atNode = [&](double dilation) {
                 double friction = f.tanDelta * (radial + dilation);
                 if (c.tension) friction *= 0.75;
@@ -108,9 +112,8 @@ NodeFriction shaftFrictionAt(const AnalysisState& s, const ShaftContext& c, int 
         }
         case Rule::ClayRadialStress: {
             // Height above the tip in equivalent radii, at least 8.
-            double heightRatio = (embeddedLength - top) * smallLengthPerLength(c.unitSystem) / c.equivalentRadius;
-            if (!(heightRatio >= 8.0)) heightRatio = 8.0;
-            const double kc = f.segmentTerm * std::pow(heightRatio, -sp(0.2));
+            const double heightRatio = (embeddedLength - top) * smallLengthPerLength(c.unitSystem) / c.equivalentRadius;
+            const double kc = f.segmentTerm * (heightRatio >= 8.0 ? std::pow(heightRatio, -sp(0.2)) : c.clayHeldTerm);
             n.top = f.top * kc;
             n.bottom = f.bottom * kc;
             break;
@@ -124,7 +127,11 @@ NodeFriction shaftFrictionAt(const AnalysisState& s, const ShaftContext& c, int 
 void applyShaftFriction(AnalysisState& s, const ShaftContext& c, int segments, double embeddedLength) {
     for (int i = 1; i <= segments; ++i) {
         const NodeFriction n = shaftFrictionAt(s, c, i, embeddedLength);
-        storeNodeFriction(s, i, c.code, n.top, n.bottom, n.plugTop, n.plugBottom);
+        const std::size_t a = static_cast<std::size_t>(2 * i - 1);
+        s.nodeSkinFriction[a] = n.top;
+        s.nodeSkinFriction[a + 1] = n.bottom;
+        s.methodUnitFriction(a, static_cast<std::size_t>(c.code)) = n.plugTop;
+        s.methodUnitFriction(a + 1, static_cast<std::size_t>(c.code)) = n.plugBottom;
     }
 }
 
@@ -148,8 +155,8 @@ void storeNodeFriction(AnalysisState& s, int segment, int code, double top, doub
     s.methodUnitFriction(b, code) = plugBottom;
 }
 
-void integrateRows(AnalysisState& s) {
-    spreadNodeFrictionToRows(s);
+void integrateRows(AnalysisState& s, const RowPositions* positions) {
+    spreadNodeFrictionToRows(s, positions);
     SkinFrictionRules rules;
     rules.perimeter = sp(3.14159) * s.input.outsideDiameter / smallLengthPerLength(s.input.unitSystem);
     rules.tension = SkinFrictionRules::Tension::None;

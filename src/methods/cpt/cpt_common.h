@@ -2,6 +2,7 @@
 // they test, the sand and clay tests, the user limit on unit bearing and the row steps.
 #pragma once
 
+#include "capacity/capacity.h"
 #include "engine/analysis_state.h"
 #include "engine/constants.h"
 
@@ -62,6 +63,11 @@ struct ShaftContext {
     double ngiTip = 1.0;
     double ngiLoading = 1.0;
     double ngiMaterial = 1.0;
+    // The height terms where the heights are held at their least values.
+    double icpHeldTerm = 0.0;         // 8^-0.38
+    double clayHeldTerm = 0.0;        // 8^-0.2
+    double fugroHeldTerm = 0.0;       // 4^-0.9 (compression) or 4^-0.85 (tension)
+    double uwaHeldRoot = 0.0;         // sqrt(2)
 };
 ShaftContext shaftContext(const AnalysisState& s, int code);
 
@@ -85,7 +91,8 @@ double heightAboveTipSmall(const ShaftContext& c, double segmentTop, double embe
 // Unit friction per row and the cumulative skin friction per row from nodeSkinFriction, with the
 // segment LRFD factors and no tension reduction, limit or cap (the CPT methods carry their own
 // loading factors).
-void integrateRows(AnalysisState& s);
+// `positions`, when given, holds where each row's tip lies in the grid.
+void integrateRows(AnalysisState& s, const RowPositions* positions = nullptr);
 
 // The cohesive branch of ICP/MTD, Fugro and UWA: radial stress at failure from the yield stress
 // ratio, the sensitivity and the height above the tip, with the interface angle by plasticity

@@ -4,7 +4,8 @@
 // above that tip, the plug analysis of the rows down to it, the tip of a tapered pile of that
 // length and the segment grid such a pile would have. What depends on the soil alone (the unit
 // end bearing, the wall bearing and the tip-zone average, the soil's share of the unit friction)
-// is taken from the described computation, which has just run.
+// is taken from the described computation, which has just run: the unit end bearing, the wall
+// bearing at every row's tip and, but for a tapered pile, the tip-zone averages.
 #include <algorithm>
 #include <cmath>
 
@@ -37,6 +38,9 @@ void computeDrivenRows(AnalysisState& s, int code, DrivenRows& out) {
     // The tip-zone averages of the input pile; a tapered pile's tip follows its length.
     const RowArray pluggedBearing = s.rowPluggedBearing;
     const bool taperedTip = in.taperAngle > 0.0;
+    // Every pile looks up its values at the same depths of the same grid.
+    RowPositions positions;
+    findRowPositions(s, rows, in.enhancedEndLength, positions);
 
     out.rowCount = rows;
     for (int k = 1; k <= rows; ++k) {
@@ -50,11 +54,10 @@ void computeDrivenRows(AnalysisState& s, int code, DrivenRows& out) {
         const int reached = std::min(k + 1, segments);
         cpt::applyShaftFriction(s, context, reached, pile.embeddedLength);
         s.rowCount = k;
-        cpt::integrateRows(s);
+        cpt::integrateRows(s, &positions);
 
         // The plug analysis of rows 1..k with this pile's friction inside the plug.
         integration::computePlugFriction(s, reached);
-        integration::computeRowPlugValues(s, k, pile);
         double held = 0.0;
         const int gridSegments = std::min(segmentCountFor(in, k), segments);
         if (wallBearingOfShorterGrid(s, code, gridSegments, segments, held)) {
@@ -67,7 +70,7 @@ void computeDrivenRows(AnalysisState& s, int code, DrivenRows& out) {
         } else {
             for (int j = 1; j <= k; ++j) s.rowPluggedBearing[j] = pluggedBearing[j];
         }
-        integration::resolveTip(s, k, pile);
+        integration::resolveTip(s, k, pile, &positions);
 
         out.skinFriction[k] = s.rowSkinFriction[k];
         out.tipResistance[k] = s.rowTipResistance[k];
