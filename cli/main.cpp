@@ -2,7 +2,7 @@
 //
 //   vorta [--charts OUT.html]  runs on names.dat in the current folder, as the front end does
 //   vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html]
-//   vorta convert IN -o OUT [--cpt FILE]
+//   vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt] [CPT reading options]
 //   vorta check FILE [--cpt FILE]
 //   vorta keys
 //   vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]
@@ -36,8 +36,9 @@ void printUsage(std::ostream& out) {
            "                            and .plt beside it; an input data file without --cpt has a\n"
            "                            sounding with no points, a project file holds its own;\n"
            "                            --charts also writes the charts of the results\n"
-           "       vorta convert IN -o OUT [--cpt FILE]\n"
-           "                            convert between an input data file and a project file (.toml)\n"
+           "       vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt]\n"
+           "                            convert between an input data file and a project file (.toml),\n"
+           "                            or a GEF, AGS4 or CSV file to a CPT file (vorta convert --help)\n"
            "       vorta check FILE [--cpt FILE]\n"
            "                            report every problem of an analysis without running it\n"
            "       vorta keys           print the reference of the project file's keys\n"
@@ -97,16 +98,18 @@ int runExplicit(const std::vector<std::string_view>& args) {
     vorta::RunOptions options;
     if (!charts.empty()) options.result = &result;
     vorta::RunStatus status = vorta::kRunCompleted;
-    if (vorta::cli::isProjectFile(files.input)) {
+    if (vorta::cli::isProjectFile(files.input) || vorta::cli::isForeignCptFile(files.cpt)) {
         // A project file holds its own sounding; the report header names the project file.
-        if (!files.cpt.empty()) {
+        // An input data file with a CPT file of another program (GEF, AGS4, CSV) is read the same way.
+        if (vorta::cli::isProjectFile(files.input) && !files.cpt.empty()) {
             std::cerr << "vorta: a project file holds its own CPT sounding; --cpt is for input data files\n";
             return kUsageError;
         }
         vorta::Analysis analysis;
         vorta::SourceLines sourceLines;
         try {
-            analysis = vorta::cli::readAnalysisFile(files.input, {}, &sourceLines);
+            analysis = vorta::cli::readAnalysisFile(files.input, files.cpt, &sourceLines);
+            vorta::cli::printSoundingNotes(analysis, std::cerr);
         } catch (const vorta::InputError& e) {
             std::istringstream lines(e.what());
             for (std::string line; std::getline(lines, line);) std::cerr << "vorta: " << line << "\n";

@@ -1,6 +1,7 @@
 // The CPT files of any format: which format a file is, the reader that reads it, the notes.
 #include "vorta/cpt_files.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -49,6 +50,14 @@ CptFormat detectCptFormat(std::string_view text, const std::filesystem::path& na
         return values.size() >= 2 && whole(values[0]) && whole(values[1]) ? CptFormat::Engine : CptFormat::Csv;
     }
     return CptFormat::Csv;
+}
+
+CptFormat detectCptFileFormat(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string head(4096, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return detectCptFormat(head, file);
 }
 
 CptReading readCptText(std::string_view text, const std::string& fileName, const CptReadOptions& options) {

@@ -52,6 +52,10 @@ struct CptReading {
 // numbers is the engine's CPT file and any other a CSV file.
 CptFormat detectCptFormat(std::string_view text, const std::filesystem::path& name);
 
+// The format of a file by its first lines and its name (detectCptFormat); a file that cannot be
+// read is taken by its name alone.
+CptFormat detectCptFileFormat(const std::filesystem::path& file);
+
 // Reads a file or a text (`fileName` names it in the messages). Throws InputError.
 CptReading readCptFile(const std::filesystem::path& file, const CptReadOptions& options = {});
 CptReading readCptText(std::string_view text, const std::string& fileName, const CptReadOptions& options = {});

@@ -32,8 +32,9 @@ std::string unitNames(UnitKind kind);
 // unit) give 1.
 std::optional<double> unitFactor(std::string_view from, std::string_view to);
 
-// A value times a conversion factor, rounded to nine significant digits when the factor is not
-// 1: far below any printed digit, and 4.2 MPa comes out as 4200 kPa, not 4200.0000000000005.
+// A value times a conversion factor, rounded to the fewest significant digits, nine or more, that
+// convert back to the value itself: far below any printed digit, 4.2 MPa comes out as 4200 kPa (not
+// 4200.0000000000005), and 914 mm as 35.98425197 in, which converts back to 914 mm.
 double convertedValue(double value, double factor);
 
 // The analysis with every value in the other unit system, each by the unit of its field in the

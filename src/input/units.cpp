@@ -194,8 +194,13 @@ std::optional<double> unitFactor(std::string_view from, std::string_view to) {
 }
 
 double convertedValue(double value, double factor) {
-    if (factor == 1.0) return value;
-    return roundedToSignificant(value * factor, 9);
+    if (factor == 1.0 || value == 0.0 || !std::isfinite(value)) return value;
+    // The fewest digits, from nine, that take the value back to itself by the same rule.
+    for (int digits = 9; digits <= 17; ++digits) {
+        const double converted = roundedToSignificant(value * factor, digits);
+        if (roundedToSignificant(converted / factor, digits) == value) return converted;
+    }
+    return value * factor;
 }
 
 Analysis convertUnits(const Analysis& analysis, UnitSystem to) {

@@ -72,10 +72,10 @@ TEST(CptFiles, EnglishUnitsConvertEveryColumnByTheExactFactors) {
     o.units = UnitSystem::English;
     const CptPoint p = readCptText(dataFile("two_locations.ags"), "two_locations.ags", o).sounding.points[0];
     // psf = 4.4482216152605 N / 0.09290304 m2 = 0.0478802590 kPa: 0.5 m / 0.3048 = 1.64041995 ft,
-    // 1250 kPa = 26106.7928 psf, 10 kPa = 208.854342 psf (nine significant digits).
-    EXPECT_EQ(p.depth, 1.64041995);
-    EXPECT_EQ(p.coneResistance, 26106.7928);
-    EXPECT_EQ(*p.sleeveFriction, 208.854342);
+    // 1250 kPa = 26106.7928 psf, 10 kPa = 208.854342 psf.
+    EXPECT_NEAR(p.depth, 1.64041995, 1e-8);
+    EXPECT_NEAR(p.coneResistance, 26106.7928, 1e-4);
+    EXPECT_NEAR(*p.sleeveFriction, 208.854342, 1e-6);
 }
 
 struct Malformed {
