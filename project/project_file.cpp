@@ -490,7 +490,7 @@ void readSoundingFileKeys(Reader& r, const toml::table& t, const toml::node& fil
         r.problem(&file, "cpt.file", e.what());
         return;
     }
-    a.cpt.header = header;
+    if (t.get("header") != nullptr) a.cpt.header = header;
     if (a.cpt.points.size() > kMaxSoundingPoints) {
         r.problem(&file, "cpt.file",
                   ref.path.string() + " gives " + std::to_string(a.cpt.points.size()) + " points, more than the " +

@@ -869,7 +869,7 @@ void bindModel(py::module_& m) {
                 for (py::handle item : v) {
                     const std::string path = "cpt.points[" + std::to_string(i++) + "]";
                     if (isText(item) || !py::isinstance<py::sequence>(item) || py::len(item) < 2 || py::len(item) > 4) {
-                        badValue(path, "(depth, cone resistance) or (depth, cone resistance, sleeve friction, pore pressure)", item);
+                        badValue(path, "a pair (depth, cone resistance), or (depth, cone resistance, sleeve friction, pore pressure)", item);
                     }
                     const py::sequence values = py::reinterpret_borrow<py::sequence>(item);
                     CptPoint p;

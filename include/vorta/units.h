@@ -41,9 +41,10 @@ double convertedValue(double value, double factor);
 // field tables (the CPT sounding too: its sleeve friction and pore pressure in the unit of its
 // cone resistance). Codes, ratios, angles and zeros ("not given") stay as they are; so does the
 // no-limit marker 9999999 of the maximum unit friction and bearing. Soil column 17 is the FHWA
-// adhesion case on clay and silt points (the case n is n in English and 1000 n in SI) and the
-// reference tip movement of the USACE tip curve on sand points (in or mm); on a silt point it is
-// taken as the movement when the USACE curves drive the load transfer and FHWA is not selected.
+// adhesion case on clay and silt points (kept as it is, but SI thousands, 3000 for case 3, become
+// the plain case in English) and the reference tip movement of the USACE tip curve on sand points
+// (in or mm); on a silt point it is taken as the movement when the USACE curves drive the load
+// transfer and FHWA is not selected.
 // A sounding read from an input data file's CPT file (which states no unit) is put inline.
 // An analysis already in `to` is returned as it is; a unit system other than English or SI
 // throws InputError.

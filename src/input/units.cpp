@@ -101,6 +101,11 @@ double roundedToSignificant(double value, int digits) {
     return std::strtod(text, nullptr);
 }
 
+bool isAdhesionCase(double value) {
+    const double whole = std::trunc(value);
+    return whole == 1.0 || whole == 2.0 || whole == 3.0;
+}
+
 // Soil column 17 on a point: the FHWA adhesion case (true) or the reference tip movement of the
 // USACE tip curve (false).
 bool holdsAdhesionCase(const Analysis& a, const ProfilePoint& p) {
@@ -155,11 +160,12 @@ void convertSoilPoint(const Analysis& a, const Converter& c, ProfilePoint& p) {
     // The no-limit marker is not a stress.
     if (given.maxUnitFriction == kNoLimit) p.maxUnitFriction = kNoLimit;
     if (given.maxUnitBearing == kNoLimit) p.maxUnitBearing = kNoLimit;
-    // Column 17 as the adhesion case: n in English, 1000 n in SI (the engine divides the SI
-    // column by 1000 and takes the integer part).
+    // Column 17 as the adhesion case: its integer part 1, 2 or 3 in either system, which SI may
+    // also write in thousands (3000 for case 3); English takes the plain case.
     if (holdsAdhesionCase(a, p)) {
+        const double v = given.adhesionCaseOrTipMovement;
         p.adhesionCaseOrTipMovement =
-            convertedValue(given.adhesionCaseOrTipMovement, c.to() == UnitSystem::SI ? 1000.0 : 0.001);
+            c.to() == UnitSystem::English && !isAdhesionCase(v) && isAdhesionCase(v / 1000.0) ? convertedValue(v, 0.001) : v;
     }
 }
 
