@@ -12,6 +12,7 @@
 // The exit code is the run status: 0 completed, 1 stopped on its input, 2 a file could not be used.
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -98,6 +99,7 @@ int runExplicit(const std::vector<std::string_view>& args) {
     vorta::RunOptions options;
     if (!charts.empty()) options.result = &result;
     vorta::RunStatus status = vorta::kRunCompleted;
+    std::optional<vorta::Analysis> model;  // for the charts of the sounding
     if (vorta::cli::isProjectFile(files.input) || vorta::cli::isForeignCptFile(files.cpt)) {
         // A project file holds its own sounding; the report header names the project file.
         // An input data file with a CPT file of another program (GEF, AGS4, CSV) is read the same way.
@@ -120,12 +122,21 @@ int runExplicit(const std::vector<std::string_view>& args) {
         options.sourceName = files.input.string();
         options.sourceLines = &sourceLines;
         status = vorta::runAnalysis(analysis, options);
+        model = std::move(analysis);
     } else {
         status = vorta::runOnFiles(files, options);
+        if (!charts.empty() && status == vorta::kRunCompleted) {
+            try {
+                model = vorta::cli::readAnalysisFile(files.input, files.cpt);
+            } catch (const vorta::InputError&) {
+                // The run read the files; the charts then go without the sounding.
+            }
+        }
     }
     if (status != vorta::kRunFileError) sayWhereWritten(files.report, files.plot);
     if (charts.empty()) return status;
-    return vorta::cli::writeRunCharts(result, status, charts, {"run of " + files.input.string()}, std::cout, std::cerr);
+    return vorta::cli::writeRunCharts(result, status, charts, {"run of " + files.input.string()}, std::cout, std::cerr,
+                                      model ? &*model : nullptr);
 }
 
 // The run on names.dat, as the front end makes it; with --charts OUT.html also the charts.
