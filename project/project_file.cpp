@@ -991,9 +991,14 @@ std::string keyReference() {
     out << "\n### `[load_transfer.tip_curve_factors]`\n\n";
     referenceTable(out, tipCurveFactorFields());
     out << "\n### `[cpt]` (optional: without it the sounding has no points)\n\n"
-        << "`points`: the sounding inline, a list of `[depth, cone_resistance]` pairs; or `file`: the name of a CPT "
-           "file, relative to the project file's folder. `header`: the first number of a CPT file (not used; default 0). "
-           "The values of a point:\n\n";
+        << "`points`: the sounding inline, a list of `[depth, cone_resistance]` pairs (with the sleeve friction and "
+           "the pore pressure after them when the sounding has them, `nan` where a point has none); or `file`: the "
+           "name of a CPT file, relative to the project file's folder: a GEF, AGS4 or CSV file (read in the units it "
+           "states, see docs/cpt-files.md) or the engine's CPT file (in the analysis's units). With `file`: "
+           "`location`, the LOCA_ID of the sounding of an AGS4 file that holds several; `depth_column` and "
+           "`qc_column`, the columns of a CSV file whose names are not found; `every`, every n-th point kept (and the "
+           "last), for a file of more than 1000 points. `header`: the first number of a CPT file (not used; default "
+           "0). The values of a point:\n\n";
     referenceTable(out, cptPointFields());
     out << "\n### `[[soil_points]]` and `soil_point_count`\n\n"
         << "Instead of `[[layers]]`, the soil profile may be given point by point as an input data file states it, "
