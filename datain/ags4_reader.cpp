@@ -41,7 +41,7 @@ public:
         f.coneResistance = factor(resistance_, "cone resistance", false);
         if (friction_) f.sleeveFriction = factor(*friction_, "sleeve friction", false);
         if (porePressure_) f.porePressure = factor(*porePressure_, "pore pressure u2", false);
-        SoundingRules rules(f);
+        SoundingRules rules(file_, f);
         for (const ScptRow& r : s.rows) {
             CptRow row;
             row.line = r.line;
@@ -51,7 +51,7 @@ public:
             if (porePressure_) row.porePressure = value(r, *porePressure_);
             rules.add(row);
         }
-        rules.finish(reading, file_, options_.every, s.rows.front().line);
+        rules.finish(reading, options_.every, s.rows.front().line);
         return reading;
     }
 

@@ -2,6 +2,7 @@
 #include "vorta/cpt_files.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -45,7 +46,7 @@ CptFormat detectCptFormat(std::string_view text, const std::filesystem::path& na
         const std::vector<std::string> values = splitBlanks(line);
         const auto whole = [](const std::string& v) {
             const std::optional<double> n = parseNumber(v);
-            return n && *n == static_cast<double>(static_cast<long long>(*n)) && v.find_first_of(".eE") == std::string::npos;
+            return n && v.find_first_of(".eE") == std::string::npos && std::fabs(*n) < 1.0e15;
         };
         return values.size() >= 2 && whole(values[0]) && whole(values[1]) ? CptFormat::Engine : CptFormat::Csv;
     }

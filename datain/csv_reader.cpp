@@ -117,7 +117,7 @@ public:
         f.coneResistance = factor(columns_.coneResistance, "cone resistance", false, headerLine);
         if (columns_.sleeveFriction) f.sleeveFriction = factor(*columns_.sleeveFriction, "sleeve friction", false, headerLine);
         if (columns_.porePressure) f.porePressure = factor(*columns_.porePressure, "pore pressure", false, headerLine);
-        SoundingRules rules(f);
+        SoundingRules rules(file_, f);
         std::vector<int> before;
         for (std::size_t i = 0; i < header; ++i) {
             if (!trimmed(lines_[i].text).empty()) before.push_back(lines_[i].number);
@@ -151,7 +151,7 @@ public:
         }
         CptReading reading;
         reading.format = CptFormat::Csv;
-        rules.finish(reading, file_, options_.every, headerLine + 1);
+        rules.finish(reading, options_.every, headerLine + 1);
         if (!comments.empty()) reading.notes.insert(reading.notes.begin(), {"comment line: skipped", comments});
         if (!before.empty()) reading.notes.insert(reading.notes.begin(), {"line before the header row: skipped", before});
         return reading;

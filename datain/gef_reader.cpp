@@ -8,6 +8,7 @@
 // height (the ground surface level, reported; the depths are below it), #TESTID (the sounding's
 // name) and #MEASUREMENTVAR= 13, depth, unit (the pre-excavated depth: rows above it are skipped).
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <optional>
 
@@ -82,10 +83,10 @@ public:
         reading.format = CptFormat::Gef;
         reading.location = h_.testId;
         reading.surfaceLevel = h_.surfaceLevel;
-        SoundingRules rules(factors(), preExcavatedDepth());
+        SoundingRules rules(file_, factors(), preExcavatedDepth());
         readData(dataStart, rules);
         const int firstDataLine = dataStart < lines_.size() ? lines_[dataStart].number : h_.endLine + 1;
-        rules.finish(reading, file_, options_.every, firstDataLine);
+        rules.finish(reading, options_.every, firstDataLine);
         return reading;
     }
 
@@ -96,7 +97,7 @@ private:
 
     int wholeNumber(const std::string& text, int line, std::string_view keyword, std::string_view what) const {
         const std::optional<double> v = parseNumber(text);
-        if (!v || *v != static_cast<double>(static_cast<int>(*v))) {
+        if (!v || std::fabs(*v) > 1.0e9 || *v != std::trunc(*v)) {
             fail(line, keyword, "expected a whole number for " + std::string(what) + ", found " + quotedText(text));
         }
         return static_cast<int>(*v);

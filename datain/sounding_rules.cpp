@@ -1,12 +1,15 @@
 #include "sounding_rules.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include "text_input.h"
 #include "vorta/units.h"
 
 namespace vorta::datain {
 
-SoundingRules::SoundingRules(ColumnFactors factors, std::optional<double> preExcavatedDepth)
-    : factors_(factors), preExcavatedDepth_(preExcavatedDepth) {}
+SoundingRules::SoundingRules(const std::string& fileName, ColumnFactors factors, std::optional<double> preExcavatedDepth)
+    : fileName_(fileName), factors_(factors), preExcavatedDepth_(preExcavatedDepth) {}
 
 void SoundingRules::note(const std::string& what, int line) {
     const auto [it, added] = noteIndex_.emplace(what, notes_.size());
@@ -14,9 +17,21 @@ void SoundingRules::note(const std::string& what, int line) {
     notes_[it->second].lines.push_back(line);
 }
 
+// A value in the analysis's unit; one too large to hold there stops the file.
+double SoundingRules::converted(double value, double factor, int line, std::string_view what) const {
+    const double v = convertedValue(value, factor);
+    if (!std::isfinite(v)) {
+        char found[32];
+        std::snprintf(found, sizeof found, "%g", value);
+        throw InputError(at(fileName_, line, "data") + "expected a " + std::string(what) +
+                         " that a number can hold in the analysis's units, found " + found);
+    }
+    return v;
+}
+
 void SoundingRules::add(const CptRow& row) {
     if (row.depth.isVoid) return note("void depth: row skipped", row.line);
-    const double depth = convertedValue(row.depth.value, factors_.depth);
+    const double depth = converted(row.depth.value, factors_.depth, row.line, "depth");
     if (depth < 0.0) return note("negative depth (above the ground surface): row skipped", row.line);
     if (preExcavatedDepth_ && depth < *preExcavatedDepth_) {
         return note("depth above the pre-excavated depth: row skipped", row.line);
@@ -30,23 +45,23 @@ void SoundingRules::add(const CptRow& row) {
     }
     CptPoint p;
     p.depth = depth;
-    p.coneResistance = convertedValue(row.coneResistance.value, factors_.coneResistance);
+    p.coneResistance = converted(row.coneResistance.value, factors_.coneResistance, row.line, "cone resistance");
     if (row.sleeveFriction.present) {
         if (row.sleeveFriction.isVoid) note("void sleeve friction: point kept without it", row.line);
-        else p.sleeveFriction = convertedValue(row.sleeveFriction.value, factors_.sleeveFriction);
+        else p.sleeveFriction = converted(row.sleeveFriction.value, factors_.sleeveFriction, row.line, "sleeve friction");
     }
     if (row.porePressure.present) {
         if (row.porePressure.isVoid) note("void pore pressure: point kept without it", row.line);
-        else p.porePressure = convertedValue(row.porePressure.value, factors_.porePressure);
+        else p.porePressure = converted(row.porePressure.value, factors_.porePressure, row.line, "pore pressure");
     }
     points_.push_back(p);
 }
 
-void SoundingRules::finish(CptReading& reading, const std::string& fileName, int every, int firstDataLine) {
+void SoundingRules::finish(CptReading& reading, int every, int firstDataLine) {
     if (points_.empty()) {
         std::string why;
         for (const CptNote& n : notes_) why += "; " + std::to_string(n.lines.size()) + " rows: " + n.what;
-        throw InputError(at(fileName, firstDataLine, "data") + "expected rows that give a depth and a cone resistance, found none" +
+        throw InputError(at(fileName_, firstDataLine, "data") + "expected rows that give a depth and a cone resistance, found none" +
                          (why.empty() ? std::string(" (the file ends with its header)") : why));
     }
     if (every > 1) {

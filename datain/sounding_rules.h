@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vorta/cpt_files.h"
@@ -37,18 +38,20 @@ struct ColumnFactors {
 class SoundingRules {
 public:
     // `preExcavatedDepth`: rows above it are skipped (in the analysis's length unit).
-    SoundingRules(ColumnFactors factors, std::optional<double> preExcavatedDepth = std::nullopt);
+    SoundingRules(const std::string& fileName, ColumnFactors factors, std::optional<double> preExcavatedDepth = std::nullopt);
 
     // A row of the file, in the order of the file.
     void add(const CptRow& row);
 
     // The points kept (every n-th of them and the last) and the notes, in the order of their first
     // line. Throws InputError when no row gives a point.
-    void finish(CptReading& reading, const std::string& fileName, int every, int firstDataLine);
+    void finish(CptReading& reading, int every, int firstDataLine);
 
 private:
     void note(const std::string& what, int line);
+    double converted(double value, double factor, int line, std::string_view what) const;
 
+    std::string fileName_;
     ColumnFactors factors_;
     std::optional<double> preExcavatedDepth_;
     std::vector<CptPoint> points_;
