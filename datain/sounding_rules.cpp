@@ -14,7 +14,9 @@ SoundingRules::SoundingRules(const std::string& fileName, ColumnFactors factors,
 void SoundingRules::note(const std::string& what, int line) {
     const auto [it, added] = noteIndex_.emplace(what, notes_.size());
     if (added) notes_.push_back({what, {}});
-    notes_[it->second].lines.push_back(line);
+    // Records that share a line (a record separator) name it once.
+    std::vector<int>& lines = notes_[it->second].lines;
+    if (lines.empty() || lines.back() != line) lines.push_back(line);
 }
 
 // A value in the analysis's unit; one too large to hold there stops the file.
