@@ -178,7 +178,40 @@ void writeAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::
     if (!isProjectFile(out)) save(cpt, cptText.str());
 }
 
+namespace {
+
+void printConvertUsage(std::ostream& out) {
+    out << "usage: vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt]\n"
+           "                     [--location ID] [--depth-column NAME] [--qc-column NAME] [--every N]\n"
+           "  converts between an input data file and a project file (.toml), by the extensions;\n"
+           "  --cpt names the CPT file of an input data file IN (the project file holds it inline)\n"
+           "  or the CPT file written beside an input data file OUT (default: OUT with .cpt);\n"
+           "  --units converts every value to English or SI units; --embed-cpt puts the points of\n"
+           "  a project file's sounding file inline.\n"
+           "  IN may be a CPT file of another program (GEF, AGS4, CSV): OUT is then the engine's CPT\n"
+           "  file in the --units given; --location names the sounding of an AGS4 file that holds\n"
+           "  several, --depth-column and --qc-column the columns of a CSV file whose names are not\n"
+           "  found, --every N keeps every N-th point (and the last) (docs/cpt-files.md)\n";
+}
+
+void printCheckUsage(std::ostream& out) {
+    out << "usage: vorta check FILE [--cpt FILE]\n"
+           "  reads an input data file (with its CPT file) or a project file and reports every problem\n"
+           "  found in it and by the engine's input checks, without running the analysis\n"
+           "  exit status: 0 no problem, 1 the run would stop on its input, 2 the file cannot be used\n";
+}
+
+bool asksForHelp(std::span<const std::string_view> args) {
+    return std::any_of(args.begin(), args.end(), [](std::string_view a) { return a == "--help" || a == "-h"; });
+}
+
+}  // namespace
+
 int convertCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    if (asksForHelp(args)) {
+        printConvertUsage(out);
+        return 0;
+    }
     ConvertArguments c;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
@@ -191,8 +224,8 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
                 err << "vorta: convert: --units takes English or SI, not " << args[i] << "\n";
                 return kUsageError;
             }
-        } else if (a == "--embed-cpt" || a == "--help") {
-            c.embed = c.embed || a == "--embed-cpt";
+        } else if (a == "--embed-cpt") {
+            c.embed = true;
         } else if ((a == "--location" || a == "--depth-column" || a == "--qc-column") && hasValue) {
             (a == "--location" ? c.reading.location : a == "--depth-column" ? c.reading.depthColumn : c.reading.qcColumn) =
                 std::string(args[++i]);
@@ -215,20 +248,9 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
             return kUsageError;
         }
     }
-    const bool help = std::find(args.begin(), args.end(), "--help") != args.end();
-    if (help || c.in.empty() || c.to.empty()) {
-        (help ? out : err) << "usage: vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt]\n"
-               "                     [--location ID] [--depth-column NAME] [--qc-column NAME] [--every N]\n"
-               "  converts between an input data file and a project file (.toml), by the extensions;\n"
-               "  --cpt names the CPT file of an input data file IN (the project file holds it inline)\n"
-               "  or the CPT file written beside an input data file OUT (default: OUT with .cpt);\n"
-               "  --units converts every value to English or SI units; --embed-cpt puts the points of\n"
-               "  a project file's sounding file inline.\n"
-               "  IN may be a CPT file of another program (GEF, AGS4, CSV): OUT is then the engine's CPT\n"
-               "  file in the --units given; --location names the sounding of an AGS4 file that holds\n"
-               "  several, --depth-column and --qc-column the columns of a CSV file whose names are not\n"
-               "  found, --every N keeps every N-th point (and the last) (docs/cpt-files.md)\n";
-        return help ? 0 : kUsageError;
+    if (c.in.empty() || c.to.empty()) {
+        printConvertUsage(err);
+        return kUsageError;
     }
     if (!isProjectFile(c.to) && !isProjectFile(c.in) && isForeignCptFile(c.in)) {
         if (!c.cpt.empty()) {
@@ -271,6 +293,10 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
 }
 
 int checkCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    if (asksForHelp(args)) {
+        printCheckUsage(out);
+        return 0;
+    }
     fs::path file, cpt;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
@@ -287,9 +313,7 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
         }
     }
     if (file.empty()) {
-        err << "usage: vorta check FILE [--cpt FILE]\n"
-               "  reads an input data file (with its CPT file) or a project file and reports every problem\n"
-               "  found in it and by the engine's input checks, without running the analysis\n";
+        printCheckUsage(err);
         return kUsageError;
     }
     Analysis analysis;
@@ -309,7 +333,13 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
     return outcome.status;
 }
 
-int keysCommand(std::ostream& out, std::ostream& err) {
+int keysCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    if (!args.empty()) {
+        const bool help = asksForHelp(args);
+        (help ? out : err) << "usage: vorta keys\n"
+                              "  prints the reference of every key of a project file (docs/project-file.md)\n";
+        return help ? 0 : kUsageError;
+    }
 #if VORTA_PROJECT_FILES
     (void)err;
     out << project::keyReference();

@@ -2,7 +2,6 @@
 // and place in the input data file, in one list per part of the model.
 #include <algorithm>
 #include <cctype>
-#include <limits>
 
 #include "vorta/analysis.h"
 
@@ -43,7 +42,8 @@ constexpr ValueLimits orZero(ValueLimits limits) {
     return limits;
 }
 // Zero or less means "not given": the engine tests the value for being positive (a peak movement,
-// a residual ratio) or above a small tolerance (a unit limit, an enhanced end length).
+// a residual ratio) or above a small tolerance (a unit limit, an enhanced end length). Values below
+// zero are allowed down to minus the greatest value.
 constexpr ValueLimits orNotPositive(ValueLimits limits) {
     limits.nonPositiveNotGiven = true;
     return limits;
@@ -193,7 +193,7 @@ const FieldInfo<ProfilePoint> kSoilPointFields[] = {
     VORTA_REAL(ProfilePoint, "plasticity_index", plasticityIndex, "%", "%", false, "", "record 10b, value 6",
                "plasticity index (a negative value: the CPT-based methods print \"ERROR - NO DATA FOUND FOR PLASTIC "
                "INDEX.\" for each such clay segment and go on)",
-               within(-std::numeric_limits<double>::infinity(), 1000)),
+               within(-1000, 1000)),
     VORTA_REAL(ProfilePoint, "cone_resistance", coneResistance, "psf", "kPa", false, "", "record 10b, value 7",
                "cone resistance qc at the point; 0: from the CPT sounding", kUnitBearingLimits),
     VORTA_REAL(ProfilePoint, "user_unit_friction", userUnitFriction, "psf", "kPa", false, "",
