@@ -304,6 +304,12 @@ public:
         keys_.emplace_back(key);
         return *this;
     }
+    // An attribute that only tells (not a value of the part: no keyword, not in the repr).
+    template <class Get>
+    PartClass& readOnly(const char* key, Get get, const char* doc) {
+        cls_.def_property_readonly(key, get, doc);
+        return *this;
+    }
     template <class Get, class Set>
     PartClass& part(const char* key, Get get, Set set, const char* doc) {
         cls_.def_property(key, get, set, py::return_value_policy::reference_internal, doc);
@@ -794,6 +800,21 @@ py::tuple soundingColumn(const Sounding& s, std::optional<double> CptPoint::*col
     return t;
 }
 
+// A column beside qc set from a sequence of a value or None per point.
+void setSoundingColumn(Sounding& s, std::optional<double> CptPoint::*column, py::handle v, const std::string& path) {
+    const std::string expected = "a value or None for each of the " + std::to_string(s.points.size()) + " points";
+    if (isText(v) || !py::isinstance<py::sequence>(v) || py::len(v) != s.points.size()) badValue(path, expected, v);
+    const py::sequence values = py::reinterpret_borrow<py::sequence>(v);
+    std::vector<std::optional<double>> read;
+    for (std::size_t i = 0; i < s.points.size(); ++i) {
+        const py::handle item = values[i];
+        if (item.is_none()) read.emplace_back();
+        else read.emplace_back(realValue(item, path + "[" + std::to_string(i) + "]", "psf or kPa"));
+    }
+    for (std::size_t i = 0; i < s.points.size(); ++i) s.points[i].*column = read[i];
+    s.file.reset();  // the values are no longer the file's
+}
+
 // What reading a sounding file skipped or left out, as Python warnings.
 void warnNotes(const Sounding& s) {
     if (!s.file) return;
@@ -891,16 +912,18 @@ void bindModel(py::module_& m) {
             "the points, (depth in ft or m, cone resistance qc in psf or kPa); assign a list of pairs, or of\n"
             "(depth, qc, fs, u2) with None where a point has none, to change them")
         .property(
-            "sleeve_friction", [](const Sounding& s) { return soundingColumn(s, &CptPoint::sleeveFriction); }, nullptr,
+            "sleeve_friction", [](const Sounding& s) { return soundingColumn(s, &CptPoint::sleeveFriction); },
+            [](Sounding& s, py::handle v) { setSoundingColumn(s, &CptPoint::sleeveFriction, v, "cpt.sleeve_friction"); },
             "the sleeve friction fs of each point, psf or kPa (None where the point has none)")
         .property(
-            "pore_pressure", [](const Sounding& s) { return soundingColumn(s, &CptPoint::porePressure); }, nullptr,
+            "pore_pressure", [](const Sounding& s) { return soundingColumn(s, &CptPoint::porePressure); },
+            [](Sounding& s, py::handle v) { setSoundingColumn(s, &CptPoint::porePressure, v, "cpt.pore_pressure"); },
             "the pore pressure u2 of each point, psf or kPa (None where the point has none)")
-        .property(
+        .readOnly(
             "file", [](const Sounding& s) { return s.file ? py::object(py::str(s.file->name)) : py::object(py::none()); },
-            nullptr, "the file the points were read from, as a project file names it (None: stated in the analysis)")
-        .property(
-            "notes", [](const Sounding& s) { return s.file ? py::tuple(py::cast(s.file->notes)) : py::tuple(); }, nullptr,
+            "the file the points were read from, as a project file names it (None: stated in the analysis)")
+        .readOnly(
+            "notes", [](const Sounding& s) { return s.file ? py::tuple(py::cast(s.file->notes)) : py::tuple(); },
             "what reading the file skipped or left out, one line each")
         .finish(
             [](const Sounding& s) {
