@@ -284,11 +284,20 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         if (c.units) analysis = convertUnits(analysis, *c.units);
         if (c.embed) analysis.cpt.file.reset();
         writeAnalysisFile(analysis, c.to, writeCpt);
+        out << "Written " << c.to.string() << (deckOut ? " and " + writeCpt.string() : std::string()) << "\n";
+        // What an input data file has no place for.
+        if (deckOut && analysis.options.cptRowsAsDriven != 0) {
+            out << "Dropped options.cpt_rows_as_driven: an input data file has no place for it; a run of "
+                << c.to.string() << " gives the CPT-based tables as the upper part of the final pile\n";
+        }
+        if (deckOut && (!analysis.design.loads.empty() || analysis.design.factorOfSafety != 1.0)) {
+            out << "Dropped [design]: an input data file has no place for design loads; vorta design "
+                << c.to.string() << " --load LOAD answers them\n";
+        }
     } catch (const InputError& e) {
         printProblems(err, e.what());
         return kRunFileError;
     }
-    out << "Written " << c.to.string() << (deckOut ? " and " + writeCpt.string() : std::string()) << "\n";
     return 0;
 }
 

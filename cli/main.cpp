@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "analysis_files.h"
+#include "design_answers.h"
 #include "batch.h"
 #include "plot_command.h"
 #include "vorta/analysis.h"
@@ -34,7 +35,9 @@ constexpr const char* kRunUsage =
     "                            and the plot-data file default to INPUT's base name with .out\n"
     "                            and .plt beside it; an input data file without --cpt has a\n"
     "                            sounding with no points, a project file holds its own;\n"
-    "                            --charts also writes the charts of the results\n";
+    "                            --charts also writes the charts of the results; an analysis\n"
+    "                            with design loads also prints its design answers and writes\n"
+    "                            them to INPUT.design.csv beside the report\n";
 
 void printUsage(std::ostream& out) {
     out << "usage: vorta [--charts OUT.html]\n"
@@ -46,6 +49,8 @@ void printUsage(std::ostream& out) {
            "                            or a GEF, AGS4 or CSV file to a CPT file (vorta convert --help)\n"
            "       vorta check FILE [--cpt FILE]\n"
            "                            report every problem of an analysis without running it\n"
+           "       vorta design FILE [--load LOAD]... [--factor-of-safety F] [--json]\n"
+           "                            the least embedded length each method needs for each load\n"
            "       vorta keys           print the reference of the project file's keys\n"
            "       vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]\n"
            "                            charts of a run from its plot-data file (vorta plot --help)\n"
@@ -129,6 +134,8 @@ int runExplicit(const std::vector<std::string_view>& args) {
         options.plot = files.plot;
         options.sourceName = files.input.string();
         options.sourceLines = &sourceLines;
+        // Design loads are answered after the run, on the console and beside the report.
+        if (!analysis.design.loads.empty()) options.result = &result;
         status = vorta::runAnalysis(analysis, options);
         model = std::move(analysis);
     } else {
@@ -142,6 +149,16 @@ int runExplicit(const std::vector<std::string_view>& args) {
         }
     }
     if (status != vorta::kRunFileError) sayWhereWritten(files.report, files.plot);
+    if (status == vorta::kRunCompleted && !result.design.empty()) {
+        vorta::cli::printDesignTable(result, std::cout);
+        const std::filesystem::path designFile = vorta::cli::designFileOf(files.report);
+        std::string error;
+        if (!vorta::cli::writeDesignCsv(result, designFile, error)) {
+            std::cerr << "vorta: " << error << "\n";
+            return vorta::kRunFileError;
+        }
+        std::cout << "Design answers written to " << designFile.string() << "\n";
+    }
     if (charts.empty()) return status;
     return vorta::cli::writeRunCharts(result, status, charts, {"run of " + files.input.string()}, std::cout, std::cerr,
                                       model ? &*model : nullptr);
@@ -194,6 +211,7 @@ int main(int argc, char** argv) {
     if (command == "convert") return vorta::cli::convertCommand(rest, std::cout, std::cerr);
     if (command == "check") return vorta::cli::checkCommand(rest, std::cout, std::cerr);
     if (command == "keys") return vorta::cli::keysCommand(rest, std::cout, std::cerr);
+    if (command == "design") return vorta::cli::designCommand(rest, std::cout, std::cerr);
     if (command == "batch") return vorta::cli::runBatchCommand(std::span(args).subspan(1));
     std::cerr << "vorta: unknown command " << command << "\n";
     printUsage(std::cerr);

@@ -356,6 +356,10 @@ std::span<const FieldInfo<LoadTransferTables>> loadTransferSwitchFields();
 // The lists of plain numbers of LoadTransferTables, one entry for any element of the list:
 // verification_depths and tip_movements (Real fields; the accessors read and write the element).
 std::span<const FieldInfo<double>> loadTransferListFields();
+// [design]: factor_of_safety, and the element of its list `loads` (the accessors read and write the
+// element).
+std::span<const FieldInfo<DesignLoads>> designFields();
+const FieldInfo<double>& designLoadField();
 inline constexpr int kAbsentSwitch = -2147483647 - 1;
 std::span<const ChoiceName> methodNames();
 std::span<const ChoiceName> soilTypeNames();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,23 @@ struct LoadStep {
     std::vector<SegmentLoad> distribution;  // from the tip upward
 };
 
+// The least embedded length at which a method's capacity, divided by the factor of safety, carries
+// a design load (in tension an uplift load against the tension capacity). The capacities are those
+// of piles driven to each row's penetration, and the length is linear between two rows.
+struct DesignAnswer {
+    int selection = 0;               // the method (selection index)
+    std::string method;              // as a project file names it ("API_RP2A")
+    double load = 0.0;               // kips or kN
+    double factorOfSafety = 1.0;
+    bool factored = false;           // the capacity carries the layers' LRFD resistance factors
+    std::optional<double> embeddedLength;  // ft or m; empty: not reached within the pile
+    double capacity = 0.0;           // kips or kN: the ultimate (or factored) capacity at that length,
+                                     // or the largest found within the pile when the load is not reached
+    double capacityLength = 0.0;     // ft or m: the length of `capacity`
+    std::optional<double> fallsBelowAgainAt;  // ft or m: deeper, the capacity falls below the load again from here
+    std::string advisory;            // what fallsBelowAgainAt means, in words (empty when none)
+};
+
 struct AnalysisResult {
     std::int32_t status = 0;            // as the run returns it
     std::vector<std::string> messages;  // why a run stopped or could not use a file, and warnings
@@ -74,6 +92,7 @@ struct AnalysisResult {
     std::vector<CurvePoint> tipCurve;
     std::vector<LoadStep> loadSteps;
     std::vector<TransferCurve> verificationCurves;
+    std::vector<DesignAnswer> design;  // by method in report order, then by load as given
     std::string reportText;  // the report, when a run on an analysis in memory names no report file
     std::string plotText;    // the plot data, likewise
 };

@@ -307,6 +307,9 @@ struct AnalysisState {
     int segmentCount = 0;
     int rowCount = 0;
     int runPass = 0;
+    // The capacities of the methods only: no as-driven rows, no load-settlement analysis (the
+    // piles of the design answers whose methods' rows are not piles driven to each penetration).
+    bool capacitiesOnly = false;
 
     SegmentArray segTopDepth;
     SegmentArray segBottomDepth;

@@ -304,6 +304,18 @@ const FieldInfo<double> kListFields[] = {
                       within(0, 100, 0, 2.5)},
 };
 
+const FieldInfo<DesignLoads> kDesignFields[] = {
+    VORTA_REAL(DesignLoads, "factor_of_safety", factorOfSafety, "", "", false, "", "not in the input data file",
+               "factor of safety on the ultimate capacity; leave it at 1 where the layers' LRFD resistance factors "
+               "give a factored capacity", within(1, 100)),
+};
+
+const FieldInfo<double> kDesignLoadField{
+    "loads", FieldType::Real, "kips", "kN",
+    "the design loads (in tension the uplift loads) whose least embedded length each method gives", false, "none",
+    "not in the input data file", [](const double& v) { return v; }, [](double& v, double x) { v = x; }, nullptr,
+    nullptr, nullptr, nullptr, {}, aboveLeast(within(0, 2.0e6, 0, 9.0e6))};
+
 std::string normalName(std::string_view name) {
     std::string n;
     for (char c : name) {
@@ -326,6 +338,8 @@ std::span<const FieldInfo<TipCurveFactors>> tipCurveFactorFields() { return kTip
 std::span<const FieldInfo<CptPoint>> cptPointFields() { return kCptPointFields; }
 std::span<const FieldInfo<LoadTransferTables>> loadTransferSwitchFields() { return kSwitchFields; }
 std::span<const FieldInfo<double>> loadTransferListFields() { return kListFields; }
+std::span<const FieldInfo<DesignLoads>> designFields() { return kDesignFields; }
+const FieldInfo<double>& designLoadField() { return kDesignLoadField; }
 std::span<const ChoiceName> methodNames() { return kMethodNames; }
 std::span<const ChoiceName> soilTypeNames() { return kSoilTypeNames; }
 

@@ -71,6 +71,22 @@ bool checkInputValues(AnalysisState& s, const ValuePlaces* places) {
             break;
         }
     }
+    // A factor of safety on a capacity that the layers' resistance factors already factor would
+    // count the safety twice.
+    if (d.designLoadCount > 0 && d.factorOfSafety != 1.0) {
+        for (int k = 1; k <= std::min(d.soilPointCount, static_cast<int>(kMaxSoilPoints)); ++k) {
+            const SoilPoint& p = d.soilPoints[k];
+            if (p.column[kColLrfdFrictionFactor] == 1.0 && p.column[kColLrfdBearingFactor] == 1.0) continue;
+            s.report.write(
+                "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE DESIGN FACTOR OF SAFETY\",F8.2,"
+                "/,10X,\"WOULD DIVIDE A CAPACITY THAT THE LRFD RESISTANCE FACTORS OF THE SOIL\","
+                "/,10X,\"PROFILE ALREADY FACTOR: GIVE A FACTOR OF SAFETY OF 1 OR FACTORS OF 1\")",
+                d.factorOfSafety);
+            givenAs("design", 0, "factor_of_safety");
+            proceed = false;
+            break;
+        }
+    }
     const bool knownUnits = d.unitSystem == kEnglish || d.unitSystem == kSi;
     if (!knownUnits) {
         s.report.write(

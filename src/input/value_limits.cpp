@@ -308,6 +308,8 @@ std::vector<RangeProblem> checkRanges(const Analysis& a, ValueSource source) {
         check.fields(cptPointFields(), a.cpt.points[i], Part{"cpt.points", "CPT ", "cpt.points", "CPT point "},
                      static_cast<int>(i) + 1);
     }
+    check.list(designLoadField(), a.design.loads, "design.loads", "design load");
+    check.fields(designFields(), a.design, Part{"design", "", "design", ""});
     return std::move(check.problems);
 }
 

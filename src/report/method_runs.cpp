@@ -137,6 +137,7 @@ void runSecondPass(AnalysisState& s) {
         }
     }
 
+    if (s.capacitiesOnly) return;
     copyLoadTransferMethod(s);
     setPileLengths(s);
     runLoadSettlement(s);

@@ -1,7 +1,10 @@
 // Method runs of the two passes, result tables and the plot-data file.
 #pragma once
 
+#include <array>
+
 #include "engine/analysis_state.h"
+#include "vorta/analysis.h"
 
 namespace vorta {
 
@@ -9,5 +12,15 @@ namespace vorta {
 // result tables and plot-data rows; at the end of pass 2 the hand-over to the load-settlement
 // analysis and the verification curves.
 void runMethodsAndTables(AnalysisState& s, int pass);
+
+// The design answers of a completed run into s.result->design: for every method with a table and
+// every design load, the least embedded length whose capacity carries the load. `analysis` is the
+// run's model, from which the piles of the methods whose rows are not piles driven to each
+// penetration (FHWA, and a tapered pile's end bearing) are computed again at every length.
+void findDesignAnswers(AnalysisState& s, const Analysis& analysis);
+
+// The capacity of every method (by selection index; 0 where it has no table) at the last row of
+// the pile of a model: both passes with nothing written and no load-settlement analysis.
+void lastRowCapacities(const Analysis& analysis, std::array<double, kMethodCount + 1>& capacity);
 
 }  // namespace vorta
