@@ -32,6 +32,10 @@ struct MethodTable {
     bool plugColumn = false;  // the table has a plug-length column
     bool rowsAsDriven = false;  // each row is a pile driven to that penetration (CPT-based methods, on request)
     std::vector<CapacityRow> rows;
+    // With design loads: the ultimate (or factored) capacity of a pile driven to each row's
+    // penetration, one per row, which the design answers read (the rows' own where they are such
+    // piles); empty without design loads.
+    std::vector<double> drivenCapacity;
 };
 
 // A point of a load-transfer curve: movement and load transfer (t-z: unit load transfer in psi or

@@ -133,6 +133,13 @@ void findDesignAnswers(AnalysisState& s, const Analysis& analysis) {
         }
     }
 
+    for (MethodTable& t : s.result->tables) {
+        if (t.selection >= 1 && t.selection <= static_cast<int>(kMethodCount)) {
+            const Capacities& c = capacities[static_cast<std::size_t>(t.selection)];
+            t.drivenCapacity.assign(c.begin() + 1, c.end());
+        }
+    }
+
     const bool factored = layersCarryResistanceFactors(analysis);
     for (const int sel : methods) {
         if (sel < 1 || sel > static_cast<int>(kMethodCount)) continue;
