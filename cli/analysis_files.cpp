@@ -12,6 +12,12 @@
 #if VORTA_PROJECT_FILES
 #include "project_file.h"
 #endif
+#ifndef VORTA_JSON_FILES
+#define VORTA_JSON_FILES 0
+#endif
+#if VORTA_JSON_FILES
+#include "analysis_json.h"
+#endif
 
 namespace vorta::cli {
 namespace fs = std::filesystem;
@@ -37,6 +43,21 @@ void printProblems(std::ostream& err, const std::string& message) {
     throw InputError(file.string() + ": this build of vorta reads no project files (toml++ was not found when it was built)");
 }
 #endif
+#if !VORTA_JSON_FILES
+[[noreturn]] void noJsonFiles(const fs::path& file) {
+    throw InputError(file.string() + ": this build of vorta reads no JSON analyses (toml++ or nlohmann json was not "
+                                     "found when it was built)");
+}
+#endif
+
+std::string readWhole(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw InputError(file.string() + ": the file cannot be opened");
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) throw InputError(file.string() + ": the file cannot be read");
+    return text.str();
+}
 
 }  // namespace
 
@@ -48,7 +69,20 @@ bool isProjectFile(const fs::path& file) {
     return ext == ".toml";
 }
 
+bool isJsonFile(const fs::path& file) {
+    std::string ext = file.extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".json";
+}
+
 Analysis readAnalysisFile(const fs::path& file, const fs::path& cpt, SourceLines* lines) {
+    if (isJsonFile(file)) {
+#if VORTA_JSON_FILES
+        return json::readAnalysisJson(readWhole(file), file.string(), file.parent_path());
+#else
+        noJsonFiles(file);
+#endif
+    }
     if (isProjectFile(file)) {
 #if VORTA_PROJECT_FILES
         return project::readProjectFile(file, lines);
@@ -63,7 +97,14 @@ Analysis readAnalysisFile(const fs::path& file, const fs::path& cpt, SourceLines
 void writeAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::path& cpt) {
     std::ostringstream text;
     std::ostringstream cptText;
-    if (isProjectFile(out)) {
+    const bool deck = !isProjectFile(out) && !isJsonFile(out);
+    if (isJsonFile(out)) {
+#if VORTA_JSON_FILES
+        text << json::analysisJsonText(analysis);
+#else
+        noJsonFiles(out);
+#endif
+    } else if (isProjectFile(out)) {
 #if VORTA_PROJECT_FILES
         project::writeProjectFile(analysis, text);
 #else
@@ -80,7 +121,7 @@ void writeAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::
         if (!f) throw InputError(file.string() + ": the file cannot be written");
     };
     save(out, text.str());
-    if (!isProjectFile(out)) save(cpt, cptText.str());
+    if (deck) save(cpt, cptText.str());
 }
 
 int convertCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
@@ -101,15 +142,16 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
     }
     if (in.empty() || to.empty()) {
         err << "usage: vorta convert IN -o OUT [--cpt FILE]\n"
-               "  converts between an input data file and a project file (.toml), by the extensions;\n"
-               "  --cpt names the CPT file of an input data file IN (the project file holds it inline)\n"
+               "  converts between an input data file, a project file (.toml) and a JSON analysis (.json),\n"
+               "  by the extensions; --cpt names the CPT file of an input data file IN (a project file and\n"
+               "  a JSON analysis hold it inline)\n"
                "  or the CPT file written beside an input data file OUT (default: OUT with .cpt)\n";
         return kUsageError;
     }
-    const bool deckOut = !isProjectFile(to);
-    const fs::path readCpt = isProjectFile(in) ? fs::path() : cpt;
-    const fs::path writeCpt = deckOut ? (cpt.empty() || !isProjectFile(in) ? fs::path(to).replace_extension(".cpt") : cpt)
-                                      : fs::path();
+    const bool deckIn = !isProjectFile(in) && !isJsonFile(in);
+    const bool deckOut = !isProjectFile(to) && !isJsonFile(to);
+    const fs::path readCpt = deckIn ? cpt : fs::path();
+    const fs::path writeCpt = deckOut ? (cpt.empty() || deckIn ? fs::path(to).replace_extension(".cpt") : cpt) : fs::path();
     for (const fs::path& source : {in, readCpt}) {
         for (const fs::path& target : {to, writeCpt}) {
             if (!source.empty() && !target.empty() && sameFile(source, target)) {
@@ -160,7 +202,8 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
         return kRunFileError;
     }
     const CheckOutcome outcome =
-        checkAnalysis(analysis, isProjectFile(file) ? ValueSource::ProjectFile : ValueSource::InputDeck, &lines);
+        checkAnalysis(analysis, isProjectFile(file) || isJsonFile(file) ? ValueSource::ProjectFile : ValueSource::InputDeck,
+                      &lines);
     for (const std::string& p : outcome.problems) err << "vorta: " << file.string() << ": " << p << "\n";
     for (const std::string& w : outcome.warnings) err << "vorta: " << file.string() << ": warning: " << w << "\n";
     if (outcome.status == kRunCompleted) out << file.string() << ": no problems found\n";
