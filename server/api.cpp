@@ -245,7 +245,7 @@ struct RunAnswer {
     AnalysisResult result;
 };
 
-RunAnswer runOf(const Analysis& analysis, const std::string& name) {
+RunAnswer runOf(const Api& api, const Analysis& analysis, const std::string& name) {
     RunAnswer answer;
     std::ostringstream console;
     std::istringstream noAnswers;
@@ -253,8 +253,9 @@ RunAnswer runOf(const Analysis& analysis, const std::string& name) {
     options.console = &console;
     options.consoleInput = &noAnswers;
     options.result = &answer.result;
-    // A project file's name lets the run's messages name the keys.
-    if (project::isProjectFileName(name)) options.sourceName = name;
+    // A project file's name lets the run's messages name the keys; the report's header names where
+    // it lies.
+    if (project::isProjectFileName(name)) options.sourceName = (api.folder().root() / name).string();
     answer.status = runAnalysis(analysis, options);
     return answer;
 }
@@ -263,7 +264,7 @@ ApiAnswer postRun(const Api& api, const ApiRequest& r) {
     const std::string name = analysisName(api, r);
     const Analysis analysis = bodyAnalysis(api, r, name);
     const CheckAnswer check = checkProblems(analysis);
-    RunAnswer run = runOf(analysis, name);
+    RunAnswer run = runOf(api, analysis, name);
     ordered_json out = resultJson(run.result, run.status, analysis);
     std::vector<Problem> problems = check.problems;
     // A file the run could not use (none is read here, but a run says so in its messages).
@@ -365,7 +366,7 @@ ApiAnswer postExport(const Api& api, const ApiRequest& r) {
     if (format != "report" && format != "plot" && format != "charts" && format != "csv") {
         throw AccessError(400, "format=" + format + ": expected toml, json, deck, cpt, report, plot, charts or csv");
     }
-    const RunAnswer run = runOf(analysis, name);
+    const RunAnswer run = runOf(api, analysis, name);
     if (format == "report") return {200, "text/plain; charset=utf-8", run.result.reportText, stem + ".out"};
     if (format == "plot") return {200, "text/plain; charset=utf-8", run.result.plotText, stem + ".plt"};
     if (format == "csv") return {200, "text/csv; charset=utf-8", capacityTablesCsv(run.result), stem + "-tables.csv"};
