@@ -8,7 +8,7 @@
 
 #include "project_table.h"
 
-namespace vorta::json {
+namespace vorta::analysis_json {
 namespace {
 
 namespace fs = std::filesystem;
@@ -181,4 +181,4 @@ bool isJsonFileName(const fs::path& file) {
     return ext == ".json";
 }
 
-}  // namespace vorta::json
+}  // namespace vorta::analysis_json

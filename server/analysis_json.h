@@ -12,7 +12,7 @@
 #include "project_file.h"
 #include "vorta/analysis.h"
 
-namespace vorta::json {
+namespace vorta::analysis_json {
 
 // Reads an analysis from a JSON value. A value of no JSON type a project file takes (null in a list,
 // nesting deeper than a project file has) and every problem of the project reader are reported
@@ -34,4 +34,4 @@ std::string analysisJsonText(const Analysis& analysis);
 // Whether a file name is a JSON analysis's (extension .json).
 bool isJsonFileName(const std::filesystem::path& file);
 
-}  // namespace vorta::json
+}  // namespace vorta::analysis_json

@@ -111,7 +111,7 @@ Analysis bodyAnalysis(const Api& api, const ApiRequest& r, const std::string& na
         checkNamedCpt(api, body["cpt"]["file"].get<std::string>(), folderOf(name));
     }
     try {
-        return vorta::json::analysisFromJson(body, name.empty() ? "analysis" : name, api.folder().root() / folderOf(name));
+        return vorta::analysis_json::analysisFromJson(body, name.empty() ? "analysis" : name, api.folder().root() / folderOf(name));
     } catch (const project::ProjectError& e) {
         throw Unstatable{statementProblems(e)};
     } catch (const InputError& e) {
@@ -191,7 +191,7 @@ ApiAnswer getAnalysis(const Api& api, const ApiRequest& r) {
         }
         checkNamedCpt(api, namedCpt, folderOf(name));
         try {
-            analysis = vorta::json::readAnalysisJson(readText(file, name), name, api.folder().root() / folderOf(name));
+            analysis = vorta::analysis_json::readAnalysisJson(readText(file, name), name, api.folder().root() / folderOf(name));
         } catch (const project::ProjectError& e) {
             throw Unstatable{statementProblems(e)};
         }
@@ -207,7 +207,7 @@ ApiAnswer getAnalysis(const Api& api, const ApiRequest& r) {
                                       "data file .dat)");
     }
     try {
-        ApiAnswer answer = jsonAnswer(vorta::json::analysisToJson(analysis));
+        ApiAnswer answer = jsonAnswer(vorta::analysis_json::analysisToJson(analysis));
         return answer;
     } catch (const InputError& e) {
         throw Unstatable{{Problem{"error", "statement", "", 0, e.what()}}};
@@ -323,7 +323,7 @@ ApiAnswer postImport(const Api& api, const ApiRequest& r) {
                 throw Unstatable{{Problem{"error", "file", "cpt.file", 0,
                                           "an uploaded analysis holds its sounding inline (cpt.points), not in a file"}}};
             }
-            analysis = vorta::json::analysisFromJson(value, name, api.folder().root());
+            analysis = vorta::analysis_json::analysisFromJson(value, name, api.folder().root());
         } else {
             const std::string cptName = body.value("cpt_name", std::string("CPT file"));
             const std::string cptText = body.contains("cpt_text") && body["cpt_text"].is_string() ? body["cpt_text"].get<std::string>() : "";
@@ -331,7 +331,7 @@ ApiAnswer postImport(const Api& api, const ApiRequest& r) {
             std::istringstream cpt(cptText);
             analysis = readInputDeck(deck, name, cpt, cptName);
         }
-        out["analysis"] = vorta::json::analysisToJson(analysis);
+        out["analysis"] = vorta::analysis_json::analysisToJson(analysis);
     } catch (const project::ProjectError& e) {
         throw Unstatable{statementProblems(e)};
     } catch (const InputError& e) {
@@ -351,7 +351,7 @@ ApiAnswer postExport(const Api& api, const ApiRequest& r) {
             project::writeProjectFile(analysis, out);
             return {200, "application/toml; charset=utf-8", out.str(), stem + ".toml"};
         }
-        if (format == "json") return {200, "application/json", vorta::json::analysisJsonText(analysis), stem + ".json"};
+        if (format == "json") return {200, "application/json", vorta::analysis_json::analysisJsonText(analysis), stem + ".json"};
         if (format == "deck") {
             writeInputDeck(analysis, out);
             return {200, "text/plain; charset=utf-8", out.str(), stem + ".dat"};
