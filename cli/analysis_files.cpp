@@ -78,7 +78,7 @@ bool isJsonFile(const fs::path& file) {
 Analysis readAnalysisFile(const fs::path& file, const fs::path& cpt, SourceLines* lines) {
     if (isJsonFile(file)) {
 #if VORTA_JSON_FILES
-        return json::readAnalysisJson(readWhole(file), file.string(), file.parent_path());
+        return analysis_json::readAnalysisJson(readWhole(file), file.string(), file.parent_path());
 #else
         noJsonFiles(file);
 #endif
@@ -100,7 +100,7 @@ void writeAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::
     const bool deck = !isProjectFile(out) && !isJsonFile(out);
     if (isJsonFile(out)) {
 #if VORTA_JSON_FILES
-        text << json::analysisJsonText(analysis);
+        text << analysis_json::analysisJsonText(analysis);
 #else
         noJsonFiles(out);
 #endif

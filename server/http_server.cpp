@@ -13,6 +13,7 @@
 #if !defined(_WIN32)
 #include <pthread.h>
 #include <signal.h>
+#include <sys/socket.h>
 #else
 #include <csignal>
 #endif
@@ -42,6 +43,17 @@ bool plainHost(std::string_view host) {
 std::string hostInUrl(const std::string& host) { return host.find(':') != std::string::npos ? "[" + host + "]" : host; }
 
 bool loopback(const std::string& host) { return host == "127.0.0.1" || host == "localhost" || host == "::1"; }
+
+// httplib's server with a longer queue of connections waiting to be accepted: its own is five, and
+// a burst of requests beyond that waits a second for the connection to be retried.
+class Listener : public httplib::Server {
+public:
+    void widenBacklog() {
+#if !defined(_WIN32)
+        ::listen(svr_sock_, SOMAXCONN);
+#endif
+    }
+};
 
 }  // namespace
 
@@ -112,7 +124,7 @@ struct HttpServer::Impl {
 
     ServeOptions options;
     Api api;
-    httplib::Server http;
+    Listener http;
     int boundPort = 0;
     std::vector<std::string> allowedHosts;
     std::vector<std::string> origins;
@@ -169,6 +181,7 @@ HttpServer::HttpServer(const ServeOptions& options) : impl_(std::make_unique<Imp
         throw std::runtime_error("cannot listen on " + hostInUrl(options.host) + ":" + std::to_string(options.port) +
                                  " (the port is taken, or the address is not this machine's)");
     }
+    s.http.widenBacklog();
     s.allowHosts();
 }
 
