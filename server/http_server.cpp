@@ -134,6 +134,8 @@ HttpServer::HttpServer(const ServeOptions& options) : impl_(std::make_unique<Imp
     Impl& s = *impl_;
     if (!plainHost(options.host)) throw std::runtime_error("--host " + options.host + ": not a host name or address");
     s.http.set_payload_max_length(kLargestBody);
+    // Headers and body are written apart: without this each answer waits for the acknowledgement.
+    s.http.set_tcp_nodelay(true);
     s.http.set_keep_alive_timeout(2);
     s.http.set_read_timeout(10);
     s.http.set_write_timeout(10);
