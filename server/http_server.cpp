@@ -268,6 +268,9 @@ int serveCommand(std::span<const std::string_view> args, std::ostream& out, std:
 #if !defined(_WIN32)
     // Ctrl-C and SIGTERM are taken by a thread of their own, which stops the server; every other
     // thread (the pool's included) is started with them blocked.
+    // A shell that starts the server in the background ignores Ctrl-C for it; it is heard again.
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
