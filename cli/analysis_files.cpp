@@ -1,5 +1,6 @@
 #include "analysis_files.h"
 
+#include <algorithm>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -124,7 +125,34 @@ void writeAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::
     if (deck) save(cpt, cptText.str());
 }
 
+namespace {
+
+void printConvertUsage(std::ostream& out) {
+    out << "usage: vorta convert IN -o OUT [--cpt FILE]\n"
+           "  converts between an input data file, a project file (.toml) and a JSON analysis (.json),\n"
+           "  by the extensions; --cpt names the CPT file of an input data file IN (a project file and\n"
+           "  a JSON analysis hold it inline)\n"
+           "  or the CPT file written beside an input data file OUT (default: OUT with .cpt)\n";
+}
+
+void printCheckUsage(std::ostream& out) {
+    out << "usage: vorta check FILE [--cpt FILE]\n"
+           "  reads an input data file (with its CPT file), a project file or a JSON analysis and reports\n"
+           "  every problem found in it and by the engine's input checks, without running the analysis\n"
+           "  exit status: 0 no problem, 1 the run would stop on its input, 2 the file cannot be used\n";
+}
+
+bool asksForHelp(std::span<const std::string_view> args) {
+    return std::any_of(args.begin(), args.end(), [](std::string_view a) { return a == "--help" || a == "-h"; });
+}
+
+}  // namespace
+
 int convertCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    if (asksForHelp(args)) {
+        printConvertUsage(out);
+        return 0;
+    }
     fs::path in, to, cpt;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
@@ -141,11 +169,7 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         }
     }
     if (in.empty() || to.empty()) {
-        err << "usage: vorta convert IN -o OUT [--cpt FILE]\n"
-               "  converts between an input data file, a project file (.toml) and a JSON analysis (.json),\n"
-               "  by the extensions; --cpt names the CPT file of an input data file IN (a project file and\n"
-               "  a JSON analysis hold it inline)\n"
-               "  or the CPT file written beside an input data file OUT (default: OUT with .cpt)\n";
+        printConvertUsage(err);
         return kUsageError;
     }
     const bool deckIn = !isProjectFile(in) && !isJsonFile(in);
@@ -172,6 +196,10 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
 }
 
 int checkCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    if (asksForHelp(args)) {
+        printCheckUsage(out);
+        return 0;
+    }
     fs::path file, cpt;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
@@ -188,9 +216,7 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
         }
     }
     if (file.empty()) {
-        err << "usage: vorta check FILE [--cpt FILE]\n"
-               "  reads an input data file (with its CPT file) or a project file and reports every problem\n"
-               "  found in it and by the engine's input checks, without running the analysis\n";
+        printCheckUsage(err);
         return kUsageError;
     }
     Analysis analysis;
@@ -210,7 +236,13 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
     return outcome.status;
 }
 
-int keysCommand(std::ostream& out, std::ostream& err) {
+int keysCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    if (!args.empty()) {
+        const bool help = asksForHelp(args);
+        (help ? out : err) << "usage: vorta keys\n"
+                              "  prints the reference of every key of a project file (docs/project-file.md)\n";
+        return help ? 0 : kUsageError;
+    }
 #if VORTA_PROJECT_FILES
     (void)err;
     out << project::keyReference();

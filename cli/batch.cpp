@@ -276,7 +276,8 @@ std::string unitsText(int unitSystem) {
     return "";
 }
 
-// Column order of the summary.
+// Column order of the summary. A number has a column for each unit system, its unit in the
+// header (a batch may mix English and SI cases); a case fills the column of its own units.
 enum Column {
     kCase,
     kTitle,
@@ -284,15 +285,33 @@ enum Column {
     kMessage,
     kUnits,
     kMethod,
-    kPileLength,
-    kSkinFriction,
-    kTip,
-    kUltimate,
-    kLoadTransferMethod,
+    kEmbeddedLength,
+    kSkinFriction = kEmbeddedLength + 2,
+    kTip = kSkinFriction + 2,
+    kUltimate = kTip + 2,
+    kLoadTransferMethod = kUltimate + 2,
     kTopLoad,
-    kTopMovement,
-    kColumnCount
+    kTopMovement = kTopLoad + 2,
+    kColumnCount = kTopMovement + 2
 };
+
+struct NumberColumn {
+    Column column;
+    std::string_view name;
+    std::string_view englishUnit;
+    std::string_view siUnit;
+};
+constexpr NumberColumn kNumberColumns[] = {
+    {kEmbeddedLength, "embedded_length", "ft", "m"},
+    {kSkinFriction, "skin_friction", "kips", "kN"},
+    {kTip, "end_bearing_or_self_weight", "kips", "kN"},
+    {kUltimate, "ultimate_capacity", "kips", "kN"},
+    {kTopLoad, "top_load", "kips", "kN"},
+    {kTopMovement, "top_movement", "in", "m"},
+};
+
+// The column of a number in the units of a case (the SI column follows the English one).
+int columnIn(Column column, int unitSystem) { return column + (unitSystem == 2 ? 1 : 0); }
 
 std::string pad(std::size_t previous, std::size_t now) { return std::string(previous > now ? previous - now : 0, ' '); }
 
@@ -510,9 +529,19 @@ std::string_view methodName(int selection) {
 
 std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
     std::vector<std::vector<std::string>> table;
-    table.push_back({"case", "title", "status", "message", "units", "method", "pile length", "skin friction",
-                     "end bearing or self weight", "ultimate capacity", "load transfer method", "top load",
-                     "top movement"});
+    std::vector<std::string> header(kColumnCount);
+    header[kCase] = "case";
+    header[kTitle] = "title";
+    header[kStatus] = "status";
+    header[kMessage] = "message";
+    header[kUnits] = "units";
+    header[kMethod] = "method";
+    header[kLoadTransferMethod] = "load_transfer_method";
+    for (const NumberColumn& c : kNumberColumns) {
+        header[c.column] = std::string(c.name) + "_" + std::string(c.englishUnit);
+        header[c.column + 1] = std::string(c.name) + "_" + std::string(c.siUnit);
+    }
+    table.push_back(std::move(header));
     for (std::size_t i = 0; i < run.cases.size() && i < run.outcomes.size(); ++i) {
         const CaseSummary& s = run.outcomes[i];
         std::vector<std::string> record(kColumnCount);
@@ -526,9 +555,10 @@ std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
             continue;
         }
         record[kLoadTransferMethod] = std::string(methodName(s.loadTransferMethod));
+        const int units = s.unitSystem;
         if (s.hasLoadStep) {
-            record[kTopLoad] = exponentText(s.topLoad, 4);
-            record[kTopMovement] = exponentText(s.topMovement, 4);
+            record[columnIn(kTopLoad, units)] = exponentText(s.topLoad, 4);
+            record[columnIn(kTopMovement, units)] = exponentText(s.topMovement, 4);
         }
         if (s.tables.empty()) {
             table.push_back(std::move(record));
@@ -538,10 +568,10 @@ std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
             std::vector<std::string> methodRecord = record;
             methodRecord[kMethod] = std::string(methodName(t.selection));
             if (t.hasRows) {
-                methodRecord[kPileLength] = fixedText(t.lastRow.pileLength, 2);
-                methodRecord[kSkinFriction] = fixedText(t.lastRow.skinFriction, 1);
-                methodRecord[kTip] = fixedText(t.lastRow.tipResistance, 1);
-                methodRecord[kUltimate] = fixedText(t.lastRow.ultimateCapacity, 1);
+                methodRecord[columnIn(kEmbeddedLength, units)] = fixedText(t.lastRow.pileLength, 2);
+                methodRecord[columnIn(kSkinFriction, units)] = fixedText(t.lastRow.skinFriction, 1);
+                methodRecord[columnIn(kTip, units)] = fixedText(t.lastRow.tipResistance, 1);
+                methodRecord[columnIn(kUltimate, units)] = fixedText(t.lastRow.ultimateCapacity, 1);
             }
             table.push_back(std::move(methodRecord));
         }

@@ -628,6 +628,15 @@ bool sameValue(const FieldInfo<Owner>& f, const Owner& a, const Owner& b) {
     }
 }
 
+// Whether two owners hold the same value in every field of a table.
+template <class Owner>
+bool sameFields(std::span<const FieldInfo<Owner>> list, const Owner& a, const Owner& b) {
+    for (const FieldInfo<Owner>& f : list) {
+        if (!sameValue(f, a, b)) return false;
+    }
+    return true;
+}
+
 // A line "key = value" with the unit of the value as a comment, values aligned.
 class Lines {
 public:
@@ -710,6 +719,7 @@ std::string defaultText(const FieldInfo<Owner>& f) {
 template <class Owner>
 std::string rangeText(const FieldInfo<Owner>& f) {
     if (!f.limits.limited()) return "-";
+    // A zero that means "not given" is said once, after both ranges.
     ValueLimits bounds = f.limits;
     bounds.zeroNotGiven = false;
     const std::string english = limitsText(bounds, UnitSystem::English, f.englishUnit);
@@ -827,10 +837,16 @@ void writeProjectFile(const Analysis& a, std::ostream& out) {
         w.line(f.key, fieldText(f, m), "");
     }
 
-    out << "\n[loading]\n";
-    w.fields(loadingFields(), a.loading, true);
-    out << "\n[options]\n";
-    w.fields(optionFields(), a.options, true);
+    // The loading and the options as every other table: only the values that differ from their
+    // defaults (a table whose values are all at their defaults is left out).
+    if (!sameFields(loadingFields(), a.loading, Loading{})) {
+        out << "\n[loading]\n";
+        w.fields(loadingFields(), a.loading);
+    }
+    if (!sameFields(optionFields(), a.options, AnalysisOptions{})) {
+        out << "\n[options]\n";
+        w.fields(optionFields(), a.options);
+    }
 
     const LoadTransferTables& t = a.loadTransfer;
     const bool anyTable = !t.verificationDepths.empty() || !t.modifiers.empty() || !t.tipMovements.empty() ||

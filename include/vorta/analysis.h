@@ -254,8 +254,10 @@ enum class FieldType { Real, Integer, Switch, Choice, Text };
 
 // The sensible values of a number, in the field's unit of each unit system: what lies outside is
 // what no soil or pile has (the limits are wide; they do not reject the unusual). A bound may be
-// excluded (a friction angle below 90 degrees). A value of zero that means "not given" (the
-// program then uses its own value) is allowed whatever the bounds.
+// excluded (a friction angle below 90 degrees). A value of zero that means "not given" (the program
+// then uses its own value) is allowed whatever the bounds; where zero or less means "not given",
+// down to the greatest value below zero (the values of a layer are interpolated in depth, which no
+// number of 1E+308 survives).
 struct ValueBounds {
     double least = -std::numeric_limits<double>::infinity();
     double greatest = std::numeric_limits<double>::infinity();
@@ -266,6 +268,7 @@ struct ValueLimits {
     bool leastExcluded = false;
     bool greatestExcluded = false;
     bool zeroNotGiven = false;
+    bool nonPositiveNotGiven = false;  // -greatest to 0: not given (a peak movement, a residual ratio, ...)
 
     const ValueBounds& bounds(UnitSystem units) const { return units == UnitSystem::SI ? si : english; }
     bool limited() const {
@@ -276,6 +279,7 @@ struct ValueLimits {
     bool allows(double value, UnitSystem units) const {
         if (zeroNotGiven && value == 0.0) return true;
         const ValueBounds& b = bounds(units);
+        if (nonPositiveNotGiven && value <= 0.0 && value >= -b.greatest) return true;
         const bool aboveLeast = leastExcluded ? value > b.least : value >= b.least;
         const bool belowGreatest = greatestExcluded ? value < b.greatest : value <= b.greatest;
         return aboveLeast && belowGreatest;
