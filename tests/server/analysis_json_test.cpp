@@ -44,7 +44,7 @@ TEST(AnalysisJson, KeysComeInTheOrderOfTheProjectFile) {
     std::vector<std::string> keys;
     for (const auto& [key, value] : j.items()) keys.push_back(key);
     EXPECT_EQ(keys, (std::vector<std::string>{"title", "designer", "job_number", "units", "output_step",
-                                              "deepest_soil_depth", "pile", "methods", "loading", "options", "layers",
+                                              "deepest_soil_depth", "pile", "methods", "options", "layers",
                                               "cpt"}));
 }
 
