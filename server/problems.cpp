@@ -9,6 +9,15 @@ namespace {
 // ("layers[2].friction_angle (bottom, soil point 4)" -> "layers[2].friction_angle").
 std::string keyOf(const RangeProblem& p) { return p.place.substr(0, p.place.find(" (")); }
 
+// The message of a range problem beside its input, which names the key already: the words in
+// brackets of its place, then what is wrong ("bottom, soil point 4: the friction angle 95 deg ...").
+std::string messageBesideKey(const RangeProblem& p) {
+    std::string what = p.message.substr(std::min(p.message.size(), p.place.size() + 2));
+    const std::size_t open = p.place.find(" (");
+    if (open == std::string::npos || p.place.back() != ')') return what;
+    return p.place.substr(open + 2, p.place.size() - open - 3) + ": " + what;
+}
+
 }  // namespace
 
 std::vector<Problem> statementProblems(const project::ProjectError& error) {
@@ -25,7 +34,7 @@ CheckAnswer checkProblems(const Analysis& analysis) {
     // Every value out of range by its key, in the words of the range check; the engine's own
     // message about the same value ("... GIVEN AS layers[2].friction_angle (bottom, ...") is not
     // repeated.
-    for (const RangeProblem& r : ranges) answer.problems.push_back({"error", "range", keyOf(r), 0, r.message});
+    for (const RangeProblem& r : ranges) answer.problems.push_back({"error", "range", keyOf(r), 0, messageBesideKey(r)});
     for (const std::string& message : outcome.problems) {
         const bool restated = std::any_of(ranges.begin(), ranges.end(), [&](const RangeProblem& r) {
             return message.find("GIVEN AS " + r.place) != std::string::npos;

@@ -35,7 +35,7 @@ export function unitOf(f, system) {
 
 // "outside_diameter" -> "Outside diameter"
 export function words(key) {
-  const text = key.replace(/_/g, ' ');
+  const text = key.replace(/_/g, ' ').replace(/\b(lrfd|cpt|icp|usace|api|fhwa|ngi|uwa)\b/gi, (w) => w.toUpperCase());
   return text.charAt(0).toUpperCase() + text.slice(1);
 }
 

@@ -13,7 +13,8 @@ function section(title, ...children) {
 export function buildAnalysisPanel(panel, ctx) {
   const a = ctx.analysis();
   const { grid } = fieldGrid('', a, ctx.system(), ctx.change, ctx.focus);
-  panel.replaceChildren(section('Analysis', grid));
+  panel.replaceChildren(section('Analysis', grid,
+    el('p', { className: 'note', text: 'Changing the units relabels the values; it does not convert them.' })));
 }
 
 // Whether a pile value applies to the pile type (a value that is given is always shown).

@@ -39,7 +39,7 @@ function layerTable(analysis, system) {
   for (const k of keys) {
     const f = p.fields.find((x) => x.key === k);
     const unit = unitOf(f, system);
-    head.append(el('th', {}, document.createTextNode(words(k)), unit ? el('span', { className: 'unit', text: ` ${unit}` }) : null));
+    head.append(el('th', {}, document.createTextNode(words(k)), unit ? el('span', { className: 'unit', text: unit }) : null));
   }
   const body = el('tbody');
   rows.forEach((r, i) => {
