@@ -144,7 +144,7 @@ export function drawChart(chart, { width = 520, height = 300 } = {}) {
     line1.textContent = best.s.name;
     line2.textContent = `${xName.replace(/ \(.*\)$/, '')} ${formatNumber(best.p[0])} · ${yName.replace(/ \(.*\)$/, '')} ${formatNumber(best.p[1])}`;
     const textWidth = Math.max(line1.getComputedTextLength(), line2.getComputedTextLength()) + 12;
-    const bx = x + 10 + textWidth > right ? x - 10 - textWidth : x + 10;
+    const bx = Math.max(2, x + 10 + textWidth > right ? x - 10 - textWidth : x + 10);
     const by = y - 36 < top ? y + 8 : y - 36;
     box.setAttribute('x', bx);
     box.setAttribute('y', by);

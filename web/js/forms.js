@@ -20,8 +20,12 @@ export function buildAnalysisPanel(panel, ctx) {
 // Whether a pile value applies to the pile type (a value that is given is always shown).
 function pileApplies(analysis) {
   const type = getAt(analysis, 'pile.type');
+  const axialArea = String(getAt(analysis, 'pile.axial_area') || '').toLowerCase();
   return (f, value) => {
-    if (!f.pile_types || value !== undefined) return true;
+    if (value !== undefined) return true;
+    // The uniform area is read for axial_area = "uniform" only.
+    if (f.key === 'cross_section_area') return axialArea === 'uniform';
+    if (!f.pile_types) return true;
     return f.pile_types.some((t) => String(t).toLowerCase() === String(type).toLowerCase());
   };
 }
