@@ -80,8 +80,12 @@ std::string analysisName(const Api& api, const ApiRequest& r) {
     }
 }
 
+// The base name of a download, as a header can quote it.
 std::string stemOf(const std::string& name) {
-    const std::string stem = fs::path(name).stem().string();
+    std::string stem = fs::path(name).stem().string();
+    for (char& c : stem) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == '"' || c == 0x7f) c = '_';
+    }
     return stem.empty() ? "analysis" : stem;
 }
 

@@ -14,8 +14,6 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/socket.h>
-#else
-#include <csignal>
 #endif
 
 #include "api.h"
@@ -136,6 +134,11 @@ HttpServer::HttpServer(const ServeOptions& options) : impl_(std::make_unique<Imp
     s.http.set_payload_max_length(kLargestBody);
     // Headers and body are written apart: without this each answer waits for the acknowledgement.
     s.http.set_tcp_nodelay(true);
+    // A browser keeps a few connections open between requests, each holding a thread of the pool
+    // until it closes: more threads than cores, so that runs are not kept waiting behind them.
+    s.http.new_task_queue = [] {
+        return new httplib::ThreadPool(std::max<std::size_t>(16, 2 * std::thread::hardware_concurrency()));
+    };
     s.http.set_keep_alive_timeout(2);
     s.http.set_read_timeout(10);
     s.http.set_write_timeout(10);
@@ -307,11 +310,7 @@ int serveCommand(std::span<const std::string_view> args, std::ostream& out, std:
     if (!signalled) pthread_kill(waiter.native_handle(), SIGTERM);
     waiter.join();
 #else
-    static HttpServer* running = nullptr;
-    running = server.get();
-    std::signal(SIGINT, [](int) {
-        if (running != nullptr) running->stop();
-    });
+    // Ctrl-C ends the process with the console's default handling.
     server->run();
 #endif
     out << "Stopped." << std::endl;

@@ -1,6 +1,6 @@
 // The input panels made of plain fields: the analysis (titles, units, steps), the pile, the methods
 // with the loading and the options, and the load-transfer tables.
-import { el, field, fieldControl, fieldGrid, part, showValue, words } from './fields.js';
+import { el, field, fieldGrid, part } from './fields.js';
 import { getAt } from './model.js';
 import { listTable } from './tables.js';
 
@@ -103,10 +103,3 @@ export function buildTransferPanel(panel, ctx) {
       listTable(ctx, { partKey: 'load_transfer.modifiers', rowsPath: 'load_transfer.modifiers', rowWord: 'modifier' })),
     section(part(factorsPath).title, factors));
 }
-
-// A single field shown again after the analysis changed under it (an import, an undo).
-export function refreshField(control, analysis) {
-  showValue(control.field, control.input, getAt(analysis, control.input.name));
-}
-
-export { words, fieldControl };

@@ -109,14 +109,14 @@ export function renderCurves(panel, result) {
   for (const c of charts) panel.append(drawChart(c, { height: 260 }));
 }
 
-function dataTable(columns, rows, id, decimals = (key) => key) {
+function dataTable(columns, rows, id) {
   const table = el('table', { className: 'data', id });
   const head = el('tr');
   for (const c of columns) head.append(el('th', { scope: 'col' }, document.createTextNode(c.label), c.unit ? el('span', { className: 'unit', text: c.unit }) : null));
   const body = el('tbody');
   for (const r of rows) {
     const tr = el('tr');
-    r.forEach((v, i) => tr.append(el('td', { text: typeof v === 'boolean' ? (v ? '*' : '') : fixed(decimals(columns[i].key), v) })));
+    r.forEach((v, i) => tr.append(el('td', { text: typeof v === 'boolean' ? (v ? '*' : '') : fixed(columns[i].key, v) })));
     body.append(tr);
   }
   table.append(el('thead', {}, head), body);

@@ -2,7 +2,7 @@
 // CPT sounding (which takes a paste from a spreadsheet) and the small lists of rows (areas along the
 // pile, t-z modifiers). Rows can be added, inserted, moved and deleted from the keyboard.
 import { el, defaultText, allowedText, part, unitOf, words } from './fields.js';
-import { getAt, layerText, layerValue, numberOrText, setAt, clone } from './model.js';
+import { clone, getAt, layerText, layerValue, numberOrText } from './model.js';
 
 // Short column headings of the soil values, with the groups of columns shown together.
 const SOIL_HEADINGS = {
@@ -116,7 +116,7 @@ export function soilTable(ctx) {
   }
 
   const head = el('tr', {}, el('th', { scope: 'col', className: 'num', text: '#' }));
-  for (const k of fixed) head.append(headingCell(byKey[k === 'top' || k === 'bottom' || k === 'depth' ? k : k], system, k, `c-${k}`));
+  for (const k of fixed) head.append(headingCell(byKey[k], system, k, `c-${k}`));
   for (const k of valueKeys) head.append(headingCell(byKey[k], system, k, `g-${groupOf[k]}`));
   head.append(el('th', { scope: 'col', className: 'actions', text: '' }));
   const body = el('tbody');
@@ -351,4 +351,3 @@ export function cptTable(ctx, onImport) {
     el('div', { className: 'table-scroll tall' }, table));
 }
 
-export { setAt };
