@@ -28,6 +28,7 @@ try:
     from selenium.webdriver.chrome.options import Options
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
     from selenium.webdriver.support.ui import WebDriverWait
 except ImportError:  # pragma: no cover - depends on the machine
     webdriver = None
@@ -145,6 +146,25 @@ class Page(unittest.TestCase):
         self.assertIn("has-problem", self.browser.find_element(By.ID, "tab-pile").get_attribute("class"))
         field = self.type_into("pile.length", "25")
         self.assertIsNone(field.get_attribute("aria-invalid"))
+
+    def test_a_pasted_sounding_fills_the_cpt_table_and_arrows_move_between_rows(self):
+        self.open()
+        self.tab("cpt")
+        before = self.browser.execute_script("return window.vorta.state.runNumber")
+        self.browser.execute_script(
+            "const t = new DataTransfer(); t.setData('text/plain', 'depth\\tqc\\n0.5\\t1500\\n2,2500\\n4.5; 3600\\n');"
+            "document.querySelector('textarea.paste').dispatchEvent(new ClipboardEvent('paste', {clipboardData: t, bubbles: true}));")
+        WebDriverWait(self.browser, 10, poll_frequency=0.05).until(
+            lambda b: b.execute_script("return window.vorta.state.runNumber") > before)
+        self.assertEqual(self.browser.execute_script("return window.vorta.state.analysis.cpt.points"),
+                         [[0.5, 1500], [2, 2500], [4.5, 3600]])
+        self.assertEqual(self.browser.find_element(By.NAME, "cpt.points[3][2]").get_attribute("value"), "3600")
+        self.tab("soil")
+        self.browser.find_element(By.NAME, "layers[1].friction_angle").click()
+        self.browser.switch_to.active_element.send_keys(Keys.ARROW_DOWN)
+        self.assertEqual(self.browser.switch_to.active_element.get_attribute("name"), "layers[2].friction_angle")
+        self.browser.switch_to.active_element.send_keys(Keys.ENTER)
+        self.assertEqual(self.browser.switch_to.active_element.get_attribute("name"), "layers[3].friction_angle")
 
     def test_a_layer_is_added_and_the_analysis_saved_as_a_new_project_file(self):
         self.open()
