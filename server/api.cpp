@@ -329,8 +329,11 @@ ApiAnswer postImport(const Api& api, const ApiRequest& r) {
             }
             analysis = vorta::analysis_json::analysisFromJson(value, name, api.folder().root());
         } else {
-            const std::string cptName = body.value("cpt_name", std::string("CPT file"));
-            const std::string cptText = body.contains("cpt_text") && body["cpt_text"].is_string() ? body["cpt_text"].get<std::string>() : "";
+            // An input data file uploaded without its CPT file has a sounding with no points, as
+            // the command line reads one.
+            const bool withCpt = body.contains("cpt_text") && body["cpt_text"].is_string();
+            const std::string cptName = withCpt ? body.value("cpt_name", std::string("CPT file")) : "(no CPT file)";
+            const std::string cptText = withCpt ? body["cpt_text"].get<std::string>() : "0 0\n";
             std::istringstream deck(content);
             std::istringstream cpt(cptText);
             analysis = readInputDeck(deck, name, cpt, cptName);

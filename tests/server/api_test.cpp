@@ -155,6 +155,9 @@ TEST_F(Api, ImportReadsADeckWithItsSoundingAndASoundingAlone) {
     const json a = bodyOf(post(c, "/api/import", deck))["analysis"];
     EXPECT_EQ(deckText(analysis_json::analysisFromJson(a, "x", served.folder())),
               deckText(readInputDeck(example / "input.dat", example / "sounding.cpt")));
+    // Without its CPT file: a sounding with no points, as the command line reads one.
+    const json alone = bodyOf(post(c, "/api/import", {{"name", "input.dat"}, {"text", readFile(example / "input.dat")}}));
+    EXPECT_FALSE(alone["analysis"].contains("cpt"));
     const json cpt = bodyOf(post(c, "/api/import", {{"name", "s.cpt"}, {"text", "1\n2\n1.5 100\n3 250\n"}}))["cpt"];
     EXPECT_EQ(cpt["points"], json::parse("[[1.5, 100], [3, 250]]"));
     EXPECT_EQ(post(c, "/api/import", {{"name", "s.cpt"}, {"text", "2\n3\n1 x\n"}})->status, 422);
