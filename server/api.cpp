@@ -1,5 +1,7 @@
 #include "api.h"
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -13,6 +15,8 @@
 #include "project_table.h"
 #include "result_json.h"
 #include "vorta/analysis.h"
+#include "vorta/cpt_files.h"
+#include "vorta/units.h"
 #include "vorta/vorta.h"
 
 namespace vorta::server {
@@ -288,6 +292,28 @@ ApiAnswer postCheck(const Api& api, const ApiRequest& r) {
     return problemAnswer(200, check.status, check.problems);
 }
 
+// The unit system a request names ("units": "English" or "SI", or its code), SI when it names none.
+UnitSystem unitsOf(const json& body) {
+    if (!body.contains("units")) return UnitSystem::SI;
+    const json& u = body["units"];
+    std::optional<int> code;
+    if (u.is_string()) {
+        for (const FieldInfo<Analysis>& f : analysisFields()) {
+            if (f.key == "units") code = choiceCode(f.choices, u.get<std::string>());
+        }
+    } else if (u.is_number_integer()) {
+        code = u.get<int>();
+    }
+    return code == 1 ? UnitSystem::English : UnitSystem::SI;
+}
+
+// A CPT file, the engine's or another program's, by its name.
+bool isSoundingFile(const std::string& name) {
+    std::string ext = fs::path(name).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".cpt" || ext == ".gef" || ext == ".ags" || ext == ".csv" || ext == ".tsv";
+}
+
 ApiAnswer postImport(const Api& api, const ApiRequest& r) {
     json body;
     try {
@@ -305,12 +331,21 @@ ApiAnswer postImport(const Api& api, const ApiRequest& r) {
     const std::string kind = fileKind(name);
     ordered_json out;
     try {
-        if (kind == "cpt") {
-            std::istringstream in(content);
-            const Sounding s = readCptSounding(in, name);
+        if (isSoundingFile(name)) {
+            // The points in the units of the analysis they go to.
+            CptReadOptions options;
+            options.units = unitsOf(body);
+            const CptReading reading = readCptText(content, name, options);
             ordered_json points = ordered_json::array();
-            for (const CptPoint& p : s.points) points.push_back({p.depth, p.coneResistance});
-            out["cpt"] = {{"header", s.header}, {"points", std::move(points)}};
+            for (const CptPoint& p : reading.sounding.points) {
+                ordered_json point = {p.depth, p.coneResistance};
+                if (p.sleeveFriction || p.porePressure) point.push_back(p.sleeveFriction ? ordered_json(*p.sleeveFriction) : ordered_json());
+                if (p.porePressure) point.push_back(*p.porePressure);
+                points.push_back(std::move(point));
+            }
+            out["cpt"] = {{"header", reading.sounding.header}, {"points", std::move(points)}};
+            out["format"] = std::string(cptFormatName(reading.format));
+            out["notes"] = cptNoteLines(name, reading);
             return jsonAnswer(out);
         }
         Analysis analysis;
@@ -382,6 +417,19 @@ ApiAnswer postExport(const Api& api, const ApiRequest& r) {
     return {200, "text/html; charset=utf-8", cli::renderChartPage(run.result, page), stem + "-charts.html"};
 }
 
+// The analysis with every value in the other unit system.
+ApiAnswer postUnits(const Api& api, const ApiRequest& r) {
+    const std::string to = parameter(r, "to");
+    if (to != "English" && to != "SI") throw AccessError(400, "to=" + to + ": expected to=English or to=SI");
+    const Analysis analysis = bodyAnalysis(api, r, analysisName(api, r));
+    try {
+        return jsonAnswer(vorta::analysis_json::analysisToJson(
+            convertUnits(analysis, to == "SI" ? UnitSystem::SI : UnitSystem::English)));
+    } catch (const InputError& e) {
+        throw Unstatable{{Problem{"error", "statement", "units", 0, e.what()}}};
+    }
+}
+
 ApiAnswer getFiles(const Api& api) {
     ordered_json files = ordered_json::array();
     for (const FolderEntry& e : api.folder().list()) files.push_back({{"path", e.path}, {"kind", e.kind}, {"size", e.size}});
@@ -421,8 +469,9 @@ ApiAnswer Api::route(const ApiRequest& r) const {
     if (r.path == "/api/run" && m == "POST") return postRun(*this, r);
     if (r.path == "/api/import" && m == "POST") return postImport(*this, r);
     if (r.path == "/api/export" && m == "POST") return postExport(*this, r);
+    if (r.path == "/api/units" && m == "POST") return postUnits(*this, r);
     for (const char* known : {"/api/info", "/api/fields", "/api/files", "/api/analysis", "/api/check", "/api/run",
-                              "/api/import", "/api/export"}) {
+                              "/api/import", "/api/export", "/api/units"}) {
         if (r.path == known) return errorAnswer(405, m + " is not answered at " + r.path);
     }
     return errorAnswer(404, r.path + ": no such request");

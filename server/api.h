@@ -9,7 +9,9 @@
 //   PUT  /api/analysis?file=PATH        writes a JSON analysis as a project file (&overwrite=true to replace one)
 //   POST /api/check                     the problems of a JSON analysis
 //   POST /api/run                       its results (&report=true, &plot=true add the texts)
-//   POST /api/import                    a file's text (input data file, project file, JSON, CPT file) as JSON
+//   POST /api/import                    a file's text (input data file, project file, JSON, CPT file of
+//                                       the engine or another program: GEF, AGS4, CSV) as JSON
+//   POST /api/units?to=SI               a JSON analysis with every value in the other unit system
 //   POST /api/export?format=F           a JSON analysis as a file to download: toml, json, deck, cpt,
 //                                       report, plot, charts (the page of `vorta plot`), csv (the tables)
 #pragma once

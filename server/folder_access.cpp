@@ -37,7 +37,8 @@ std::string fileKind(const fs::path& file) {
     const std::string ext = lowerExtension(file);
     if (ext == ".toml") return "project";
     if (ext == ".json") return "json";
-    if (ext == ".cpt") return "cpt";
+    // The engine's CPT files and those of other programs (GEF, AGS4).
+    if (ext == ".cpt" || ext == ".gef" || ext == ".ags") return "cpt";
     if (ext == ".dat") {
         std::string name = file.filename().string();
         std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

@@ -23,6 +23,7 @@ public:
 struct FolderEntry {
     std::string path;  // relative to the folder, with "/" between folders
     std::string kind;  // "project" (.toml), "json" (.json), "deck" (an input data file, .dat) or "cpt"
+                       // (.cpt, .gef, .ags)
     std::uintmax_t size = 0;
 };
 

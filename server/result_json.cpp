@@ -153,6 +153,11 @@ ordered_json resultJson(const AnalysisResult& r, RunStatus status, const Analysi
                          {"distribution_columns", columnsJson(kSegmentColumns, units)},
                          {"distributions", std::move(distributions)}};
     out["charts"] = chartsJson(r);
+    // The sounding the run used (depth, qc), read from its file where the analysis names one.
+    ordered_json sounding = ordered_json::array();
+    for (const CptPoint& p : analysis.cpt.points) sounding.push_back({p.depth, p.coneResistance});
+    out["sounding"] = {{"file", analysis.cpt.file ? ordered_json(analysis.cpt.file->name) : ordered_json()},
+                       {"points", std::move(sounding)}};
     return out;
 }
 

@@ -8,6 +8,8 @@
 #include "project_file.h"
 #include "served_folder.h"
 #include "vorta/analysis.h"
+#include "vorta/cpt_files.h"
+#include "vorta/units.h"
 
 namespace vorta::test {
 namespace {
@@ -29,7 +31,7 @@ httplib::Result post(httplib::Client& c, const std::string& path, const json& bo
 
 class Api : public ::testing::Test {
 protected:
-    ServedFolder served{{"closed-pipe-si", "h-pile-clay-silt-sand"}};
+    ServedFolder served{{"closed-pipe-si", "cpt-four-methods-si", "h-pile-clay-silt-sand"}};
     httplib::Client c = served.client();
 };
 
@@ -62,9 +64,13 @@ TEST_F(Api, FilesListsAnalysesAndSoundingsButNotRunControlFiles) {
     const json files = bodyOf(c.Get("/api/files"))["files"];
     std::vector<std::string> paths;
     for (const json& f : files) paths.push_back(f["path"]);
-    EXPECT_EQ(paths, (std::vector<std::string>{"closed-pipe-si/input.dat", "closed-pipe-si/project.toml",
-                                               "closed-pipe-si/sounding.cpt", "h-pile-clay-silt-sand/input.dat",
-                                               "h-pile-clay-silt-sand/project.toml", "h-pile-clay-silt-sand/sounding.cpt"}));
+    EXPECT_EQ(paths, (std::vector<std::string>{
+                         "closed-pipe-si/input.dat", "closed-pipe-si/project.toml", "closed-pipe-si/sounding.cpt",
+                         "cpt-four-methods-si/input.dat", "cpt-four-methods-si/project-ags.toml",
+                         "cpt-four-methods-si/project-gef.toml", "cpt-four-methods-si/project.toml",
+                         "cpt-four-methods-si/sounding.ags", "cpt-four-methods-si/sounding.cpt",
+                         "cpt-four-methods-si/sounding.gef", "h-pile-clay-silt-sand/input.dat",
+                         "h-pile-clay-silt-sand/project.toml", "h-pile-clay-silt-sand/sounding.cpt"}));
     EXPECT_EQ(files[1]["kind"], "project");
 }
 
@@ -97,7 +103,7 @@ TEST_F(Api, SavingWritesTheProjectFileWholeAndAsksBeforeReplacingOne) {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(served.folder())) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"closed-pipe-si", "h-pile-clay-silt-sand", "new.toml"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"closed-pipe-si", "cpt-four-methods-si", "h-pile-clay-silt-sand", "new.toml"}));
 }
 
 TEST_F(Api, CheckNamesEveryProblemByTheKeyOfItsInput) {
@@ -161,6 +167,37 @@ TEST_F(Api, ImportReadsADeckWithItsSoundingAndASoundingAlone) {
     const json cpt = bodyOf(post(c, "/api/import", {{"name", "s.cpt"}, {"text", "1\n2\n1.5 100\n3 250\n"}}))["cpt"];
     EXPECT_EQ(cpt["points"], json::parse("[[1.5, 100], [3, 250]]"));
     EXPECT_EQ(post(c, "/api/import", {{"name", "s.cpt"}, {"text", "2\n3\n1 x\n"}})->status, 422);
+}
+
+TEST_F(Api, ASoundingFileOfAnotherProgramIsReadInTheUnitsOfTheAnalysis) {
+    const fs::path gef = sourcePath("examples/cpt-four-methods-si/sounding.gef");
+    const json read = bodyOf(post(c, "/api/import", {{"name", "sounding.gef"}, {"text", readFile(gef)}, {"units", "English"}}));
+    CptReadOptions english;
+    english.units = UnitSystem::English;
+    const CptReading want = readCptFile(gef, english);
+    ASSERT_EQ(read["cpt"]["points"].size(), want.sounding.points.size());
+    EXPECT_EQ(read["cpt"]["points"][3][1], want.sounding.points[3].coneResistance);
+    EXPECT_EQ(read["format"], "GEF");
+    // A project that names the file: the run reads it and says which points it used.
+    const auto project = c.Get("/api/analysis?file=cpt-four-methods-si/project-gef.toml");
+    ASSERT_EQ(project->status, 200) << project->body;
+    const json analysis = json::parse(project->body);
+    EXPECT_EQ(analysis["cpt"]["file"], "sounding.gef");
+    const json run = bodyOf(post(c, "/api/run?file=cpt-four-methods-si/project-gef.toml", analysis));
+    EXPECT_EQ(run["status"], 0);
+    EXPECT_EQ(run["sounding"]["file"], "sounding.gef");
+    EXPECT_FALSE(run["sounding"]["points"].empty());
+}
+
+TEST_F(Api, UnitsConvertEveryValueAsTheEngineDoes) {
+    const Analysis si = readProject(sourcePath("examples/closed-pipe-si/project.toml"));
+    const auto r = post(c, "/api/units?to=English", exampleJson("closed-pipe-si"));
+    ASSERT_EQ(r->status, 200) << r->body;
+    const json english = json::parse(r->body);
+    EXPECT_EQ(english["units"], "English");
+    EXPECT_EQ(deckText(analysis_json::analysisFromJson(english, "x", served.folder())),
+              deckText(convertUnits(si, UnitSystem::English)));
+    EXPECT_EQ(post(c, "/api/units?to=Metric", exampleJson("closed-pipe-si"))->status, 400);
 }
 
 TEST_F(Api, ExportGivesEachFormAsADownload) {

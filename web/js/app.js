@@ -2,7 +2,7 @@
 // inputs, profile, results and problems kept in step.
 import { ApiError, getJson, sendJson } from './api.js';
 import { helpText, setFieldTable, unitSystemOf } from './fields.js';
-import { askName, downloadAs, newAnalysis, openDialog, readUploads, saveAs } from './files.js';
+import { askName, downloadAs, isCptFile, newAnalysis, openDialog, readUploads, saveAs } from './files.js';
 import { buildAnalysisPanel, buildMethodsPanel, buildPilePanel, buildTransferPanel } from './forms.js';
 import { clone, setAt } from './model.js';
 import { drawProfile } from './profile.js';
@@ -37,13 +37,15 @@ const panels = {
   pile: (p) => buildPilePanel(p, ctx),
   methods: (p) => buildMethodsPanel(p, ctx),
   soil: (p) => p.replaceChildren(soilTable(ctx)),
-  cpt: (p) => p.replaceChildren(cptTable(ctx, () => chooseUpload('.cpt'))),
+  cpt: (p) => p.replaceChildren(cptTable(ctx, () => chooseUpload('.cpt,.gef,.ags,.csv,.tsv'))),
   transfer: (p) => buildTransferPanel(p, ctx),
 };
 
 const ctx = {
   analysis: () => state.analysis,
   system: () => state.system,
+  result: () => state.result,
+  convertUnits: (to) => convertUnits(to),
   change(path, value, options = {}) {
     setAt(state.analysis, path, value);
     setDirty(true);
@@ -53,7 +55,7 @@ const ctx = {
     } else if (options.rebuild) {
       rebuild(options.rebuild, options.focus);
     }
-    drawProfile($('profile-figure'), state.analysis, state.system, state.result && state.result.water_table_depth);
+    redrawProfile();
     scheduleRun();
   },
   focus(f) {
@@ -81,7 +83,13 @@ function rebuildAll(focusName) {
     const target = document.querySelector(`.inputs [name="${CSS.escape(focusName)}"]`);
     if (target) target.focus();
   }
-  drawProfile($('profile-figure'), state.analysis, state.system, state.result && state.result.water_table_depth);
+  redrawProfile();
+}
+
+// The profile figure with the water table and the sounding of the last run.
+function redrawProfile() {
+  const r = state.result;
+  drawProfile($('profile-figure'), state.analysis, state.system, r && r.water_table_depth, r && r.sounding);
 }
 
 function setDirty(dirty) {
@@ -204,7 +212,8 @@ function showResults() {
   renderProblems($('panel-problems'), $('problem-count'), state.problems, goTo);
   $('report-text').textContent = r.report !== undefined ? r.report : 'The report is made when this tab is open.';
   markProblems();
-  drawProfile($('profile-figure'), state.analysis, state.system, r.water_table_depth);
+  redrawProfile();
+  if (state.analysis.cpt && state.analysis.cpt.file !== undefined) rebuild('cpt');
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -281,9 +290,24 @@ async function save(asNew) {
   }
 }
 
+// The analysis with every value in the other unit system, as the engine converts it.
+async function convertUnits(to) {
+  try {
+    const converted = await sendJson('POST', '/api/units', state.analysis, { to, file: state.file });
+    state.analysis = converted;
+    state.system = unitSystemOf(converted);
+    setDirty(true);
+    rebuildAll('units');
+    run();
+  } catch (e) {
+    const problems = e.body && e.body.problems;
+    setRunState('error', `Not converted: ${problems ? problems.map((p) => `${p.path ? `${p.path}: ` : ''}${p.message}`).join('; ') : e.message}`);
+  }
+}
+
 function chooseUpload(accept) {
   const input = $('upload-input');
-  input.accept = accept || '.dat,.cpt,.toml,.json,.txt';
+  input.accept = accept || '.dat,.cpt,.gef,.ags,.csv,.tsv,.toml,.json,.txt';
   input.value = '';
   input.click();
 }
@@ -291,17 +315,19 @@ function chooseUpload(accept) {
 async function uploaded(files) {
   if (!files.length) return;
   try {
-    const answer = await readUploads(files);
+    const answer = await readUploads(files, state.analysis.units);
     if (!answer) return;
     if (answer.cpt) {
-      const points = state.analysis.cpt && state.analysis.cpt.points;
-      if (points && points.length && !window.confirm('Replace the CPT sounding of the analysis?')) return;
+      const cpt = state.analysis.cpt;
+      if (cpt && (cpt.file || (cpt.points && cpt.points.length)) && !window.confirm('Replace the CPT sounding of the analysis?')) return;
       ctx.change('cpt', answer.cpt, { rebuild: 'cpt' });
       selectTab($('tab-cpt'));
+      const notes = (answer.notes || []).join('; ');
+      setRunState(notes ? 'stopped' : 'ok', `Read ${answer.cpt.points.length} points (${answer.format})${notes ? `: ${notes}` : ''}`);
       return;
     }
     if (!leaveChanges()) return;
-    const name = [...files].find((f) => !/\.cpt$/i.test(f.name)).name;
+    const name = [...files].find((f) => !isCptFile(f.name)).name;
     loadAnalysis(answer.analysis, null, name);
     setDirty(true);
   } catch (e) {

@@ -133,13 +133,18 @@ function readText(file) {
 
 // Files chosen on this computer: an input data file (with a CPT file chosen with it), a project
 // file, a JSON analysis, or a CPT file alone. Resolves to {analysis} or {cpt} as the server reads it.
-export async function readUploads(fileList) {
+// A CPT file: the engine's, or another program's (GEF, AGS4, CSV), read in the units of the analysis.
+export function isCptFile(name) {
+  return /\.(cpt|gef|ags|csv|tsv)$/i.test(name);
+}
+
+export async function readUploads(fileList, units) {
   const files = [...fileList];
-  const isCpt = (f) => /\.cpt$/i.test(f.name);
+  const isCpt = (f) => isCptFile(f.name);
   const analysisFile = files.find((f) => !isCpt(f));
   const cptFile = files.find(isCpt);
   if (!analysisFile && cptFile) {
-    return sendJson('POST', '/api/import', { name: cptFile.name, text: await readText(cptFile) });
+    return sendJson('POST', '/api/import', { name: cptFile.name, text: await readText(cptFile), units });
   }
   if (!analysisFile) return null;
   const body = { name: analysisFile.name, text: await readText(analysisFile) };

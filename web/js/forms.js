@@ -13,8 +13,12 @@ function section(title, ...children) {
 export function buildAnalysisPanel(panel, ctx) {
   const a = ctx.analysis();
   const { grid } = fieldGrid('', a, ctx.system(), ctx.change, ctx.focus);
+  const other = ctx.system() === 'SI' ? 'English' : 'SI';
+  const convert = el('button', { type: 'button', className: 'add-row', id: 'convert-units', text: `Convert every value to ${other} units` });
+  convert.addEventListener('click', () => ctx.convertUnits(other));
   panel.replaceChildren(section('Analysis', grid,
-    el('p', { className: 'note', text: 'Changing the units relabels the values; it does not convert them.' })));
+    el('p', { className: 'note', text: 'Choosing the units above relabels the values as they stand; the button converts them.' }),
+    el('div', { className: 'table-actions' }, convert)));
 }
 
 // Whether a pile value applies to the pile type (a value that is given is always shown).

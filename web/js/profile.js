@@ -64,7 +64,9 @@ function strip(svg, x, width, title, unit, series, depthToY, top, bottom) {
   }
 }
 
-export function drawProfile(container, analysis, system, waterDepth) {
+// `sounding`: the points a run read from the analysis's sounding file, drawn where the analysis
+// holds none of its own.
+export function drawProfile(container, analysis, system, waterDepth, sounding) {
   const intervals = profileIntervals(analysis);
   const pile = analysis.pile || {};
   const length = num(pile.length) ?? 0;
@@ -151,7 +153,8 @@ export function drawProfile(container, analysis, system, waterDepth) {
     points: s.points.filter((p, i, all) => all.some((q) => (q[0] ?? 0) > 0)) })), depthToY, top, bottom);
   strip(svg, stripX + stripW, stripW - 4, 'φ′', 'deg', valueSeries('friction_angle').map((s) => ({
     points: s.points.filter((p, i, all) => all.some((q) => (q[0] ?? 0) > 0)) })), depthToY, top, bottom);
-  const cpt = (analysis.cpt && Array.isArray(analysis.cpt.points) ? analysis.cpt.points : [])
+  const own = analysis.cpt && Array.isArray(analysis.cpt.points) ? analysis.cpt.points : null;
+  const cpt = (own || (sounding && Array.isArray(sounding.points) ? sounding.points : []))
     .filter((p) => Array.isArray(p) && num(p[0]) !== undefined && num(p[1]) !== undefined).map((p) => [p[1], p[0]]);
   strip(svg, stripX + 2 * stripW, stripW - 4, 'qc', unitOf(qcField, system),
     [{ points: cpt, markers: cpt.length > 60 }, ...valueSeries('cone_resistance').map((s) => ({

@@ -281,6 +281,20 @@ export function pastedRows(text) {
 export function cptTable(ctx, onImport) {
   const a = ctx.analysis();
   const system = ctx.system();
+  const importButton = el('button', { type: 'button', className: 'add-row', text: 'Import a CPT file…' });
+  importButton.addEventListener('click', onImport);
+  const file = getAt(a, 'cpt.file');
+  if (file !== undefined) {
+    // The sounding is read from a file of the folder when the analysis runs.
+    const result = ctx.result();
+    const used = result && result.sounding && result.sounding.file === file ? result.sounding.points : null;
+    const inline = el('button', { type: 'button', className: 'add-row', text: 'Put the points in the analysis' });
+    inline.disabled = !used;
+    inline.addEventListener('click', () => ctx.change('cpt', { points: used }, { rebuild: 'cpt' }));
+    return el('div', { className: 'cpt-editor' },
+      el('p', { className: 'note', text: `The sounding is read from ${file}${used ? `: ${used.length} points` : ''}, when the analysis runs.` }),
+      el('div', { className: 'table-actions' }, inline, importButton));
+  }
   const p = part('cpt.points');
   const points = getAt(a, 'cpt.points') || [];
   const [depthField, qcField] = p.fields;
@@ -339,8 +353,6 @@ export function cptTable(ctx, onImport) {
     const rows = pastedRows(e.clipboardData.getData('text/plain')).map((cells) => [cells[0], cells[1]]);
     if (rows.length) commit(rows, 'cpt.points[1][1]');
   });
-  const importButton = el('button', { type: 'button', className: 'add-row', text: 'Import a CPT file…' });
-  importButton.addEventListener('click', onImport);
   const clear = el('button', { type: 'button', className: 'add-row', text: 'Clear the sounding' });
   clear.addEventListener('click', () => commit([]));
   const count = el('p', { className: 'note', text: points.length
