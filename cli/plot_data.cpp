@@ -416,7 +416,7 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
                 lines.failOnValue(record, "the pile length differs from row " + std::to_string(k) + " of the report's " +
                                               printed->title + " table; the report is not of this run");
             }
-            table.rows.push_back(CapacityRow{length, length, v[1], v[2], v[3], v[4], 0.0, false});
+            table.rows.push_back(CapacityRow{length, length, v[1], v[2], v[3], v[4], 0.0, false, true});
         }
     }
 

@@ -33,6 +33,7 @@ const Column<CapacityRow> kCapacityColumns[] = {
      [](const CapacityRow& r) { return ordered_json(r.unitFriction); }},
     {"plug_length", "Plug length", &ChartUnits::length, [](const CapacityRow& r) { return ordered_json(r.plugLength); }},
     {"plug_mark", "Plug friction governs", nullptr, [](const CapacityRow& r) { return ordered_json(r.plugMark); }},
+    {"printed", "Printed in the report", nullptr, [](const CapacityRow& r) { return ordered_json(r.printed); }},
 };
 
 const Column<LoadStep> kLoadStepColumns[] = {
@@ -94,12 +95,18 @@ ordered_json chartsJson(const AnalysisResult& result) {
                 for (const auto& [x, y] : s.points) points.push_back({x, y});
                 series.push_back({{"name", s.name}, {"points", std::move(points)}});
             }
+            ordered_json guides = ordered_json::array();
+            for (const cli::ChartGuide& g : chart.guides) guides.push_back({{"x", g.x}, {"label", g.label}});
+            ordered_json marks = ordered_json::array();
+            for (const cli::ChartMark& m : chart.marks) marks.push_back({{"x", m.x}, {"y", m.y}, {"label", m.label}});
             charts.push_back({{"id", chart.id},
                               {"title", chart.title},
                               {"x_label", chart.xLabel},
                               {"y_label", chart.yLabel},
                               {"y_downward", chart.yDownward},
-                              {"series", std::move(series)}});
+                              {"series", std::move(series)},
+                              {"guides", std::move(guides)},
+                              {"marks", std::move(marks)}});
         }
         sections.push_back({{"id", section.id}, {"heading", section.heading}, {"charts", std::move(charts)}});
     }
@@ -108,6 +115,25 @@ ordered_json chartsJson(const AnalysisResult& result) {
 
 std::string methodKey(int selection) {
     return std::string(choiceName(methodNames(), selection));
+}
+
+// The design answers, with the keys of `vorta design --json`; null without design loads.
+ordered_json designJson(const AnalysisResult& r) {
+    if (r.design.empty()) return nullptr;
+    ordered_json list = ordered_json::array();
+    const auto optional = [](const std::optional<double>& v) { return v ? ordered_json(*v) : ordered_json(); };
+    for (const DesignAnswer& a : r.design) {
+        list.push_back({{"method", a.method},
+                        {"load", a.load},
+                        {"factor_of_safety", a.factorOfSafety},
+                        {"embedded_length", optional(a.embeddedLength)},
+                        {"capacity", a.capacity},
+                        {"capacity_length", a.capacityLength},
+                        {"factored", a.factored},
+                        {"falls_below_again_at", optional(a.fallsBelowAgainAt)},
+                        {"advisory", a.advisory.empty() ? ordered_json() : ordered_json(a.advisory)}});
+    }
+    return list;
 }
 
 }  // namespace
@@ -139,6 +165,7 @@ ordered_json resultJson(const AnalysisResult& r, RunStatus status, const Analysi
                           {"tension", t.tension},
                           {"battered", t.battered},
                           {"plug_column", t.plugColumn},
+                          {"rows_as_driven", t.rowsAsDriven},
                           {"columns", capacityColumns},
                           {"rows", rowsJson(kCapacityColumns, t.rows)}});
     }
@@ -153,6 +180,7 @@ ordered_json resultJson(const AnalysisResult& r, RunStatus status, const Analysi
                          {"distribution_columns", columnsJson(kSegmentColumns, units)},
                          {"distributions", std::move(distributions)}};
     out["charts"] = chartsJson(r);
+    out["design"] = designJson(r);
     // The sounding the run used (depth, qc), read from its file where the analysis names one.
     ordered_json sounding = ordered_json::array();
     for (const CptPoint& p : analysis.cpt.points) sounding.push_back({p.depth, p.coneResistance});
@@ -176,7 +204,12 @@ std::string capacityTablesCsv(const AnalysisResult& r) {
             std::vector<std::string> record = {methodKey(t.selection)};
             for (const Column<CapacityRow>& c : kCapacityColumns) {
                 const ordered_json v = c.value(row);
-                record.push_back(v.is_boolean() ? (v.get<bool>() ? "*" : "") : shortestNumberText(v.get<double>()));
+                if (v.is_boolean()) {
+                    const bool yes = v.get<bool>();
+                    record.push_back(std::string_view(c.key) == "plug_mark" ? (yes ? "*" : "") : (yes ? "yes" : "no"));
+                } else {
+                    record.push_back(shortestNumberText(v.get<double>()));
+                }
             }
             csv.writeRecord(record);
         }
