@@ -6,12 +6,7 @@
 #include <system_error>
 #include <vector>
 
-#ifndef VORTA_PROJECT_FILES
-#define VORTA_PROJECT_FILES 0
-#endif
-#if VORTA_PROJECT_FILES
-#include "project_file.h"
-#endif
+#include "vorta/project.h"
 
 namespace vorta::cli {
 namespace fs = std::filesystem;
@@ -20,68 +15,15 @@ namespace {
 
 constexpr int kUsageError = 64;
 
-bool sameFile(const fs::path& a, const fs::path& b) {
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec)) return true;
-    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
-}
-
 // Every line of a message on its own line after "vorta: ".
 void printProblems(std::ostream& err, const std::string& message) {
     std::istringstream lines(message);
     for (std::string line; std::getline(lines, line);) err << "vorta: " << line << "\n";
 }
 
-#if !VORTA_PROJECT_FILES
-[[noreturn]] void noProjectFiles(const fs::path& file) {
-    throw InputError(file.string() + ": this build of vorta reads no project files (toml++ was not found when it was built)");
-}
-#endif
+bool isProjectFile(const fs::path& file) { return analysisFileKind(file) == ValueSource::ProjectFile; }
 
 }  // namespace
-
-bool projectFilesSupported() { return VORTA_PROJECT_FILES != 0; }
-
-bool isProjectFile(const fs::path& file) {
-    std::string ext = file.extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".toml";
-}
-
-Analysis readAnalysisFile(const fs::path& file, const fs::path& cpt, SourceLines* lines) {
-    if (isProjectFile(file)) {
-#if VORTA_PROJECT_FILES
-        return project::readProjectFile(file, lines);
-#else
-        (void)lines;
-        noProjectFiles(file);
-#endif
-    }
-    return readInputDeck(file, cpt);
-}
-
-void writeAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::path& cpt) {
-    std::ostringstream text;
-    std::ostringstream cptText;
-    if (isProjectFile(out)) {
-#if VORTA_PROJECT_FILES
-        project::writeProjectFile(analysis, text);
-#else
-        noProjectFiles(out);
-#endif
-    } else {
-        writeInputDeck(analysis, text);
-        writeCptFile(analysis.cpt, cptText);
-    }
-    auto save = [](const fs::path& file, const std::string& content) {
-        std::ofstream f(file, std::ios::binary | std::ios::trunc);
-        f << content;
-        f.close();
-        if (!f) throw InputError(file.string() + ": the file cannot be written");
-    };
-    save(out, text.str());
-    if (!isProjectFile(out)) save(cpt, cptText.str());
-}
 
 int convertCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
     fs::path in, to, cpt;
@@ -108,7 +50,7 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
     }
     const bool deckOut = !isProjectFile(to);
     const fs::path readCpt = isProjectFile(in) ? fs::path() : cpt;
-    const fs::path writeCpt = deckOut ? (cpt.empty() || !isProjectFile(in) ? fs::path(to).replace_extension(".cpt") : cpt)
+    const fs::path writeCpt = deckOut ? (cpt.empty() || !isProjectFile(in) ? cptFileBeside(to) : cpt)
                                       : fs::path();
     for (const fs::path& source : {in, readCpt}) {
         for (const fs::path& target : {to, writeCpt}) {
@@ -119,8 +61,7 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         }
     }
     try {
-        const Analysis analysis = readAnalysisFile(in, readCpt);
-        writeAnalysisFile(analysis, to, writeCpt);
+        writeAnalysisFile(readAnalysisFile(in, ReadOptions{readCpt}).analysis, to, writeCpt);
     } catch (const InputError& e) {
         printProblems(err, e.what());
         return kRunFileError;
@@ -151,16 +92,14 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
                "  found in it and by the engine's input checks, without running the analysis\n";
         return kUsageError;
     }
-    Analysis analysis;
-    SourceLines lines;
+    AnalysisFile read;
     try {
-        analysis = readAnalysisFile(file, cpt, &lines);
+        read = readAnalysisFile(file, ReadOptions{cpt});
     } catch (const InputError& e) {
         printProblems(err, e.what());
         return kRunFileError;
     }
-    const CheckOutcome outcome =
-        checkAnalysis(analysis, isProjectFile(file) ? ValueSource::ProjectFile : ValueSource::InputDeck, &lines);
+    const CheckOutcome outcome = checkAnalysis(read.analysis, read.kind, &read.lines);
     for (const std::string& p : outcome.problems) err << "vorta: " << file.string() << ": " << p << "\n";
     for (const std::string& w : outcome.warnings) err << "vorta: " << file.string() << ": warning: " << w << "\n";
     if (outcome.status == kRunCompleted) out << file.string() << ": no problems found\n";
@@ -168,15 +107,13 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
 }
 
 int keysCommand(std::ostream& out, std::ostream& err) {
-#if VORTA_PROJECT_FILES
-    (void)err;
-    out << project::keyReference();
+    try {
+        out << project::keyReference();
+    } catch (const InputError& e) {
+        printProblems(err, e.what());
+        return kRunFileError;
+    }
     return 0;
-#else
-    (void)out;
-    err << "vorta: this build reads no project files (toml++ was not found when it was built)\n";
-    return kRunFileError;
-#endif
 }
 
 }  // namespace vorta::cli

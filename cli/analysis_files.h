@@ -1,5 +1,5 @@
-// The two forms of an analysis on the command line: input data files (with their CPT files) and
-// project files (.toml). Reading either into the model, converting between them and checking.
+// The commands on analysis files of either kind: converting between input data files (with their
+// CPT files) and project files (.toml), checking, and the reference of the project file's keys.
 #pragma once
 
 #include <filesystem>
@@ -11,22 +11,6 @@
 #include "vorta/analysis.h"
 
 namespace vorta::cli {
-
-// Whether this build reads and writes project files (toml++ was found).
-bool projectFilesSupported();
-
-// Whether a file is a project file (by its extension).
-bool isProjectFile(const std::filesystem::path& file);
-
-// Reads a project file, or an input data file with its CPT file (no sounding when `cpt` is
-// empty). Throws InputError with every problem found.
-// `lines`, when given, receives the line of each value of a project file (for the run's messages).
-Analysis readAnalysisFile(const std::filesystem::path& file, const std::filesystem::path& cpt,
-                          SourceLines* lines = nullptr);
-
-// Writes a model as a project file or as an input data file (by the extension of `out`); an input
-// data file's sounding goes to `cpt`. Throws InputError.
-void writeAnalysisFile(const Analysis& analysis, const std::filesystem::path& out, const std::filesystem::path& cpt);
 
 // vorta convert IN -o OUT [--cpt FILE]; vorta check FILE [--cpt FILE]. Return the exit code.
 int convertCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);

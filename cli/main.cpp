@@ -21,6 +21,7 @@
 #include "batch.h"
 #include "plot_command.h"
 #include "vorta/analysis.h"
+#include "vorta/project.h"
 #include "vorta/vorta.h"
 
 namespace {
@@ -96,29 +97,18 @@ int runExplicit(const std::vector<std::string_view>& args) {
     vorta::AnalysisResult result;
     vorta::RunOptions options;
     if (!charts.empty()) options.result = &result;
+    // A project file holds its own sounding.
+    if (vorta::analysisFileKind(files.input) == vorta::ValueSource::ProjectFile && !files.cpt.empty()) {
+        std::cerr << "vorta: a project file holds its own CPT sounding; --cpt is for input data files\n";
+        return kUsageError;
+    }
     vorta::RunStatus status = vorta::kRunCompleted;
-    if (vorta::cli::isProjectFile(files.input)) {
-        // A project file holds its own sounding; the report header names the project file.
-        if (!files.cpt.empty()) {
-            std::cerr << "vorta: a project file holds its own CPT sounding; --cpt is for input data files\n";
-            return kUsageError;
-        }
-        vorta::Analysis analysis;
-        vorta::SourceLines sourceLines;
-        try {
-            analysis = vorta::cli::readAnalysisFile(files.input, {}, &sourceLines);
-        } catch (const vorta::InputError& e) {
-            std::istringstream lines(e.what());
-            for (std::string line; std::getline(lines, line);) std::cerr << "vorta: " << line << "\n";
-            return vorta::kRunFileError;
-        }
-        options.report = files.report;
-        options.plot = files.plot;
-        options.sourceName = files.input.string();
-        options.sourceLines = &sourceLines;
-        status = vorta::runAnalysis(analysis, options);
-    } else {
-        status = vorta::runOnFiles(files, options);
+    try {
+        status = vorta::runFile(files, options);
+    } catch (const vorta::InputError& e) {
+        std::istringstream lines(e.what());
+        for (std::string line; std::getline(lines, line);) std::cerr << "vorta: " << line << "\n";
+        return vorta::kRunFileError;
     }
     if (status != vorta::kRunFileError) sayWhereWritten(files.report, files.plot);
     if (charts.empty()) return status;

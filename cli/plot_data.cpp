@@ -1,30 +1,19 @@
 // Reader of the plot-data file and of the report's title lines and table banners.
 #include "plot_data.h"
 
+#include "vorta/vorta.h"
+
 #include <array>
 #include <cmath>
 #include <fstream>
 #include <string_view>
 
-#include "input/free_format_reader.h"
 
 namespace vorta::cli {
 namespace {
 
-constexpr int kSelectionGeneral = 5;
 constexpr int kTipCurvePoints = 10;  // the tip q-w curve has no count record: always ten points
 constexpr double kPrintedLengthTolerance = 0.005;  // half the last digit of an F7.2 pile length
-
-const std::array<std::string, 10> kMethodTitles = {"",
-                                                   "FED. HWY. METHOD",
-                                                   "ARMY CORPS METHOD",
-                                                   "LAMBDA 2 METHOD",
-                                                   "API RP-2A (2010)",
-                                                   "GENERAL METHOD",
-                                                   "NORWEIGIAN GEOTECHNICAL INSTITUTE (NGI) METHOD",
-                                                   "IMPERIAL COLLEGE (MTD) METHOD",
-                                                   "FUGRO 2004 (FUGRO) METHOD",
-                                                   "UNIV. OF WESTERN AUSTRALIA (UWA) METHOD"};
 
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ','; }
 
@@ -50,7 +39,7 @@ std::vector<std::string_view> tokensOf(std::string_view line) {
 
 bool isInteger(std::string_view token) {
     int v = 0;
-    return FreeFormatReader::parseInteger(token, v);
+    return parseInteger(token, v);
 }
 
 bool isFieldOverflow(std::string_view token) {
@@ -124,7 +113,7 @@ public:
         if (t.size() != count) fail(record, expected, line);
         std::vector<double> values(count);
         for (std::size_t i = 0; i < count; ++i) {
-            if (!FreeFormatReader::parseReal(t[i], values[i]) || !std::isfinite(values[i])) fail(record, expected, line);
+            if (!parseReal(t[i], values[i]) || !std::isfinite(values[i])) fail(record, expected, line);
         }
         return values;
     }
@@ -136,7 +125,7 @@ public:
         if (t.size() != count) fail(record, expected, line);
         std::vector<int> values(count);
         for (std::size_t i = 0; i < count; ++i) {
-            if (!FreeFormatReader::parseInteger(t[i], values[i])) fail(record, expected, line);
+            if (!parseInteger(t[i], values[i])) fail(record, expected, line);
         }
         return values;
     }
@@ -172,8 +161,8 @@ TransferCurve readTransferCurve(PlotLines& lines, const std::string& record, int
     const std::vector<std::string_view> t = tokensOf(line);
     TransferCurve curve;
     int points = 0;
-    if (t.size() != 3 || !FreeFormatReader::parseInteger(t[0], curve.number) ||
-        !FreeFormatReader::parseInteger(t[1], points) || !FreeFormatReader::parseReal(t[2], curve.depth) ||
+    if (t.size() != 3 || !parseInteger(t[0], curve.number) ||
+        !parseInteger(t[1], points) || !parseReal(t[2], curve.depth) ||
         !std::isfinite(curve.depth)) {
         lines.fail(record, expected, line);
     }
@@ -200,7 +189,7 @@ TransferCurve readTransferCurve(PlotLines& lines, const std::string& record, int
 void checkReportAgainstHeader(const PlotData& d, const ReportInfo& report, const std::string& fileName) {
     const int tables = static_cast<int>(report.tables.size());
     bool generalPrinted = false;
-    for (const ReportTable& t : report.tables) generalPrinted = generalPrinted || t.selection == kSelectionGeneral;
+    for (const ReportTable& t : report.tables) generalPrinted = generalPrinted || t.selection == static_cast<int>(Method::General);
     const bool countsAgree = d.methodCount == tables || (d.methodCount == tables + 1 && !generalPrinted);
     if (!countsAgree) {
         throw InputError(fileName + ", line 1 (header record): the header counts " + std::to_string(d.methodCount) +
@@ -221,8 +210,9 @@ void checkReportAgainstHeader(const PlotData& d, const ReportInfo& report, const
 
 }  // namespace
 
-const std::string& methodTitle(int selection) {
-    return kMethodTitles[selection >= 1 && selection <= 9 ? static_cast<std::size_t>(selection) : 0];
+std::string_view methodTitle(int selection) {
+    const MethodInfo* method = methodBySelection(selection);
+    return method != nullptr ? method->title : std::string_view();
 }
 
 ChartUnits chartUnitsFor(int unitSystem) {
@@ -274,8 +264,8 @@ ReportInfo readReportInfo(std::istream& in, const std::string& fileName) {
         if (text.size() < 3 || text.front() != '*' || text.back() != '*') continue;
         const std::string_view inner = trimmed(text.substr(1, text.size() - 2));
         int selection = 0;
-        for (int s = 1; s <= 9; ++s) {
-            if (inner == kMethodTitles[static_cast<std::size_t>(s)]) selection = s;
+        for (const MethodInfo& m : kMethodTable) {
+            if (inner == m.title) selection = m.selection();
         }
         const std::string stars(text.size(), '*');
         if (selection == 0 || !lineIs(i - 1, stars) || !lineIs(i + 1, stars)) continue;
@@ -307,7 +297,7 @@ ReportInfo readReportInfo(std::istream& in, const std::string& fileName) {
         for (; row < lines.size() && !trimmed(lines[row]).empty(); ++row) {
             const std::vector<std::string_view> t = tokensOf(lines[row]);
             double length = 0.0;
-            if (t.size() < 4 || !FreeFormatReader::parseReal(t[0], length) || !std::isfinite(length)) {
+            if (t.size() < 4 || !parseReal(t[0], length) || !std::isfinite(length)) {
                 throw InputError(fileName + ", line " + std::to_string(row + 1) + " (" + table.title +
                                  " table): expected a table row starting with the pile length, found \"" +
                                  std::string(trimmed(lines[row])) + "\"");

@@ -1,4 +1,4 @@
-#include "project_file.h"
+#include "vorta/project.h"
 
 #include <algorithm>
 #include <cmath>
@@ -404,9 +404,7 @@ void readMethods(Reader& r, const toml::table& root, Analysis& a) {
         r.problem(selected, "methods.selected", "expected a list of method names, of " + listOfNames(methodNames()));
     }
     if (t->get("run_cpt_methods") == nullptr) {
-        const bool cpt = m.isSelected(Method::Ngi) || m.isSelected(Method::Icp) || m.isSelected(Method::Fugro) ||
-                         m.isSelected(Method::Uwa);
-        m.cptMethods = cpt ? 1 : 0;
+        m.cptMethods = m.selectsCptMethod() ? 1 : 0;
     }
 }
 
@@ -736,12 +734,6 @@ void referenceTable(std::ostringstream& out, std::span<const FieldInfo<Owner>> l
 ProjectError::ProjectError(std::vector<std::string> problems)
     : InputError(joinedProblems(problems)), problems_(std::move(problems)) {}
 
-bool isProjectFileName(const fs::path& file) {
-    std::string ext = file.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".toml";
-}
-
 Analysis readProjectText(std::string_view text, const std::string& fileName, const fs::path& folder,
                          SourceLines* lines) {
     toml::table root;
@@ -794,8 +786,7 @@ void writeProjectFile(const Analysis& a, std::ostream& out) {
     }
     w.line("selected", "[" + selected + "]", "");
     const Methods& m = a.methods;
-    const bool cpt = m.isSelected(Method::Ngi) || m.isSelected(Method::Icp) || m.isSelected(Method::Fugro) ||
-                     m.isSelected(Method::Uwa);
+    const bool cpt = m.selectsCptMethod();
     for (const FieldInfo<Methods>& f : methodFields()) {
         if (f.key == "run_cpt_methods") {
             if (m.cptMethods != (cpt ? 1 : 0)) w.line(f.key, fieldText(f, m), "");

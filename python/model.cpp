@@ -25,14 +25,8 @@
 
 #include "results.h"
 #include "vorta/analysis.h"
+#include "vorta/project.h"
 #include "vorta/vorta.h"
-
-#ifndef VORTA_PROJECT_FILES
-#define VORTA_PROJECT_FILES 0
-#endif
-#if VORTA_PROJECT_FILES
-#include "project_file.h"
-#endif
 
 namespace vorta::python {
 namespace {
@@ -432,11 +426,6 @@ AnalysisObject copyAnalysis(const AnalysisObject& a) {
 // ---------------------------------------------------------------------------------------------
 // The analysis and the engine's model
 
-bool anyCptMethod(const Methods& m) {
-    return m.isSelected(Method::Ngi) || m.isSelected(Method::Icp) || m.isSelected(Method::Fugro) ||
-           m.isSelected(Method::Uwa);
-}
-
 std::string depthText(double v) { return shortestNumberText(v); }
 
 // The place of a value out of range in the Python analysis: layers and rows as Python counts them.
@@ -475,7 +464,7 @@ Analysis toModel(const AnalysisObject& a) {
     m.pile = a.pile.pile;
     m.pile.areaTable = elements<AreaTableRow>(a.pile.areaTable, "pile.area_table", "AreaRow");
     m.methods = a.methods.methods;
-    if (a.methods.cptFollowsSelection) m.methods.cptMethods = anyCptMethod(m.methods) ? 1 : 0;
+    if (a.methods.cptFollowsSelection) m.methods.cptMethods = m.methods.selectsCptMethod() ? 1 : 0;
     const std::vector<LayerObject> layers = elements<LayerObject>(a.layers, "layers", "Layer");
     m.soilProfile.clear();
     for (std::size_t i = 0; i < layers.size(); ++i) {
@@ -534,7 +523,7 @@ AnalysisObject fromModel(const Analysis& model, const std::string& source) {
     a.pile.pile.areaTable.clear();
     for (const AreaTableRow& row : model.pile.areaTable) a.pile.areaTable.append(py::cast(row));
     a.methods.methods = model.methods;
-    a.methods.cptFollowsSelection = model.methods.cptMethods == (anyCptMethod(model.methods) ? 1 : 0);
+    a.methods.cptFollowsSelection = model.methods.cptMethods == (model.methods.selectsCptMethod() ? 1 : 0);
     a.loadTransfer.tables = model.loadTransfer;
     a.loadTransfer.tables.modifiers.clear();
     a.loadTransfer.tables.tipCurveFactors.reset();
@@ -543,29 +532,8 @@ AnalysisObject fromModel(const Analysis& model, const std::string& source) {
     return a;
 }
 
-bool isProjectFileName(const fs::path& file) {
-    std::string ext = file.extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".toml";
-}
-
-#if !VORTA_PROJECT_FILES
-[[noreturn]] void noProjectFiles(const fs::path& file) {
-    throw InputError(file.string() + ": this build of the module reads and writes no project files (toml++ was not "
-                                     "found when it was built)");
-}
-#endif
-
 Analysis readModel(const fs::path& file, const std::optional<fs::path>& cpt) {
-    if (isProjectFileName(file)) {
-        if (cpt) throw InputError(file.string() + ": a project file holds its own CPT sounding; cpt is for input data files");
-#if VORTA_PROJECT_FILES
-        return project::readProjectFile(file);
-#else
-        noProjectFiles(file);
-#endif
-    }
-    return readInputDeck(file, cpt.value_or(fs::path()));
+    return readAnalysisFile(file, ReadOptions{cpt.value_or(fs::path())}).analysis;
 }
 
 void save(const fs::path& file, const std::string& text) {
@@ -592,7 +560,7 @@ LocalDateTime clockOf(py::handle when) {
 // A run on a model in memory, the engine without the interpreter lock. Outputs that are not named
 // are kept as text, and handed on when keepText.
 Result runModel(const Analysis& model, bool keepText, const std::optional<fs::path>& report,
-                const std::optional<fs::path>& plot, py::handle clock, const std::string& sourceName) {
+                const std::optional<fs::path>& plot, py::handle clock) {
     AnalysisResult result;
     std::ostringstream console;
     std::istringstream noAnswers;
@@ -602,7 +570,6 @@ Result runModel(const Analysis& model, bool keepText, const std::optional<fs::pa
     options.result = &result;
     if (report) options.report = *report;
     if (plot) options.plot = *plot;
-    options.sourceName = sourceName;
     if (!clock.is_none()) options.clock = clockOf(clock);
     {
         py::gil_scoped_release release;
@@ -641,23 +608,11 @@ private:
 
 // vorta.run: an input data file with its CPT file, or a project file; the report and the plot
 // data go where named, else into a folder removed afterwards.
-Result runFile(const fs::path& input, const std::optional<fs::path>& cpt, const std::optional<fs::path>& report,
+Result runPath(const fs::path& input, const std::optional<fs::path>& cpt, const std::optional<fs::path>& report,
                const std::optional<fs::path>& plot) {
     ScratchFolder scratch;
     const fs::path reportFile = report ? *report : scratch.path() / "report.out";
     const fs::path plotFile = plot ? *plot : scratch.path() / "plot.plt";
-    if (isProjectFileName(input)) {
-        Analysis model;
-        try {
-            model = readModel(input, cpt);
-        } catch (const InputError& e) {
-            std::vector<std::string> lines;
-            std::istringstream text(e.what());
-            for (std::string line; std::getline(text, line);) lines.push_back(line);
-            return failedResult(kRunFileError, lines);
-        }
-        return runModel(model, false, reportFile, plotFile, py::none(), input.string());
-    }
     RunFiles files;
     files.input = input;
     files.cpt = cpt.value_or(fs::path());
@@ -670,9 +625,14 @@ Result runFile(const fs::path& input, const std::optional<fs::path>& cpt, const 
     options.console = &console;
     options.consoleInput = &noAnswers;
     options.result = &result;
-    {
+    try {
         py::gil_scoped_release release;
-        runOnFiles(files, options);
+        vorta::runFile(files, options);
+    } catch (const InputError& e) {
+        std::vector<std::string> lines;
+        std::istringstream text(e.what());
+        for (std::string line; std::getline(text, line);) lines.push_back(line);
+        return failedResult(kRunFileError, lines);
     }
     return makeResult(result, console.str());
 }
@@ -935,7 +895,7 @@ void bindModel(py::module_& m) {
                 py::tuple selected(kMethodCountInModel);
                 for (int i = 0; i < kMethodCountInModel; ++i) selected[i] = o.methods.selected[static_cast<std::size_t>(i)];
                 Methods effective = o.methods;  // a value that follows is compared as it follows
-                if (o.cptFollowsSelection) effective.cptMethods = anyCptMethod(o.methods) ? 1 : 0;
+                if (o.cptFollowsSelection) effective.cptMethods = o.methods.selectsCptMethod() ? 1 : 0;
                 return py::make_tuple(selected, rawState(methodFields(), effective), o.cptFollowsSelection);
             },
             [](const py::tuple& s) {
@@ -1099,7 +1059,7 @@ void bindModel(py::module_& m) {
             "_run",
             [](const AnalysisObject& a, bool keepText, const std::optional<fs::path>& report,
                const std::optional<fs::path>& plot, py::handle clock) {
-                return runModel(toModel(a), keepText, report, plot, clock, "");
+                return runModel(toModel(a), keepText, report, plot, clock);
             },
             py::arg("keep_text") = false, py::arg("report") = py::none(), py::arg("plot") = py::none(),
             py::arg("clock") = py::none(), "Analysis.run without the Python wrapper that makes it picklable.")
@@ -1115,20 +1075,11 @@ void bindModel(py::module_& m) {
             "write_deck",
             [](const AnalysisObject& a, const fs::path& path, const std::optional<fs::path>& cpt) {
                 const Analysis model = toModel(a);
-                std::ostringstream deck;
-                std::ostringstream sounding;
                 try {
-                    writeInputDeck(model, deck);
-                    writeCptFile(model.cpt, sounding);
+                    writeDeckFiles(model, path, cpt.value_or(fs::path()));
                 } catch (const InputError& e) {
                     throw py::value_error(e.what());
                 }
-                const fs::path cptPath = cpt ? *cpt : fs::path(path).replace_extension(".cpt");
-                if (fs::weakly_canonical(cptPath) == fs::weakly_canonical(path)) {
-                    throw py::value_error(cptPath.string() + ": the CPT file would be the input data file; name another");
-                }
-                save(path, deck.str());
-                save(cptPath, sounding.str());
             },
             py::arg("path"), py::arg("cpt") = py::none(),
             "Writes the analysis as an input data file and its sounding as a CPT file (None: beside it,\n"
@@ -1137,7 +1088,6 @@ void bindModel(py::module_& m) {
             "write_project",
             [](const AnalysisObject& a, const fs::path& path) {
                 const Analysis model = toModel(a);
-#if VORTA_PROJECT_FILES
                 std::ostringstream text;
                 try {
                     project::writeProjectFile(model, text);
@@ -1145,9 +1095,6 @@ void bindModel(py::module_& m) {
                     throw py::value_error(e.what());
                 }
                 save(path, text.str());
-#else
-                noProjectFiles(path);
-#endif
             },
             py::arg("path"), "Writes the analysis as a project file (TOML), the sounding inline.")
         .def("__repr__", [](const AnalysisObject& a) {
@@ -1159,7 +1106,7 @@ void bindModel(py::module_& m) {
             return text;
         });
 
-    m.def("run", &runFile, py::arg("input"), py::arg("cpt") = py::none(), py::arg("report") = py::none(),
+    m.def("run", &runPath, py::arg("input"), py::arg("cpt") = py::none(), py::arg("report") = py::none(),
           py::arg("plot") = py::none(),
           "Runs one analysis on an input data file and its CPT file (None: a sounding with no points),\n"
           "or on a project file (.toml). The report and the plot-data file go where named, else into a\n"

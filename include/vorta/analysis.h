@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "vorta/methods.h"
 #include "vorta/vorta.h"
 
 namespace vorta {
@@ -42,9 +43,6 @@ enum class PileType : int {
     HPile = 6,                // H-pile or other non-circular steel pile
     MonotubeTaper = 7,        // tapered portion of a monotube pile
 };
-// Selection index of a method (report order).
-enum class Method : int { Fhwa = 1, Usace = 2, RevisedLambda = 3, Api = 4, General = 5, Ngi = 6, Icp = 7, Fugro = 8, Uwa = 9 };
-inline constexpr int kMethodCountInModel = 9;
 enum class LoadingType : int { Compression = 0, Tension = 1 };
 enum class PlugCondition : int { Computed = 0, Plugged = 1, Unplugged = 2 };
 enum class CriticalDepthRule : int { Density = 0, Stress = 1, User = 2 };
@@ -93,6 +91,13 @@ struct Methods {
 
     bool isSelected(Method m) const { return selected[static_cast<std::size_t>(static_cast<int>(m) - 1)] == 1; }
     void select(Method m, bool on = true) { selected[static_cast<std::size_t>(static_cast<int>(m) - 1)] = on ? 1 : 0; }
+    // Whether a method that works from cone resistance is selected.
+    bool selectsCptMethod() const {
+        for (const MethodInfo& info : kMethodTable) {
+            if (info.cptBased && isSelected(info.method)) return true;
+        }
+        return false;
+    }
 };
 
 // One point of the soil profile. A layer is two points, its top and its bottom; values between
@@ -221,14 +226,10 @@ std::string shortestNumberText(double value);
 // Runs an analysis held in memory: no input file is read. The report and the plot-data file go
 // where options.report and options.plot name them; one that is not named is kept as text in
 // options.result (reportText, plotText). The header names options.sourceName as the input
-// file, or says that the analysis was given in memory when it is empty.
+// file, or says that the analysis was given in memory when it is empty; options.sourceKind says
+// in whose words the messages name a value.
 RunStatus runAnalysis(const Analysis& analysis, const RunOptions& options = {});
 
-// Where the values of an analysis were given, for the messages that name them: an input data file
-// (soil point and column, or record), a project file (its keys) or a program (the model's field
-// names). A run on an analysis in memory takes ProjectFile when RunOptions::sourceName ends in
-// .toml, InputDeck when it names another file and Program when it is empty.
-enum class ValueSource { Program, InputDeck, ProjectFile };
 
 // Every problem the engine's own input checks find in an analysis (values out of range, the values
 // it cannot compute with, the soil profile against the pile, the segment count), without running

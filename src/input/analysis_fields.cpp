@@ -1,6 +1,7 @@
 // The field tables of the analysis model: every value's name, unit, meaning, default, allowed range
 // and place in the input data file, in one list per part of the model.
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "vorta/analysis.h"
@@ -71,9 +72,21 @@ constexpr ChoiceName kPileTypeNames[] = {{1, "steel_pipe"},         {2, "timber"
                                          {7, "monotube_taper"}};
 constexpr ChoiceName kTipNames[] = {{0, "open"}, {1, "closed"}};
 constexpr ChoiceName kAxialAreaNames[] = {{0, "computed"}, {1, "uniform"}, {2, "table"}};
-constexpr ChoiceName kMethodNames[] = {{1, "FHWA"},    {2, "USACE"},   {3, "Revised_Lambda"}, {4, "API_RP2A"},
-                                       {4, "API"},     {5, "General"}, {6, "NGI"},            {7, "ICP_MTD"},
-                                       {7, "ICP"},     {8, "Fugro"},   {9, "UWA"}};
+// The methods by their keys, and their aliases after each key.
+constexpr auto kMethodNames = [] {
+    constexpr std::size_t count = [] {
+        std::size_t n = 0;
+        for (const MethodInfo& m : kMethodTable) n += m.alias.empty() ? 1 : 2;
+        return n;
+    }();
+    std::array<ChoiceName, count> names{};
+    std::size_t i = 0;
+    for (const MethodInfo& m : kMethodTable) {
+        names[i++] = ChoiceName{m.selection(), m.key};
+        if (!m.alias.empty()) names[i++] = ChoiceName{m.selection(), m.alias};
+    }
+    return names;
+}();
 constexpr ChoiceName kSoilTypeNames[] = {{1, "sand"}, {2, "clay"}, {3, "silt"}};
 constexpr ChoiceName kLoadingNames[] = {{0, "compression"}, {1, "tension"}};
 constexpr ChoiceName kPlugNames[] = {{0, "computed"}, {1, "plugged"}, {2, "unplugged"}};

@@ -12,8 +12,6 @@
 namespace vorta {
 namespace {
 
-constexpr std::size_t kTitleWidth = 72;
-
 // A title line as the model holds it: the stored 72 characters less their trailing blanks.
 std::string trimmedLine(std::string line) {
     while (!line.empty() && line.back() == ' ') line.pop_back();

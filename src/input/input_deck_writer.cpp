@@ -31,8 +31,6 @@ private:
 
 int code(auto e) { return static_cast<int>(e); }
 
-int switchOf(const std::optional<int>& kept, bool hasRows) { return kept.value_or(hasRows ? 1 : 0); }
-
 }  // namespace
 
 std::string shortestNumberText(double value) {

@@ -9,8 +9,6 @@
 namespace vorta {
 namespace {
 
-constexpr std::size_t kTitleWidth = 72;
-
 std::string titleField(const std::string& text) {
     std::string field = text.substr(0, kTitleWidth);
     field.append(kTitleWidth - field.size(), ' ');
@@ -37,9 +35,6 @@ void checkFinite(std::span<const FieldInfo<Owner>> fields, const Owner& owner, c
         }
     }
 }
-
-// The switch of a table as the engine reads it.
-int switchOf(const std::optional<int>& kept, bool hasRows) { return kept.value_or(hasRows ? 1 : 0); }
 
 }  // namespace
 
@@ -92,7 +87,6 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
     checkStatable(a);
     InputData& d = s.input;
     const Pile& p = a.pile;
-    d.lightSoilDepth = 99999.0;
     d.title = titleField(a.titles.title);
     d.designer = titleField(a.titles.designer);
     d.jobNumber = titleField(a.titles.jobNumber);
@@ -204,10 +198,9 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
         }
     }
 
-    // Record 11: verification depths.
+    // Record 11: verification depths (a model that holds them has its switch at 1).
     const LoadTransferTables& t = a.loadTransfer;
-    d.tzOutputFlag = switchOf(t.verificationSwitch, !t.verificationDepths.empty());
-    d.tzOutputDepthCount = d.tzOutputFlag == 1 ? static_cast<int>(t.verificationDepths.size()) : 0;
+    d.tzOutputDepthCount = static_cast<int>(t.verificationDepths.size());
     for (int i = 1; i <= d.tzOutputDepthCount; ++i) d.tzOutputDepths[i] = t.verificationDepths[static_cast<std::size_t>(i - 1)];
 
     // Records 12 to 15.
@@ -226,17 +219,10 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
     d.criticalDepth = a.options.criticalDepth;
 
     // Record 16: t-z modifiers. A count of 1 reads no row.
-    d.tzModifierFlag = switchOf(t.modifierSwitch, !t.modifiers.empty());
-    d.tzModifierCount = 0;
-    d.tzModifierRowsRead = 0;
-    if (d.tzModifierFlag == 1) {
-        d.tzModifierCount = t.modifierCount.value_or(static_cast<int>(t.modifiers.size()));
-        if (d.tzModifierCount < 0) d.tzModifierCount = 0;
-        d.tzModifierRowsRead = static_cast<int>(t.modifiers.size());
-        for (int i = 1; i <= d.tzModifierRowsRead; ++i) {
-            const TzModifier& m = t.modifiers[static_cast<std::size_t>(i - 1)];
-            d.tzModifierTable[i] = TzModifierRow{m.depth, m.loadFactor, m.movementFactor};
-        }
+    d.tzModifierRowsRead = static_cast<int>(t.modifiers.size());
+    for (int i = 1; i <= d.tzModifierRowsRead; ++i) {
+        const TzModifier& m = t.modifiers[static_cast<std::size_t>(i - 1)];
+        d.tzModifierTable[i] = TzModifierRow{m.depth, m.loadFactor, m.movementFactor};
     }
 
     // Record 17: tip movements.

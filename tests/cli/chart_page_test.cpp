@@ -109,7 +109,7 @@ void expectExampleCharts(const std::map<std::string, ChartSeen>& charts, const t
     const std::size_t rows = static_cast<std::size_t>(ex.printedRows);
     std::vector<std::string> methods;
     for (std::size_t t = 0; t < ex.tables.size(); ++t) {
-        const std::string name = named ? cli::methodTitle(ex.tables[t]) : "Capacity table " + std::to_string(t + 1);
+        const std::string name = named ? std::string(cli::methodTitle(ex.tables[t])) : "Capacity table " + std::to_string(t + 1);
         methods.push_back(name);
         const std::string tip = !named ? "End bearing or self weight" : ex.tension ? "Self weight" : "End bearing";
         const ChartSeen& c = chart("capacity-" + std::to_string(t + 1));
