@@ -15,6 +15,27 @@ namespace {
 constexpr int kTipCurvePoints = 10;  // the tip q-w curve has no count record: always ten points
 constexpr double kPrintedLengthTolerance = 0.005;  // half the last digit of an F7.2 pile length
 
+// The records of the plot-data file by the result columns they hold, in order.
+constexpr std::string_view kCapacityRecord[] = {"pile_length", "skin_friction", "tip_resistance", "ultimate_capacity",
+                                                "unit_friction"};
+constexpr std::string_view kCurvePointRecord[] = {"load", "movement"};
+constexpr std::string_view kSegmentRecord[] = {"distance_from_head", "axial_load", "movement"};
+constexpr std::string_view kLoadStepRecord[] = {"top_load", "top_movement", "tip_load", "tip_movement"};
+
+template <class Row>
+void setColumns(Row& row, std::span<const ResultField<Row>> fields, std::span<const std::string_view> keys,
+                const std::vector<double>& values) {
+    for (std::size_t i = 0; i < keys.size(); ++i) resultField(fields, keys[i])->set(row, values[i]);
+}
+
+template <class Row>
+Row rowOf(std::span<const ResultField<Row>> fields, std::span<const std::string_view> keys,
+          const std::vector<double>& values) {
+    Row row{};
+    setColumns(row, fields, keys, values);
+    return row;
+}
+
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ','; }
 
 std::string_view trimmed(std::string_view text) {
@@ -181,7 +202,7 @@ TransferCurve readTransferCurve(PlotLines& lines, const std::string& record, int
         const std::vector<double> v =
             lines.numbers(2, record + ", point " + std::to_string(i),
                           "a point of two numbers: load transfer and movement");
-        curve.points.push_back(CurvePoint{v[1], v[0]});
+        curve.points.push_back(rowOf<CurvePoint>(kTzCurveFields, kCurvePointRecord, v));
     }
     return curve;
 }
@@ -216,9 +237,9 @@ std::string_view methodTitle(int selection) {
 }
 
 ChartUnits chartUnitsFor(int unitSystem) {
-    if (unitSystem == 1) return ChartUnits{"ft", "kip", "psi", "in", "ksf"};
-    if (unitSystem == 2) return ChartUnits{"m", "kN", "kPa", "m", "kPa"};
-    return ChartUnits{};
+    const auto text = [unitSystem](ResultUnit unit) { return std::string(resultUnitText(unit, unitSystem)); };
+    return ChartUnits{text(ResultUnit::Length), text(ResultUnit::Force), text(ResultUnit::UnitTransfer),
+                      text(ResultUnit::Movement), text(ResultUnit::UnitFriction)};
 }
 
 ReportInfo readReportInfo(std::istream& in, const std::string& fileName) {
@@ -406,7 +427,8 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
                 lines.failOnValue(record, "the pile length differs from row " + std::to_string(k) + " of the report's " +
                                               printed->title + " table; the report is not of this run");
             }
-            table.rows.push_back(CapacityRow{length, length, v[1], v[2], v[3], v[4], 0.0, false});
+            CapacityRow& row = table.rows.emplace_back(rowOf<CapacityRow>(kCapacityFields, kCapacityRecord, v));
+            row.depth = row.pileLength;  // the file has no depth column
         }
     }
 
@@ -420,7 +442,7 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
     for (int i = 1; i <= kTipCurvePoints; ++i) {
         const std::vector<double> v = lines.numbers(2, "tip curve point " + std::to_string(i),
                                                     "a tip curve point of two numbers: tip load and tip movement");
-        d.result.tipCurve.push_back(CurvePoint{v[1], v[0]});
+        d.result.tipCurve.push_back(rowOf<CurvePoint>(kTipCurveFields, kCurvePointRecord, v));
     }
 
     // Load steps: the load distribution of every step, one record per pile segment from the tip up.
@@ -431,7 +453,7 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
             const std::vector<double> v = lines.numbers(
                 3, "load step " + std::to_string(j) + ", segment " + std::to_string(m) + " from the tip",
                 "a segment record of three numbers: distance from the pile head, axial load and movement");
-            step.distribution.push_back(SegmentLoad{v[0], v[1], v[2]});
+            step.distribution.push_back(rowOf<SegmentLoad>(kDistributionFields, kSegmentRecord, v));
         }
     }
     // The load versus settlement curve.
@@ -439,11 +461,7 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
         const std::vector<double> v =
             lines.numbers(4, "load-settlement record " + std::to_string(j),
                           "a load-settlement record of four numbers: top load, top movement, tip load and tip movement");
-        LoadStep& step = d.result.loadSteps[static_cast<std::size_t>(j - 1)];
-        step.topLoad = v[0];
-        step.topMovement = v[1];
-        step.tipLoad = v[2];
-        step.tipMovement = v[3];
+        setColumns<LoadStep>(d.result.loadSteps[static_cast<std::size_t>(j - 1)], kLoadStepFields, kLoadStepRecord, v);
     }
 
     // Verification t-z curves, when the run listed depths.

@@ -725,7 +725,7 @@ void referenceTable(std::ostringstream& out, std::span<const FieldInfo<Owner>> l
             meaning += " (true or false)";
         }
         out << "| `" << f.key << "` | " << unit << " | " << markdownCell(defaultText(f)) << " | "
-            << markdownCell(rangeText(f)) << " | " << markdownCell(meaning) << " | " << f.deckPlace << " |\n";
+            << markdownCell(rangeText(f)) << " | " << markdownCell(meaning) << " | " << deckPlace(f) << " |\n";
     }
 }
 

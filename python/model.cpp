@@ -215,7 +215,7 @@ std::string fieldDoc(const FieldInfo<Owner>& f) {
         const std::string si = limitsText(f.limits, UnitSystem::SI, f.siUnit);
         doc += ". Allowed: " + (english == si ? english : english + " (English), " + si + " (SI)");
     }
-    doc += ". Input data file: " + std::string(f.deckPlace) + ".";
+    doc += ". Input data file: " + deckPlace(f) + ".";
     return doc;
 }
 
@@ -954,7 +954,7 @@ void bindModel(py::module_& m) {
                 if (field->getInt(t.tables) == kAbsentSwitch && !v.is_none()) badValue(path, "a whole number or None", v);
             },
             (std::string(f.meaning) + ". None: follows from the table (1 when it has rows). Input data file: " +
-             std::string(f.deckPlace) + ".")
+             deckPlace(f) + ".")
                 .c_str());
     }
     loadTransfer.finish(
@@ -989,7 +989,7 @@ void bindModel(py::module_& m) {
                 });
             },
             (std::string(deepest.meaning) + " [ft or m]. None: the bottom of the last layer. Input data file: " +
-             std::string(deepest.deckPlace) + ".")
+             deckPlace(deepest) + ".")
                 .c_str())
         .property(
             "soil_point_count", [](const AnalysisObject& a) { return noneOr(a.model.negativeSoilPointCount); },
@@ -1072,6 +1072,18 @@ void bindModel(py::module_& m) {
             },
             "Every problem the engine's input checks find, without running the analysis (a vorta.CheckOutcome).")
         .def(
+            "layers_frame",
+            [](py::object a) { return py::module_::import("vorta._frames").attr("layers_frame")(a); },
+            "The soil profile as a pandas frame, one row per layer (vorta._frames.layers_frame).")
+        .def(
+            "with_layers",
+            [](py::object a, py::object frame) {
+                return py::module_::import("vorta._frames").attr("with_layers")(a, frame);
+            },
+            py::arg("frame"),
+            "A copy of the analysis whose soil profile is the rows of a frame in the columns of\n"
+            "layers_frame() (vorta._frames.with_layers).")
+        .def(
             "write_deck",
             [](const AnalysisObject& a, const fs::path& path, const std::optional<fs::path>& cpt) {
                 const Analysis model = toModel(a);
@@ -1130,7 +1142,7 @@ void bindModel(py::module_& m) {
                     d["meaning"] = std::string(f.meaning);
                     d["required"] = f.required;
                     d["default"] = std::string(f.defaultNote);
-                    d["input_data_file"] = std::string(f.deckPlace);
+                    d["input_data_file"] = deckPlace(f);
                     py::list names;
                     for (const ChoiceName& c : f.choices) names.append(py::make_tuple(std::string(c.name), c.code));
                     d["choices"] = names;

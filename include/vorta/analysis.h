@@ -23,6 +23,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "vorta/methods.h"
@@ -298,7 +299,6 @@ struct FieldInfo {
     std::string_view meaning;
     bool required;                 // a project file must give it
     std::string_view defaultNote;  // the default when it is not the model's own default value
-    std::string_view deckPlace;    // where the value sits in the input data file
     double (*getReal)(const Owner&) = nullptr;
     void (*setReal)(Owner&, double) = nullptr;
     int (*getInt)(const Owner&) = nullptr;
@@ -327,6 +327,34 @@ std::span<const FieldInfo<double>> loadTransferListFields();
 inline constexpr int kAbsentSwitch = -2147483647 - 1;
 std::span<const ChoiceName> methodNames();
 std::span<const ChoiceName> soilTypeNames();
+
+// The part of the model whose values a field table holds, as a field's path begins ("" at the top
+// level, "pile", "pile.area_table", "methods", "soil_profile", "loading", "options",
+// "load_transfer" (its switches and its lists of plain numbers), "load_transfer.modifiers",
+// "load_transfer.tip_curve_factors", "cpt.points").
+template <class Owner>
+constexpr std::string_view modelPartOf() {
+    if constexpr (std::is_same_v<Owner, Pile>) return "pile";
+    else if constexpr (std::is_same_v<Owner, AreaTableRow>) return "pile.area_table";
+    else if constexpr (std::is_same_v<Owner, Methods>) return "methods";
+    else if constexpr (std::is_same_v<Owner, ProfilePoint>) return "soil_profile";
+    else if constexpr (std::is_same_v<Owner, Loading>) return "loading";
+    else if constexpr (std::is_same_v<Owner, AnalysisOptions>) return "options";
+    else if constexpr (std::is_same_v<Owner, LoadTransferTables> || std::is_same_v<Owner, double>) return "load_transfer";
+    else if constexpr (std::is_same_v<Owner, TzModifier>) return "load_transfer.modifiers";
+    else if constexpr (std::is_same_v<Owner, TipCurveFactors>) return "load_transfer.tip_curve_factors";
+    else if constexpr (std::is_same_v<Owner, CptPoint>) return "cpt.points";
+    else return "";
+}
+
+// Where a value sits in the input data file or the CPT file ("record 5, value 3", "line 1",
+// "record 10b, value 4 (not for sand)", "CPT file, value 1 of a point"; "not stated" for a value
+// that neither file holds), from the files' layout.
+std::string deckPlace(std::string_view part, std::string_view key);
+template <class Owner>
+std::string deckPlace(const FieldInfo<Owner>& f) {
+    return deckPlace(modelPartOf<Owner>(), f.key);
+}
 
 // The unit of a field in a unit system ("" when it has none).
 template <class Owner>

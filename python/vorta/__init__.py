@@ -34,12 +34,10 @@ from ._vorta import (
     TzModifier,
     __version__,
     fields,
+    result_columns,
     run,
 )
-from . import _frames
 from ._many import run_many
-
-_frames.attach(Analysis, Result)
 
 
 def _run(self, keep_text=False, report=None, plot=None, clock=None):
@@ -83,6 +81,7 @@ __all__ = [
     "TransferCurve",
     "TzModifier",
     "fields",
+    "result_columns",
     "run",
     "run_many",
 ]

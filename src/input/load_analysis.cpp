@@ -1,9 +1,11 @@
 // The one way into a run: the analysis model, values as written, becomes the engine's InputData,
-// with the normalisations and unit conversions made in the order of the input data file's records.
+// with the normalisations and unit conversions made in the order of the input data file's records
+// (the soil columns in the order of its layout).
 #include <cmath>
 #include <string>
 
 #include "engine/constants.h"
+#include "input/deck_layout.h"
 #include "input/input.h"
 
 namespace vorta {
@@ -143,37 +145,14 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
     // Records 10a and 10b, point by point.
     for (int k = 1; k <= static_cast<int>(a.soilProfile.size()); ++k) {
         const ProfilePoint& from = a.soilProfile[static_cast<std::size_t>(k - 1)];
-        const bool sand = from.soilType == SoilType::Sand;
         d.frictionUnlimited[k] = 0;
         d.bearingUnlimited[k] = 0;
         SoilPoint& pt = d.soilPoints[k];
         pt.depth = from.depth;
-        pt.column[kColSoilType] = static_cast<double>(static_cast<int>(from.soilType));
-        pt.column[kColLateralK] = from.lateralEarthPressure;
-        pt.column[kColEffUnitWeight] = from.effectiveUnitWeight;
-        pt.column[kColFrictionAngle] = from.frictionAngle;
-        pt.column[kColBearingFactorNq] = from.bearingCapacityFactor;
-        pt.column[kColMaxUnitFriction] = from.maxUnitFriction;
-        pt.column[kColMaxUnitBearing] = from.maxUnitBearing;
-        pt.column[kColShearStrength] = from.shearStrength;
-        pt.column[kColRemoldedStrength] = sand ? from.blowCountOrYieldStressRatio : from.remoldedStrength;
-        pt.column[kColBlowCountOrYsr] = sand ? from.unusedSandColumn10 : from.blowCountOrYieldStressRatio;
-        pt.column[kColPlasticityIndex] = from.plasticityIndex;
-        pt.column[kColPointQc] = from.coneResistance;
-        pt.column[kColUserUnitFriction] = from.userUnitFriction;
-        pt.column[kColUserUnitBearing] = from.userUnitBearing;
-        pt.column[kColLrfdFrictionFactor] = from.lrfdFrictionFactor;
-        pt.column[kColLrfdBearingFactor] = from.lrfdBearingFactor;
-        pt.column[kColTzParam1] = from.adhesionCaseOrTipMovement;
-        pt.column[kColTzParam2] = from.peakMovement;
-        pt.column[kColTzParam3] = from.residualRatio;
+        for (int c = 1; c <= static_cast<int>(kSoilColumns); ++c) pt.column[c] = soilFieldAtColumn(from, c);
         d.tzParam1AsRead[k] = pt.column[kColTzParam1];
-
-        // Sand carries its blow count in the remolded-strength position.
-        if (pt.column[kColSoilType] == 1.0) {
-            pt.column[kColBlowCountOrYsr] = pt.column[kColRemoldedStrength];
-            pt.column[kColRemoldedStrength] = 0.0;
-        }
+        // Sand has its blow count in column 10 and no remolded strength.
+        if (pt.column[kColSoilType] == 1.0) pt.column[kColRemoldedStrength] = 0.0;
         if (d.unitSystem == kEnglish) {
             if (d.lightSoilDepth >= 99999.0 && pt.column[kColEffUnitWeight] < 75.0) d.lightSoilDepth = pt.depth;
             // psf to ksf

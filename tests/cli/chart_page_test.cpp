@@ -211,7 +211,7 @@ TEST(ChartPage, TensionChartsShowTheSelfWeightBelowZero) {
 TEST(ChartPage, UnitsOfTheRunOnTheAxes) {
     test::ExampleRun english = test::runExample("open-pipe-sand-over-clay");
     const auto e = cli::chartsOfAnalysis(english.result);
-    EXPECT_EQ(e[0].charts[0].xLabel, "Capacity (kip)");
+    EXPECT_EQ(e[0].charts[0].xLabel, "Capacity (kips)");
     EXPECT_EQ(e[0].charts[0].yLabel, "Pile length below ground (ft)");
     EXPECT_EQ(e[1].charts[0].xLabel, "Movement (in)");
     EXPECT_EQ(e[1].charts[0].yLabel, "Unit load transfer (psi)");
