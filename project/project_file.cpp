@@ -619,6 +619,15 @@ bool sameValue(const FieldInfo<Owner>& f, const Owner& a, const Owner& b) {
     }
 }
 
+// Whether two owners hold the same value in every field of a table.
+template <class Owner>
+bool sameFields(std::span<const FieldInfo<Owner>> list, const Owner& a, const Owner& b) {
+    for (const FieldInfo<Owner>& f : list) {
+        if (!sameValue(f, a, b)) return false;
+    }
+    return true;
+}
+
 // A line "key = value" with the unit of the value as a comment, values aligned.
 class Lines {
 public:
@@ -703,9 +712,10 @@ std::string rangeText(const FieldInfo<Owner>& f) {
     if (!f.limits.limited()) return "-";
     ValueLimits bounds = f.limits;
     bounds.zeroNotGiven = false;
+    bounds.nonPositiveNotGiven = false;
     const std::string english = limitsText(bounds, UnitSystem::English, f.englishUnit);
     const std::string si = limitsText(bounds, UnitSystem::SI, f.siUnit);
-    return (english == si ? english : english + " / " + si) + (f.limits.zeroNotGiven ? ", or 0 (not given)" : "");
+    return (english == si ? english : english + " / " + si) + std::string(f.limits.notGivenText());
 }
 
 template <class Owner>
@@ -796,10 +806,16 @@ void writeProjectFile(const Analysis& a, std::ostream& out) {
         w.line(f.key, fieldText(f, m), "");
     }
 
-    out << "\n[loading]\n";
-    w.fields(loadingFields(), a.loading, true);
-    out << "\n[options]\n";
-    w.fields(optionFields(), a.options, true);
+    // The loading and the options as every other table: only the values that differ from their
+    // defaults (a table whose values are all at their defaults is left out).
+    if (!sameFields(loadingFields(), a.loading, Loading{})) {
+        out << "\n[loading]\n";
+        w.fields(loadingFields(), a.loading);
+    }
+    if (!sameFields(optionFields(), a.options, AnalysisOptions{})) {
+        out << "\n[options]\n";
+        w.fields(optionFields(), a.options);
+    }
 
     const LoadTransferTables& t = a.loadTransfer;
     const bool anyTable = !t.verificationDepths.empty() || !t.modifiers.empty() || !t.tipMovements.empty() ||

@@ -219,10 +219,10 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
 
     // 7. Checks of the input values, their ranges and the soil profile against the pile (stop
     // path A).
-    const ValueSource source = valueSourceOf(request);
+    const ValuePlaces places{analysis, valueSourceOf(request), request.options.sourceLines};
     const auto valueChecks = [&] {
-        const bool values = checkInputValues(s);
-        return checkValueRanges(s, analysis, source, request.options.sourceLines) && values;
+        const bool values = checkInputValues(s, &places);
+        return checkValueRanges(s, places) && values;
     };
     s.report.section("THE MESSAGES OF THE INPUT CHECKS");
     if (!capturedCheck(s, {&s.report}, valueChecks)) return stoppedOnInput(s);
@@ -350,8 +350,9 @@ CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, ValueSourc
     // Values out of range leave nothing for the later checks to work with.
     bool inRange = true;
     bool proceed = check([&] {
-        const bool values = checkInputValues(s);
-        inRange = checkValueRanges(s, analysis, source, sourceLines);
+        const ValuePlaces places{analysis, source, sourceLines};
+        const bool values = checkInputValues(s, &places);
+        inRange = checkValueRanges(s, places);
         return inRange && values;
     });
     const bool knownUnits = d.unitSystem == kEnglish || d.unitSystem == kSi;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <limits>
 
 #include "vorta/analysis.h"
 
@@ -42,6 +43,12 @@ constexpr ValueLimits orZero(ValueLimits limits) {
     limits.zeroNotGiven = true;
     return limits;
 }
+// Zero or less means "not given": the engine tests the value for being positive (a peak movement,
+// a residual ratio) or above a small tolerance (a unit limit, an enhanced end length).
+constexpr ValueLimits orNotPositive(ValueLimits limits) {
+    limits.nonPositiveNotGiven = true;
+    return limits;
+}
 // The greatest value itself is not allowed (angles below 90 degrees).
 constexpr ValueLimits belowGreatest(ValueLimits limits) {
     limits.greatestExcluded = true;
@@ -59,8 +66,8 @@ constexpr ValueLimits kDiameterLimits = within(0, 600, 0, 15000);             //
 constexpr ValueLimits kAreaLimits = within(0, 150000, 0, 100);                // in2 / m2
 constexpr ValueLimits kSoilStrengthLimits = within(0, 200000, 0, 10000);      // psf / kPa
 constexpr ValueLimits kUnitBearingLimits = within(0, 5.0e6, 0, 250000);       // psf / kPa
-constexpr ValueLimits kUnitLimitLimits = within(0, 2.0e8, 0, 1.0e7);          // psf / kPa; 9999999: no limit
-constexpr ValueLimits kMovementLimits = orZero(within(0.001, 100, 0.025, 2500));  // in / mm; curves divide by them
+constexpr ValueLimits kUnitLimitLimits = orNotPositive(within(0, 2.0e8, 0, 1.0e7));  // psf / kPa; 9999999: no limit
+constexpr ValueLimits kMovementLimits = orNotPositive(within(0.001, 100, 0.025, 2500));  // in / mm; curves divide by them
 constexpr ValueLimits kFactorLimits = within(0, 100);                         // load factors of the curves
 constexpr ValueLimits kMovementFactorLimits = within(0.01, 100);              // movements are divided by them
 constexpr ValueLimits kResistanceFactorLimits = within(0, 2);                 // LRFD and reduction factors
@@ -125,16 +132,18 @@ const FieldInfo<Pile> kPileFields[] = {
     VORTA_REAL(Pile, "length", length, "ft", "m", true, "",
                "total pile length, stickup included", within(1, 3300, 0.3, 1000)),
     VORTA_REAL(Pile, "stickup", stickup, "ft", "m", false, "",
-               "length of pile above the ground surface", kDepthLimits),
+               "length of pile above the ground surface (less than the pile length)", kDepthLimits),
     VORTA_REAL(Pile, "enhanced_end_length", enhancedEndLength, "ft", "m", false, "",
-               "length of the enhanced (thickened) end section; 0 for none", kDepthLimits),
-    VORTA_REAL(Pile, "enhanced_end_inside_diameter", enhancedEndInsideDiameter, "in", "mm", false, "", "inside diameter of the enhanced end section", kDiameterLimits),
+               "length of the enhanced (thickened) end section; 0 (below 0.00001) for none", orNotPositive(kDepthLimits)),
+    VORTA_REAL(Pile, "enhanced_end_inside_diameter", enhancedEndInsideDiameter, "in", "mm", false, "",
+               "inside diameter of the enhanced end section (without one, the pile's inside diameter)", kDiameterLimits),
     VORTA_REAL(Pile, "batter_angle", batterAngle, "deg", "deg", false, "",
                "batter angle from the vertical", aboveLeast(belowGreatest(within(-90, 90)))),
     VORTA_REAL(Pile, "zero_friction_length", zeroFrictionLength, "ft", "m", false, "",
                "length below the ground surface that carries no friction", kDepthLimits),
     VORTA_REAL(Pile, "length_increment", lengthIncrement, "ft", "m", true, "",
-               "increment of pile length used in the computation (the segment length)", within(0.01, 100, 0.003, 30)),
+               "increment of pile length used in the computation (the segment length); more than 500 segments "
+               "down to the deepest soil depth stop the run", aboveLeast(within(0, 100, 0, 30))),
     VORTA_REAL(Pile, "taper_angle", taperAngle, "deg", "deg", false, "",
                "angle of taper of a tapered pile", within(0, 30)),
     VORTA_INT(Pile, FieldType::Choice, "axial_area", axialArea, false, "",
@@ -178,9 +187,9 @@ const FieldInfo<ProfilePoint> kSoilPointFields[] = {
                "friction angle; 0: estimated from the blow count", belowGreatest(within(0, 90))),
     VORTA_REAL(ProfilePoint, "bearing_capacity_factor", bearingCapacityFactor, "", "", false, "", "bearing capacity factor Nq; 0: estimated from the friction angle", within(0, 1000)),
     VORTA_REAL(ProfilePoint, "max_unit_friction", maxUnitFriction, "psf", "kPa", false, "",
-               "limit on the unit skin friction; 0: not limited", kUnitLimitLimits),
+               "limit on the unit skin friction; 0 (or less): not limited", kUnitLimitLimits),
     VORTA_REAL(ProfilePoint, "max_unit_bearing", maxUnitBearing, "psf", "kPa", false, "",
-               "limit on the unit end bearing; 0: not limited", kUnitLimitLimits),
+               "limit on the unit end bearing; 0 (or less): not limited", kUnitLimitLimits),
     VORTA_REAL(ProfilePoint, "shear_strength", shearStrength, "psf", "kPa", false, "",
                "undisturbed undrained shear strength", kSoilStrengthLimits),
     VORTA_REAL(ProfilePoint, "remolded_strength", remoldedStrength, "psf", "kPa", false, "", "remolded shear strength; not used for sand", kSoilStrengthLimits),
@@ -188,7 +197,9 @@ const FieldInfo<ProfilePoint> kSoilPointFields[] = {
                "blow count N of sand and silt, yield stress ratio of clay (the CPT-based methods read it "
                "as yield stress ratio)", within(0, 1000)),
     VORTA_REAL(ProfilePoint, "plasticity_index", plasticityIndex, "%", "%", false, "",
-               "plasticity index", within(0, 1000)),
+               "plasticity index (a negative value: the CPT-based methods print \"ERROR - NO DATA FOUND FOR PLASTIC "
+               "INDEX.\" for each such clay segment and go on)",
+               within(-std::numeric_limits<double>::infinity(), 1000)),
     VORTA_REAL(ProfilePoint, "cone_resistance", coneResistance, "psf", "kPa", false, "",
                "cone resistance qc at the point; 0: from the CPT sounding", kUnitBearingLimits),
     VORTA_REAL(ProfilePoint, "user_unit_friction", userUnitFriction, "psf", "kPa", false, "", "unit skin friction of the user-specified (general) method", kSoilStrengthLimits),
@@ -199,18 +210,22 @@ const FieldInfo<ProfilePoint> kSoilPointFields[] = {
     VORTA_REAL(ProfilePoint, "lrfd_bearing_factor", lrfdBearingFactor, "", "", false, "",
                "LRFD resistance factor on the unit bearing", kResistanceFactorLimits),
     VORTA_REAL(ProfilePoint, "adhesion_case_or_tip_movement", adhesionCaseOrTipMovement, "in", "mm", false, "",
-               "FHWA adhesion case chosen by the user (no unit; 0: chosen by the method); the USACE tip "
-               "curve reads the same value as its reference tip movement", kMovementLimits),
+               "FHWA adhesion case chosen by the user by the integer part of the value: 1, 2 or 3, in SI also "
+               "1000 to 3999 (the thousands of an SI input data file); any other value lets the method choose. "
+               "The USACE tip curve reads the same value as its reference tip movement (0 or less: 5% of the "
+               "diameter)", orNotPositive(within(0.001, 100, 0.025, 4000))),
     VORTA_REAL(ProfilePoint, "peak_movement", peakMovement, "in", "mm", false, "",
-               "movement at peak side resistance of the t-z curves; 0: 1% of the diameter", kMovementLimits),
+               "movement at peak side resistance of the t-z curves; 0 (or less): 1% of the diameter", kMovementLimits),
     VORTA_REAL(ProfilePoint, "residual_ratio", residualRatio, "", "", false, "",
-               "residual over peak side resistance of the clay t-z curve", within(0, 5)),
+               "residual over peak side resistance of the clay t-z curve; 0 (or less): 0.9", orNotPositive(within(0, 5))),
 };
 
 const FieldInfo<Loading> kLoadingFields[] = {
     VORTA_INT(Loading, FieldType::Choice, "type", type, false, "",
               "compression or tension", kLoadingNames, kNoLimits),
-    VORTA_REAL(Loading, "tension_reduction_factor", tensionReductionFactor, "", "", false, "", "reduction factor on the API RP-2A friction in tension", kResistanceFactorLimits),
+    VORTA_REAL(Loading, "tension_reduction_factor", tensionReductionFactor, "", "", false, "",
+               "in tension, the factor on the unit friction of every method (the user's unit values of the "
+               "general method too); not used in compression", kResistanceFactorLimits),
 };
 
 const FieldInfo<AnalysisOptions> kOptionFields[] = {
@@ -223,7 +238,7 @@ const FieldInfo<AnalysisOptions> kOptionFields[] = {
               "stress (where the effective stress reaches 3,500 psf or 185 kPa) or user (critical_depth)",
               kCriticalDepthNames, kNoLimits),
     VORTA_REAL(AnalysisOptions, "critical_depth", criticalDepth, "ft", "m", false, "",
-               "critical depth of the rule \"user\"", kDepthLimits),
+               "critical depth of the rule \"user\" (not used by the other rules)", kDepthLimits),
 };
 
 const FieldInfo<TzModifier> kTzModifierFields[] = {
@@ -275,7 +290,7 @@ const FieldInfo<double> kListFields[] = {
                       "depths at which the t-z curves are printed for verification (outside the soil profile: "
                       "not printed)",
                       false, "none", [](const double& v) { return v; }, [](double& v, double x) { v = x; },
-                      nullptr, nullptr, nullptr, nullptr, {}, within(-3300, 3300, -1000, 1000)},
+                      nullptr, nullptr, nullptr, nullptr, {}, kNoLimits},
     FieldInfo<double>{"tip_movements", FieldType::Real, "in", "m",
                       "tip movements of the load steps (an empty list: no load step)", false,
                       "the program's own movements", [](const double& v) { return v; },

@@ -38,16 +38,34 @@ void loadSounding(AnalysisState& s, const Sounding& cpt);
 void readInputData(AnalysisState& s, FreeFormatReader& in);
 void readCptFile(AnalysisState& s, FreeFormatReader& in);
 
+// Where the values of an analysis were given, for the messages of the checks: a value in the words
+// of its source, with the line of a project file where it is known.
+struct ValuePlaces {
+    const Analysis& analysis;
+    ValueSource source = ValueSource::InputDeck;
+    const SourceLines* lines = nullptr;
+
+    // "layers[2].shear_strength (top, soil point 3) ON LINE 14" (project file) or
+    // "soil_profile[3].shear_strength" (program) for a value of `part` ("" top level, "pile",
+    // "soil_profile", "cpt.points", "load_transfer.tip_movements", ...; rows and points from 1).
+    // Empty for an input data file, whose messages name the soil point or the record themselves.
+    std::string of(std::string_view part, int number, std::string_view key) const;
+    // A place of a project file with the line of its key, where known; other places as they are.
+    std::string withLine(const std::string& place) const;
+};
+
 // Values the engine cannot compute with (an increment that is not positive, an output step below 1,
 // fewer than two soil points, decreasing depths, unknown units or pile type, a batter of 90 degrees
-// or more, a tip diameter of zero or less after the taper). Writes a message for each to the
-// report and returns false when the run must stop on its input.
-bool checkInputValues(AnalysisState& s);
+// or more, a tip diameter of zero or less after the taper, a stickup as long as the pile). Writes a
+// message for each to the report, followed, when `places` are given and the values come from a
+// project file or a program, by where the value was given; returns false when the run must stop
+// on its input.
+bool checkInputValues(AnalysisState& s, const ValuePlaces* places = nullptr);
 
 // Every value of the analysis outside the limits of its field (checkRanges), each with a message
 // in the report naming the value, where it was given and the allowed range; false when there is
 // one. Values that checkInputValues already stops on are not reported twice.
-bool checkValueRanges(AnalysisState& s, const Analysis& a, ValueSource source, const SourceLines* sourceLines = nullptr);
+bool checkValueRanges(AnalysisState& s, const ValuePlaces& places);
 
 // The two depth checks of the soil profile against the pile. The first only warns on the
 // console; when the second fails the report gets the message and the result is false.

@@ -10,15 +10,23 @@
 
 namespace vorta {
 
-bool checkInputValues(AnalysisState& s) {
+bool checkInputValues(AnalysisState& s, const ValuePlaces* places) {
     const InputData& d = s.input;
     bool proceed = true;
+    // Where a value of a project file or a program was given, after the message that stops on it.
+    auto givenAs = [&](std::string_view part, int number, std::string_view key) {
+        if (places == nullptr) return;
+        if (const std::string place = places->of(part, number, key); !place.empty()) {
+            s.report.write("(10X,\"GIVEN AS \",A)", place);
+        }
+    };
 
     if (!(d.lengthIncrement > 0.0)) {
         s.report.write(
             "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE INCREMENT OF \","
             "/,10X,\"PILE LENGTH USED IN COMPUTATION\",F10.2,1X,A3,\" IS NOT GREATER THAN ZERO\")",
             d.lengthIncrement, s.unitLabels.length);
+        givenAs("pile", 0, "length_increment");
         proceed = false;
     }
     if (d.outputStep < 1) {
@@ -26,6 +34,21 @@ bool checkInputValues(AnalysisState& s) {
             "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE OUTPUT STEP\",I6,"
             "/,10X,\"IS LESS THAN 1\")",
             d.outputStep);
+        givenAs("", 0, "output_step");
+        proceed = false;
+    }
+    // A stickup as long as the pile or longer leaves no embedded length: there would be no
+    // penetration to compute, and a run that computes nothing must not pass for a completed one.
+    if (!(d.pileLength - d.stickupLength > 0.0)) {
+        s.report.write(
+            "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE PILE STICKUP LENGTH\",F10.2,1X,A3,"
+            "/,10X,\"IS NOT LESS THAN THE TOTAL PILE LENGTH\",F10.2,1X,A3,"
+            "/,10X,\"THE PILE HAS NO EMBEDDED LENGTH\")",
+            d.stickupLength, s.unitLabels.length, d.pileLength, s.unitLabels.length);
+        if (places != nullptr) {
+            const std::string stickup = places->of("pile", 0, "stickup");
+            if (!stickup.empty()) s.report.write("(10X,\"GIVEN AS \",A,\" AND \",A)", stickup, places->of("pile", 0, "length"));
+        }
         proceed = false;
     }
     if (d.soilPointCount < 2) {
@@ -69,6 +92,7 @@ bool checkInputValues(AnalysisState& s) {
             "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE BATTER ANGLE\",F10.2,\" DEG\","
             "/,10X,\"IS NOT LESS THAN 90 DEGREES FROM THE VERTICAL\")",
             d.batterAngle);
+        givenAs("pile", 0, "batter_angle");
         proceed = false;
     }
     // A pipe whose inside diameter reaches its outside diameter has no wall: the wall bearing, the
@@ -83,6 +107,7 @@ bool checkInputValues(AnalysisState& s) {
                 "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE INSIDE DIAMETER\",F10.2,1X,A3,"
                 "/,10X,\"IS NEGATIVE OR NOT LESS THAN THE OUTSIDE DIAMETER\",F10.2,1X,A3)",
                 inside, s.unitLabels.smallLength, d.outsideDiameter, s.unitLabels.smallLength);
+            givenAs("pile", 0, i == 0 ? "inside_diameter" : "enhanced_end_inside_diameter");
             proceed = false;
         }
     }
@@ -91,19 +116,22 @@ bool checkInputValues(AnalysisState& s) {
             "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE MODULUS OF ELASTICITY\",E12.4,"
             "/,10X,\"IS NEGATIVE\")",
             d.elasticModulus);
+        givenAs("pile", 0, "elastic_modulus");
         proceed = false;
     }
     // Soil values that have no meaning below zero (the methods take roots and logarithms of them).
     struct NonNegativeColumn {
         int column;
         const char* name;
+        std::string_view key;  // of the value as the user gives it
     };
-    static constexpr NonNegativeColumn kNonNegative[] = {{kColLateralK, "LATERAL EARTH PRESSURE COEFFICIENT"},
-                                                         {kColEffUnitWeight, "EFFECTIVE UNIT WEIGHT"},
-                                                         {kColFrictionAngle, "FRICTION ANGLE"},
-                                                         {kColShearStrength, "UNDISTURBED SHEAR STRENGTH"},
-                                                         {kColRemoldedStrength, "REMOLDED SHEAR STRENGTH"},
-                                                         {kColBlowCountOrYsr, "YIELD STRESS RATIO OR BLOW COUNT"}};
+    static constexpr NonNegativeColumn kNonNegative[] = {
+        {kColLateralK, "LATERAL EARTH PRESSURE COEFFICIENT", "lateral_earth_pressure"},
+        {kColEffUnitWeight, "EFFECTIVE UNIT WEIGHT", "effective_unit_weight"},
+        {kColFrictionAngle, "FRICTION ANGLE", "friction_angle"},
+        {kColShearStrength, "UNDISTURBED SHEAR STRENGTH", "shear_strength"},
+        {kColRemoldedStrength, "REMOLDED SHEAR STRENGTH", "remolded_strength"},
+        {kColBlowCountOrYsr, "YIELD STRESS RATIO OR BLOW COUNT", "blow_count_or_yield_stress_ratio"}};
     const int points = std::min(d.soilPointCount, static_cast<int>(kMaxSoilPoints));
     for (int i = 1; i <= points; ++i) {
         for (const NonNegativeColumn& c : kNonNegative) {
@@ -112,6 +140,7 @@ bool checkInputValues(AnalysisState& s) {
                     "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE SOIL POINT\",I3,\" HAS A NEGATIVE\","
                     "/,10X,A)",
                     i, c.name);
+                givenAs("soil_profile", i, c.key);
                 proceed = false;
             }
         }
@@ -122,6 +151,7 @@ bool checkInputValues(AnalysisState& s) {
                 "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE SOIL POINT\",I3,\" HAS A FRICTION ANGLE OF\",F7.2,"
                 "\" DEG\",/,10X,\"A FRICTION ANGLE MUST BE LESS THAN 90 DEGREES\")",
                 i, d.soilPoints[i].column[kColFrictionAngle]);
+            givenAs("soil_profile", i, "friction_angle");
             proceed = false;
         }
     }
@@ -134,6 +164,7 @@ bool checkInputValues(AnalysisState& s) {
                 "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE CPT POINT\",I4,\" HAS A NEGATIVE\","
                 "/,10X,\"CONE RESISTANCE QC\")",
                 i);
+            givenAs("cpt.points", i, "cone_resistance");
             proceed = false;
         }
     }
@@ -147,6 +178,7 @@ bool checkInputValues(AnalysisState& s) {
                     "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE TIP MOVEMENT\",I4,\" OF THE LIST\","
                     "/,10X,\"IS NEGATIVE:\",E12.4)",
                     i, d.tipMovements[i]);
+                givenAs("load_transfer.tip_movements", i, "tip_movements");
                 proceed = false;
             }
         }
@@ -183,7 +215,9 @@ std::string upperCase(std::string text) {
 // negative cone resistance or tip movement): the range check does not report them a second time.
 bool stoppedByValueChecks(const RangeProblem& p, const Analysis& a) {
     const double v = p.value;
-    if (p.part.empty()) return p.key == "output_step" && v < 1.0;
+    // A soil profile analysed to a depth above the ground is stopped by the profile check, with
+    // the depth the pile needs.
+    if (p.part.empty()) return (p.key == "output_step" && v < 1.0) || (p.key == "deepest_soil_depth" && v < 0.0);
     if (p.part == "pile") {
         if (p.key == "length_increment") return !(v > 0.0);
         if (p.key == "batter_angle") return std::fabs(v) >= 90.0;
@@ -206,34 +240,16 @@ bool stoppedByValueChecks(const RangeProblem& p, const Analysis& a) {
     return false;
 }
 
-// The line of a project file where the key of a place was given ("layers[2].friction_angle (top,
-// soil point 3)" is the key layers[2].friction_angle); a key not found is looked for without its
-// last part (the list or table that holds it). 0 when no line is known.
-int lineOfKey(const SourceLines* lines, std::string_view place) {
-    if (lines == nullptr) return 0;
-    std::string_view key = place.substr(0, place.find(" ("));
-    while (!key.empty()) {
-        if (const auto it = lines->find(key); it != lines->end()) return it->second;
-        const std::size_t cut = key.find_last_of(".[");
-        if (cut == std::string_view::npos) break;
-        key = key.substr(0, cut);
-    }
-    return 0;
-}
-
 }  // namespace
 
-bool checkValueRanges(AnalysisState& s, const Analysis& a, ValueSource source, const SourceLines* sourceLines) {
+bool checkValueRanges(AnalysisState& s, const ValuePlaces& places) {
     bool proceed = true;
-    for (const RangeProblem& p : checkRanges(a, source)) {
-        if (stoppedByValueChecks(p, a)) continue;
+    for (const RangeProblem& p : checkRanges(places.analysis, places.source)) {
+        if (stoppedByValueChecks(p, places.analysis)) continue;
         // An input data file's places read as the report's words; keys and field names as written,
         // with the line of a project file where it is known.
-        std::string place = source == ValueSource::InputDeck ? "AT " : "AS ";
-        place += source == ValueSource::InputDeck ? upperCase(p.place) : p.place;
-        if (source == ValueSource::ProjectFile) {
-            if (const int line = lineOfKey(sourceLines, p.place); line > 0) place += " ON LINE " + std::to_string(line);
-        }
+        const bool deck = places.source == ValueSource::InputDeck;
+        const std::string place = deck ? "AT " + upperCase(p.place) : "AS " + places.withLine(p.place);
         std::string value = p.name + " " + shortestNumberText(p.value);
         if (!p.unit.empty()) value.append(" ").append(p.unit);
         s.report.write(

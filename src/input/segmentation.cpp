@@ -21,6 +21,12 @@ int penetrationRows(double embeddedLength, double lengthIncrement) {
     return truncateCount(embeddedLength / lengthIncrement + sp(1.0e-6)) + 1;
 }
 
+// Whether a value chooses one of the three adhesion cases of the FHWA method by its integer part.
+bool isAdhesionCase(double value) {
+    const double whole = std::trunc(value);
+    return whole == 1.0 || whole == 2.0 || whole == 3.0;
+}
+
 }  // namespace
 
 void adjustThinIntervals(AnalysisState& s) {
@@ -129,9 +135,12 @@ void segmentPile(AnalysisState& s) {
 
         s.segLrfdFrictionFactor[c] = atLeastZero(kColLrfdFrictionFactor);
         s.segLrfdBearingFactor[c] = atLeastZero(kColLrfdBearingFactor);
-        // The adhesion case is the column as the user wrote it; the t-z parameter is in metres in SI.
-        s.segAdhesionCase[c] = atAsRead17();
+        // The adhesion case is the integer part of the column as the user wrote it (1, 2 or 3); an SI
+        // input data file may also write the case in thousands (3000 for case 3), the column that
+        // the t-z parameter reads in metres. The t-z parameter is in metres in SI.
         s.segTzParam1[c] = at(kColTzParam1);
+        s.segAdhesionCase[c] = atAsRead17();
+        if (d.unitSystem == kSi && isAdhesionCase(s.segTzParam1[c])) s.segAdhesionCase[c] = s.segTzParam1[c];
         s.segTzParam2[c] = at(kColTzParam2);
     }
 

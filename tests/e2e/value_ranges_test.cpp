@@ -54,8 +54,8 @@ TEST(ValuesOutOfRange, StopTheRunWithEveryValueItsPlaceAndRange) {
         std::vector<std::string> messages;
     };
     const Stop stops[] = {
-        {"closed-pipe-si", {{false, 15, " 0 0  25 12 1.5 35 0 0 0 0.70 0.60 2 5 -1E+308"}},
-         {stopMessage("RESIDUAL RATIO -1E+308", "SOIL POINT 3, COLUMN 19", "0 TO 5")}},
+        {"closed-pipe-si", {{false, 15, " 0 0  25 12 1.5 35 0 0 0 0.70 0.60 2 5 1E+308"}},
+         {stopMessage("RESIDUAL RATIO 1E+308", "SOIL POINT 3, COLUMN 19", "0 TO 5, OR 0 OR LESS (NOT GIVEN)")}},
         {"closed-pipe-si", {{true, 12, "1E+308 720"}},
          {stopMessage("CPT DEPTH 1E+308 M", "CPT POINT 11 (CPT FILE, VALUE 1 OF A POINT)", "0 TO 1000 M")}},
         {"h-pile-clay-silt-sand", {{false, 5, "57.06 203.3 14 0 1E-308 60 0"}, {false, 18, "18.0 3 0 2147483647 28 0"}},
@@ -77,6 +77,76 @@ TEST(ValuesOutOfRange, StopTheRunWithEveryValueItsPlaceAndRange) {
     EXPECT_EQ(negative.check.problems,
               std::vector<std::string>{
                   "COMPUTATION DOES NOT PROCEED BECAUSE SOIL POINT  3 HAS A NEGATIVE UNDISTURBED SHEAR STRENGTH"});
+}
+
+Analysis exampleModel(const std::string& example) {
+    const std::string folder = "examples/" + example;
+    return test::readDeckTexts(test::readFile(test::sourcePath(folder + "/input.dat")),
+                               test::readFile(test::sourcePath(folder + "/sounding.cpt")));
+}
+
+// The rows of the FHWA table of a run, as printed.
+std::vector<double> fhwaCapacities(const Analysis& a) {
+    AnalysisResult result;
+    std::ostringstream console;
+    RunOptions options;
+    options.console = &console;
+    options.result = &result;
+    EXPECT_EQ(runAnalysis(a, options), kRunCompleted) << result.reportText;
+    std::vector<double> capacities;
+    for (const MethodTable& t : result.tables) {
+        if (t.selection != static_cast<int>(Method::Fhwa)) continue;
+        for (const CapacityRow& row : t.rows) capacities.push_back(row.ultimateCapacity);
+    }
+    EXPECT_FALSE(capacities.empty());
+    return capacities;
+}
+
+// Soil column 17 chooses the FHWA adhesion case by its integer part; an SI input data file may
+// write the case in thousands (its column is read in metres by the USACE tip curve). The soft clay
+// of the SI example lies under sand (the method's own choice: case 1).
+TEST(ValuesWithAMeaning, TheAdhesionCaseIsChosenInBothUnitSystems) {
+    struct Case {
+        const char* example;
+        std::vector<std::size_t> clayPoints;  // from 0
+        double chosen;
+        double sameAs;  // a value that chooses the same case
+        double other;   // a value that chooses another
+    };
+    const Case cases[] = {
+        {"closed-pipe-si", {2, 3}, 3000, 3, 2},
+        {"closed-pipe-si", {2, 3}, 2700, 2, 3000},
+        {"closed-pipe-si", {2, 3}, 1000, 1, 2000},
+        {"h-pile-clay-silt-sand", {0, 1, 2, 3}, 3, 3.5, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.example) + ", column 17 = " + std::to_string(c.chosen));
+        Analysis a = exampleModel(c.example);
+        auto withCase = [&](double value) {
+            for (std::size_t k : c.clayPoints) a.soilProfile.at(k).adhesionCaseOrTipMovement = value;
+            EXPECT_TRUE(checkRanges(a).empty());
+            return fhwaCapacities(a);
+        };
+        const std::vector<double> chosen = withCase(c.chosen);
+        EXPECT_EQ(chosen, withCase(c.sameAs));
+        EXPECT_NE(chosen, withCase(c.other));
+    }
+}
+
+// A negative plasticity index is reported by the CPT-based methods in their tables, and the run
+// goes on.
+TEST(ValuesWithAMeaning, ANegativePlasticityIndexIsReportedAndTheRunGoesOn) {
+    for (const char* example : {"cpt-four-methods-si", "square-precast-concrete"}) {
+        SCOPED_TRACE(example);
+        Analysis a = exampleModel(example);
+        for (ProfilePoint& p : a.soilProfile) {
+            if (p.soilType == SoilType::Clay) p.plasticityIndex = -5;
+        }
+        EXPECT_TRUE(checkRanges(a).empty());
+        const test::ModelRun run = test::runModel(a);
+        EXPECT_EQ(run.status, kRunCompleted);
+        EXPECT_NE(run.report.find("\n ERROR - NO DATA FOUND FOR PLASTIC INDEX.\n"), std::string::npos);
+    }
 }
 
 TEST(ValuesOutOfRange, AModulusWrittenAsMinusZeroIsNoModulus) {

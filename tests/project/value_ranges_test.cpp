@@ -61,10 +61,10 @@ TEST(ValuesOutOfRange, AProjectFileNamesTheKeyAndAProgramTheField) {
     Analysis a = project::readProjectFile(test::sourcePath("examples/closed-pipe-si/project.toml"));
     a.soilProfile[3].frictionAngle = 89.9999;  // sound, just
     a.soilProfile[2].coneResistance = -1.0e308;
-    a.pile.lengthIncrement = 1.0e-308;
+    a.pile.lengthIncrement = 1.0e308;
     EXPECT_EQ(stopMessages(a, "site.toml"),
-              "COMPUTATION DOES NOT PROCEED BECAUSE THE PILE LENGTH INCREMENT 1E-308 M GIVEN AS "
-              "pile.length_increment IS OUTSIDE THE ALLOWED RANGE 0.003 TO 30 M\n"
+              "COMPUTATION DOES NOT PROCEED BECAUSE THE PILE LENGTH INCREMENT 1E+308 M GIVEN AS "
+              "pile.length_increment IS OUTSIDE THE ALLOWED RANGE ABOVE 0 TO 30 M\n"
               "COMPUTATION DOES NOT PROCEED BECAUSE THE CONE RESISTANCE -1E+308 KPA GIVEN AS "
               "layers[2].cone_resistance (top, soil point 3) IS OUTSIDE THE ALLOWED RANGE 0 TO 250000 KPA\n");
     EXPECT_NE(stopMessages(a, "").find("GIVEN AS soil_profile[3].cone_resistance IS OUTSIDE"), std::string::npos);
@@ -104,6 +104,97 @@ TEST(ValuesOutOfRange, AProjectFileReadWithItsLinesNamesTheLineOfTheKey) {
     options.sourceLines = nullptr;
     ASSERT_EQ(runAnalysis(a, options), kRunStoppedOnInput);
     for (const std::string& m : result.messages) EXPECT_EQ(m.find(" ON LINE "), std::string::npos) << m;
+}
+
+// A small SI analysis as a project file; `extra` goes at the end, `pile` into [pile].
+std::string smallProject(const std::string& pile, const std::string& layer = "", const std::string& extra = "") {
+    return "units = \"SI\"\ndeepest_soil_depth = 30\n"
+           "[pile]\ntype = \"steel_pipe\"\ntip = \"closed\"\noutside_diameter = 500\nelastic_modulus = 2e8\n"
+           "length_increment = 0.5\n" +
+           pile +
+           "[methods]\nselected = [\"API_RP2A\"]\nload_transfer = \"API_RP2A\"\n"
+           "[[layers]]\ntop = 0\nbottom = 30\nsoil_type = \"clay\"\neffective_unit_weight = 8\n"
+           "shear_strength = 40\n" +
+           layer + extra;
+}
+
+struct SourcesRun {
+    RunStatus projectStatus = kRunFileError;
+    std::string projectMessages;
+    CheckOutcome projectCheck;
+    RunStatus deckStatus = kRunFileError;
+    std::string deckMessages;
+};
+
+// The analysis of a project text run as the project file and as the input data file written from it.
+SourcesRun runBothForms(const std::string& text) {
+    SourcesRun out;
+    SourceLines lines;
+    const Analysis a = project::readProjectText(text, "site.toml", ".", &lines);
+    auto messagesOf = [](const AnalysisResult& r) {
+        std::string joined;
+        for (const std::string& m : r.messages) joined += m + "\n";
+        return joined;
+    };
+    AnalysisResult result;
+    std::ostringstream console;
+    RunOptions options;
+    options.console = &console;
+    options.result = &result;
+    options.sourceName = "site.toml";
+    options.sourceLines = &lines;
+    out.projectStatus = runAnalysis(a, options);
+    out.projectMessages = messagesOf(result);
+    out.projectCheck = checkAnalysis(a, ValueSource::ProjectFile, &lines);
+    std::ostringstream deck;
+    std::ostringstream cpt;
+    writeInputDeck(a, deck);
+    writeCptFile(a.cpt, cpt);
+    const test::RunResult fromDeck = test::runOnTexts(deck.str(), cpt.str());
+    out.deckStatus = fromDeck.status;
+    const std::string report = fromDeck.report;
+    out.deckMessages = report.substr(report.find("COMPUTATION DOES NOT PROCEED") == std::string::npos
+                                         ? report.size()
+                                         : report.find("COMPUTATION DOES NOT PROCEED"));
+    return out;
+}
+
+// One analysis, one outcome: whatever its source, a run and the check stop on the same values,
+// and a project file's messages name the keys and their lines.
+TEST(StopsOnInput, EverySourceStopsAlikeAndAProjectFileNamesItsKeys) {
+    struct Stop {
+        const char* what;
+        std::string text;
+        const char* projectPlace;  // in the project file's messages
+        const char* deckText;      // in the report of the input data file
+    };
+    const Stop stops[] = {
+        {"a stickup longer than the pile", smallProject("length = 72\nstickup = 80\n"),
+         "GIVEN AS pile.stickup ON LINE 10 AND pile.length ON LINE 9",
+         "THE PILE STICKUP LENGTH     80.00 M. \n          IS NOT LESS THAN THE TOTAL PILE LENGTH     72.00 M. "},
+        {"a stickup as long as the pile", smallProject("length = 12\nstickup = 12\n"), "GIVEN AS pile.stickup ON LINE 10",
+         "THE PILE HAS NO EMBEDDED LENGTH"},
+        {"a negative strength", smallProject("length = 12\n", "remolded_strength = [20, -5]\n"),
+         "GIVEN AS layers[1].remolded_strength (bottom, soil point 2) ON LINE 19", "HAS A NEGATIVE\n          REMOLDED"},
+        {"tip-curve factors switched on and not given", smallProject("length = 12\n", "", "[load_transfer]\ntip_curve_factor_flag = 1\n"),
+         "GIVEN AS load_transfer.tip_curve_factor_flag (the factors are not given: read as 0 and 0) ON LINE 20", "GIVEN AT RECORD 18A, VALUE 2"},
+    };
+    for (const Stop& stop : stops) {
+        SCOPED_TRACE(stop.what);
+        const SourcesRun r = runBothForms(stop.text);
+        EXPECT_EQ(r.projectStatus, kRunStoppedOnInput);
+        EXPECT_EQ(r.deckStatus, kRunStoppedOnInput);
+        EXPECT_EQ(r.projectCheck.status, kRunStoppedOnInput);
+        EXPECT_NE(r.projectMessages.find(stop.projectPlace), std::string::npos) << r.projectMessages;
+        std::string checked;
+        for (const std::string& p : r.projectCheck.problems) checked += p + "\n";
+        EXPECT_EQ(checked, r.projectMessages);
+        EXPECT_NE(r.deckMessages.find(stop.deckText), std::string::npos) << r.deckMessages;
+    }
+    // An embedded length above zero runs as before.
+    const SourcesRun sound = runBothForms(smallProject("length = 12\nstickup = 11.5\n"));
+    EXPECT_EQ(sound.projectStatus, kRunCompleted) << sound.projectMessages;
+    EXPECT_EQ(sound.deckStatus, kRunCompleted);
 }
 
 }  // namespace

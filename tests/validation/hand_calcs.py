@@ -31,58 +31,139 @@ def simpson(f, a, b, n=4000):
 
 
 # --------------------------------------------------------------------------------------------
-# FHWA NHI Student Exercise 2: Nordlund side resistance in the sand, Thurman toe with its limit.
-# English units: ft, kips, ksf.
+# CAUL Example 6.1: the published alpha = 0.95 (su 40 kPa, L/D 8) on a 0.5 m x 4 m pile chosen here,
+# with the source's rule that the top 1.5 diameters of the shaft carry no friction. SI units.
 # --------------------------------------------------------------------------------------------
-def fhwa_exercise_2():
-    d = 12.75 / 12.0                      # pile diameter, ft
-    perimeter = math.pi * d               # Cd, ft
-    volume = math.pi / 4.0 * d * d        # displaced volume V, ft3/ft (closed end)
-    clay_thickness = 43.0                 # 3 ft to 46 ft below the original ground
-    sand_thickness = 20.0                 # 46 ft to the tip at 66 ft
-    gamma_clay = (127.0 - 62.4) / 1000.0  # submerged unit weights, kcf
-    gamma_sand = (120.0 - 62.4) / 1000.0
-    phi = 35.0
+def caul_example_6_1():
+    d, length, alpha, su = 0.5, 4.0, 0.95, 40.0
+    return {"caul.shaft": alpha * su * math.pi * d * (length - 1.5 * d)}
 
-    # Effective stress from the excavated surface (water at the excavation level).
-    stress_top = clay_thickness * gamma_clay
-    stress_tip = stress_top + sand_thickness * gamma_sand
-    stress_mid = 0.5 * (stress_top + stress_tip)
 
-    # Chart readings (FHWA's Nordlund and Thurman charts, at the values tabulated for them):
-    # delta/phi for pipe piles at V = 0.8 and 1.0 ft3/ft; C-F at phi 34 and 38 for delta/phi
-    # 0.6 and 0.8; K-delta for phi 35, omega 0 at V = 0.1 and 1.0 ft3/ft.
-    ratio = interp(volume, [0.8, 1.0], [0.593, 0.652])
-    delta = ratio * phi
-    cf_06 = interp(phi, [34.0, 38.0], [0.77, 0.72])
-    cf_08 = interp(phi, [34.0, 38.0], [0.92, 0.90])
-    cf = cf_06 + (ratio - 0.6) / 0.2 * (cf_08 - cf_06)
-    # K-delta between the tabulated volumes: log-linear in V, as the FHWA manual reads its table;
-    # the linear reading is kept beside it to show what the choice is worth.
-    k_log = 1.15 + (1.75 - 1.15) * math.log10(volume / 0.1)
-    k_lin = 1.15 + (1.75 - 1.15) * (volume - 0.1) / 0.9
+# --------------------------------------------------------------------------------------------
+# The API RP 2GEO axial-capacity tutorial of groundhog: 2.48 m x 50 mm open pipe at 30 m, 1 m
+# elements with the values at their mid-points; sand 0 to 10 m (beta 0.37, gamma' 10 kN/m3), clay
+# 10 to 40 m (su 150 to 200 kPa, gamma' 8 kN/m3), alpha from su / sigma'v, 9 su at the base.
+# These sums reproduce the tutorial's printed results, which confirms the reading of its problem.
+# --------------------------------------------------------------------------------------------
+def groundhog_tutorial():
+    d, di, penetration = 2.48, 2.38, 30
 
-    side = k_log * cf * stress_mid * math.sin(math.radians(delta)) * perimeter * sand_thickness
-    side_lin = k_lin * cf * stress_mid * math.sin(math.radians(delta)) * perimeter * sand_thickness
+    def su(z):
+        return 150.0 + 50.0 * (z - 10.0) / 30.0
 
-    # Thurman toe: alpha_t at L/D beyond 45 and N'q for phi 35 from the charts; limit q_L from the
-    # limiting-resistance chart (53.8 tsf = 107.6 ksf at phi 35).
-    embedment_ratio = (clay_thickness + sand_thickness) / d
-    alpha_t = 0.66
-    nq = 64.0
-    q_toe = alpha_t * nq * stress_tip
-    q_limit = 2.0 * 53.8
-    toe = min(q_toe, q_limit) * volume
+    def stress(z):
+        return 10.0 * z if z <= 10.0 else 100.0 + 8.0 * (z - 10.0)
 
-    clay_published = 213.6
+    def unit_friction(z):
+        if z <= 10.0:
+            return 0.37 * stress(z)
+        psi = su(z) / stress(z)
+        alpha = 0.5 * psi ** -0.5 if psi <= 1.0 else 0.5 * psi ** -0.25
+        return min(alpha, 1.0) * su(z)
+
+    friction = sum(unit_friction(i + 0.5) for i in range(penetration))
+    base = 9.0 * su(penetration - 0.5)
+    outside = friction * math.pi * d
+    plugged = base * math.pi / 4.0 * d * d
     return {
-        "fhwa.stress_top": stress_top, "fhwa.stress_tip": stress_tip, "fhwa.stress_mid": stress_mid,
-        "fhwa.ratio": ratio, "fhwa.delta": delta, "fhwa.cf": cf, "fhwa.k_log": k_log,
-        "fhwa.k_lin": k_lin, "fhwa.volume": volume, "fhwa.embedment_ratio": embedment_ratio,
-        "fhwa.q_toe": q_toe, "fhwa.q_limit": q_limit,
-        "fhwa.side_sand": side, "fhwa.side_sand_linear": side_lin, "fhwa.toe": toe,
-        "fhwa.total": clay_published + side + toe,
+        "tutorial.outside_shaft": outside, "tutorial.plugged_base": plugged,
+        "tutorial.coring_shaft": friction * math.pi * (d + di),
+        "tutorial.coring_base": base * math.pi / 4.0 * (d * d - di * di),
+        "tutorial.total": outside + plugged,
     }
+
+
+# --------------------------------------------------------------------------------------------
+# FHWA NHI Student Exercise 2: Nordlund side resistance in the sand, Thurman toe with its limit.
+# English units: ft, kips, ksf. The chart readings (delta/phi, C-F, K-delta at the tabulated
+# volumes, alpha-t, N'q and the limiting toe resistance) are the values VORTA's digitised charts
+# hold: with them this part checks the steps and the arithmetic, not the chart readings.
+# --------------------------------------------------------------------------------------------
+FHWA_PHI = 35
+FHWA_SAND_THICKNESS = 20.0                # 46 ft to the toe at 66 ft below the original grade
+
+
+# K-delta of a non-tapered pile (omega 0) at the chart volumes 0.1, 1.0 and 10 ft3/ft, by phi
+K_DELTA_OMEGA_0 = {25: (0.70, 0.85, 1.00), 30: (0.85, 1.15, 1.45),
+                   35: (1.15, 1.75, 2.35), 40: (1.70, 3.00, 4.30)}
+
+
+def nordlund_readings(volume, phi=FHWA_PHI):
+    """delta/phi of a pipe pile, C-F and K-delta (omega 0) read log-linearly and linearly in V,
+    for phi between 34 and 38 degrees."""
+    ratio = interp(volume, [0.3, 0.4, 0.52, 0.6, 0.8, 1.0],
+                   [0.342, 0.410, 0.476, 0.516, 0.593, 0.652])
+    # C-F at phi 34 and 38 on the curves delta/phi = 0.2, 0.4, 0.6 and 0.8
+    curves = [interp(phi, [34.0, 38.0], pair) for pair in
+              ([0.50, 0.42], [0.63, 0.56], [0.77, 0.72], [0.92, 0.90])]
+    cf = interp(ratio, [0.2, 0.4, 0.6, 0.8], curves)
+    # K-delta between the tabulated volumes 0.1 and 1.0 ft3/ft (omega 0)
+    k_01, k_10, _ = K_DELTA_OMEGA_0[phi]
+    k_log = k_01 + (k_10 - k_01) * math.log10(volume / 0.1)
+    k_lin = k_01 + (k_10 - k_01) * (volume - 0.1) / 0.9
+    return ratio, cf, k_log, k_lin
+
+
+def nordlund_unit_friction(k_delta, cf, ratio, stress, phi=FHWA_PHI):
+    return k_delta * cf * stress * math.sin(math.radians(ratio * phi))
+
+
+def fhwa_exercise_2():
+    # The exercise's own pile and stresses: shaft area 3.38 ft2/ft, toe area and displaced volume
+    # 0.89, effective stress from the original grade 3.73 ksf at mid-sand and 4.31 ksf at the toe.
+    shaft_area, toe_area, volume = 3.38, 0.89, 0.89
+    stress_mid, stress_toe = 3.73, 4.31
+    ratio, cf, k_log, k_lin = nordlund_readings(volume)
+    side = nordlund_unit_friction(k_log, cf, ratio, stress_mid) * shaft_area * FHWA_SAND_THICKNESS
+
+    # The same stresses from the unit weights: 127 pcf above the water at 3 ft, 64.6 pcf
+    # submerged clay to 46 ft, 57.6 pcf submerged sand.
+    stress_top = (3.0 * 127.0 + 43.0 * (127.0 - 62.4)) / 1000.0
+    stress_toe_weights = stress_top + FHWA_SAND_THICKNESS * (120.0 - 62.4) / 1000.0
+
+    # The sand as VORTA states the pile (a 12.75 in pipe: shaft area pi D, volume pi/4 D^2) with
+    # the stresses from the unit weights and K-delta read linearly in V, VORTA's reading: an
+    # arithmetic check of VORTA's sand rows.
+    d = 12.75 / 12.0
+    v_ratio, v_cf, _, v_k_lin = nordlund_readings(math.pi / 4.0 * d * d)
+    side_vorta = (nordlund_unit_friction(v_k_lin, v_cf, v_ratio,
+                                         0.5 * (stress_top + stress_toe_weights))
+                  * math.pi * d * FHWA_SAND_THICKNESS)
+
+    # Thurman toe: alpha-t 0.66 beyond L/D 45 and N'q 64 at phi 35; the limit 53.8 tsf governs.
+    q_toe = 0.66 * 64.0 * stress_toe
+    q_limit = 2.0 * 53.8
+    toe = min(q_toe, q_limit) * toe_area
+    return {
+        "fhwa.ratio": ratio, "fhwa.cf": cf, "fhwa.k_log": k_log, "fhwa.k_lin": k_lin,
+        "fhwa.stress_mid_weights": 0.5 * (stress_top + stress_toe_weights),
+        "fhwa.stress_toe_weights": stress_toe_weights,
+        "fhwa.side_sand": side, "fhwa.side_sand_vorta_reading": side_vorta,
+        "fhwa.q_toe": q_toe, "fhwa.q_limit": q_limit, "fhwa.toe": toe,
+    }
+
+
+def k_delta_departure():
+    """How much lower K-delta read linearly in V is than read log-linearly, at its worst between
+    the chart volumes, for each chart (omega 0); and the 203.2 mm pipe of the departures."""
+    values = {}
+    for phi, ks in K_DELTA_OMEGA_0.items():
+        worst, at = 0.0, 0.0
+        for v0, v1, k0, k1 in ((0.1, 1.0, ks[0], ks[1]), (1.0, 10.0, ks[1], ks[2])):
+            for i in range(1, 1000):
+                v = v0 + (v1 - v0) * i / 1000
+                lin = k0 + (k1 - k0) * (v - v0) / (v1 - v0)
+                log = k0 + (k1 - k0) * math.log10(v / v0)
+                if 1.0 - lin / log > worst:
+                    worst, at = 1.0 - lin / log, v
+        values[f"kdelta.worst.{phi}"] = worst
+        values[f"kdelta.worst_volume.{phi}"] = at
+    # 203.2 mm closed pipe (V in ft3/ft as m2 / 0.0929), sand phi 35 at sigma'v 90 kPa
+    volume = math.pi / 4.0 * 0.2032 ** 2 / 0.0929
+    ratio, cf, k_log, _ = nordlund_readings(volume)
+    values["kdelta.small_volume"] = volume
+    values["kdelta.small_volume_friction"] = nordlund_unit_friction(k_log, cf, ratio, 90.0)
+    return values
 
 
 # --------------------------------------------------------------------------------------------
@@ -96,8 +177,8 @@ def usace_timber_pile():
               (30.0, 40.0, 0.800), (40.0, 50.0, 0.900)]
 
     def alpha(c):
-        # adhesion factor against undrained strength: 1 up to 0.5 ksf, then linearly down to 0.5
-        # at 1.5 ksf, 0.5 beyond
+        # adhesion factor against undrained strength as VORTA digitises the manual's chart (the
+        # chart itself was not at hand): 1 up to 0.5 ksf, then linearly down to 0.5 at 1.5 ksf
         if c <= 0.5:
             return 1.0
         if c <= 1.5:
@@ -124,16 +205,16 @@ def usace_timber_pile():
 
 
 # --------------------------------------------------------------------------------------------
-# CPT-based methods: 762 mm x 25.4 mm open steel pipe, 20 m in sand of effective unit weight
-# 10 kN/m3, qc = 6000 sqrt(z) kPa, interface friction angle 30 degrees, compression, unplugged.
-# SI units: m, kN, kPa.
+# CPT-based methods: 762 mm x 25.4 mm open steel pipe, 20 m in a dense sand of effective unit
+# weight 10 kN/m3 and uniform qc = 15 MPa from the surface, interface friction angle 30 degrees,
+# compression, unplugged. SI units: m, kN, kPa.
 # --------------------------------------------------------------------------------------------
-CPT_D, CPT_DI, CPT_L, CPT_GAMMA = 0.762, 0.7112, 20.0, 10.0
+CPT_D, CPT_DI, CPT_L, CPT_GAMMA, CPT_QC = 0.762, 0.7112, 20.0, 10.0, 15000.0
 CPT_DELTA = math.radians(30.0)
 
 
 def cpt_qc(z):
-    return 6000.0 * math.sqrt(max(z, 0.0))
+    return CPT_QC
 
 
 def cpt_shaft(unit_friction, length=CPT_L):
@@ -157,7 +238,9 @@ def ngi_05_friction(z, length=CPT_L):
 def icp_05_friction(z, length=CPT_L):
     # ICP-05 in sand: sigma'rc = 0.029 qc (sigma'v/pa)^0.13 (h/R*)^-0.38 with h/R* >= 8;
     # dilation 2 G dr / R with dr = 0.02 mm and G = qc / (0.0203 + 0.00125 eta - 1.216e-6 eta^2),
-    # eta = qc / sqrt(pa sigma'v); tau = (sigma'rc + dsigma'rd) tan(delta_f).
+    # eta = qc / sqrt(pa sigma'v); tau = (sigma'rc + dsigma'rd) tan(delta_f). The published
+    # denominator falls to zero at eta = 1044 and is negative beyond; as VORTA does, it is held at
+    # its value at eta = 1000 for larger eta (a departure from the expression as published).
     if z <= 0.0:
         return 0.0
     r, ri = CPT_D / 2.0, CPT_DI / 2.0
@@ -166,7 +249,7 @@ def icp_05_friction(z, length=CPT_L):
     qc = cpt_qc(z)
     h_ratio = max((length - z) / r_star, 8.0)
     sigma_rc = 0.029 * qc * (sigma / PA_KPA) ** 0.13 * h_ratio ** -0.38
-    eta = qc / math.sqrt(PA_KPA * sigma)
+    eta = min(qc / math.sqrt(PA_KPA * sigma), 1000.0)
     g = qc / (0.0203 + 0.00125 * eta - 1.216e-6 * eta * eta)
     d_sigma_rd = 2.0 * g * 0.02e-3 / r
     return (sigma_rc + d_sigma_rd) * math.tan(CPT_DELTA)
@@ -216,8 +299,8 @@ def cpt_sand_open_pipe():
     area_ratio, ffr = uwa_05_area_ratio()
     z10 = 10.0
     sigma10 = CPT_GAMMA * z10
-    return {
-        "cpt.annulus": annulus, "cpt.qc_tip": cpt_qc(CPT_L), "cpt.qc_avg": qc_avg,
+    values = {
+        "cpt.annulus": annulus, "cpt.qc_avg": qc_avg,
         "cpt.r_star": math.sqrt((CPT_D / 2) ** 2 - (CPT_DI / 2) ** 2),
         "cpt.uwa_area_ratio": area_ratio, "cpt.uwa_ffr": ffr,
         "cpt.ngi_dr": 0.4 * math.log(cpt_qc(z10) / (22.0 * math.sqrt(sigma10 * PA_KPA))),
@@ -231,6 +314,11 @@ def cpt_sand_open_pipe():
         "cpt.icp_base": qc_avg * annulus,
         "cpt.icp_total": cpt_shaft(icp_05_friction) + qc_avg * annulus,
     }
+    # near the surface eta passes 1000: ICP-05 at the first rows of the pile
+    for z in (0.1, 0.2, 0.3):
+        values[f"cpt.icp_eta.{z}"] = CPT_QC / math.sqrt(PA_KPA * CPT_GAMMA * z)
+        values[f"cpt.icp_tau.{z}"] = icp_05_friction(z)
+    return values
 
 
 # --------------------------------------------------------------------------------------------
@@ -298,7 +386,8 @@ def tz_load_settlement(elements=400):
 
 def all_values():
     values = {}
-    for work in (fhwa_exercise_2, usace_timber_pile, cpt_sand_open_pipe, tz_load_settlement):
+    for work in (caul_example_6_1, groundhog_tutorial, fhwa_exercise_2, k_delta_departure,
+                 usace_timber_pile, cpt_sand_open_pipe, tz_load_settlement):
         values.update(work())
     return values
 

@@ -2,16 +2,18 @@
 """Validation cases: run, check, and regenerate the tables of docs/validation.md.
 
     validate.py --vorta PATH                        run every case, fail when a value leaves its
-                                                    stated tolerance
+                                                    stated tolerance (a band at most 5% of its
+                                                    ratio wide)
     validate.py --vorta PATH --check-doc DOC        fail when DOC's tables differ from the runs
     validate.py --vorta PATH --write-doc DOC        rewrite DOC's tables from the runs
 
 The cases are listed in cases.json beside this script. Each row of a table takes a value from a
 run of the command-line program (a column of a result table of the report, the unit friction of
 the plot-data file, or a point of the load-settlement curve) and sets it beside a reference: a
-published number, a hand calculation of hand_calcs.py, or another run. Tables sit in the manual
-between the lines "<!-- validation-table: ID -->" and "<!-- end validation-table -->"; only what
-lies between them is regenerated. Standard library only.
+number printed in the source, another program's output, a hand calculation of hand_calcs.py, or
+another run. Tables sit in the manual between the lines "<!-- validation-table: ID -->" and
+"<!-- end validation-table -->"; only what lies between them is regenerated. Standard library
+only.
 """
 import argparse
 import json
@@ -28,6 +30,8 @@ import hand_calcs  # noqa: E402
 BEGIN = re.compile(r"^<!-- validation-table: ([A-Za-z0-9_.-]+) -->$")
 END = "<!-- end validation-table -->"
 NUMBER = re.compile(r"^[-+]?(\d+\.?\d*|\.\d+)([EeDd][-+]?\d+)?$")
+# an accepted band of the ratio VORTA / reference is at most this fraction of the ratio wide
+BAND_WIDTH = 0.05
 
 
 class CaseError(Exception):
@@ -64,9 +68,10 @@ class Run:
                 continue
             title = stars.strip("*").strip()
             # a result table has its column header right below the banner (other banners of
-            # the report, such as the input heading, have none)
+            # the report, such as the input heading, have none; a title there may name a
+            # penetration, so the header is the line that names the penetration and the friction)
             j = next((k for k in range(i + 2, min(i + 6, len(lines)))
-                      if "PENETRATION" in lines[k]), None)
+                      if "PENETRATION" in lines[k] and "FRICTION" in lines[k]), None)
             if j is None:
                 continue
             j += 2  # past the unit line
@@ -183,6 +188,20 @@ class Runner:
         raise CaseError(f"unknown reference {ref!r}")
 
 
+def check_bands(manifest):
+    """Every accepted band is positive, ordered and at most BAND_WIDTH of its ratio wide. The width
+    is measured against the band's lower end, so that it holds for any ratio the band accepts."""
+    wide = []
+    for case in manifest["cases"]:
+        for row in case["rows"]:
+            low, high = row["tolerance"]
+            if not 0.0 < low <= high or high - low > BAND_WIDTH * low + 1e-12:
+                wide.append(f"{case['id']}: {row['label']}: accepted {low} to {high}")
+    if wide:
+        raise CaseError(f"bands out of order or wider than {BAND_WIDTH:.0%} of their ratio:\n  "
+                        + "\n  ".join(wide))
+
+
 def fmt(value, digits):
     return f"{value:.{digits}f}"
 
@@ -254,6 +273,7 @@ def main():
     with open(args.manifest, encoding="utf-8") as f:
         manifest = json.load(f)
     try:
+        check_bands(manifest)
         with tempfile.TemporaryDirectory(prefix="vorta-validation-") as workdir:
             results = evaluate(Runner(args.vorta, workdir), manifest)
         if args.check_doc or args.write_doc:

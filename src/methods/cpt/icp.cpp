@@ -11,6 +11,16 @@
 namespace vorta {
 namespace {
 
+// The denominator of the operational shear modulus G = qc / (0.0203 + 0.00125 eta - 1.216E-6 eta^2),
+// eta the cone resistance over the root of the bottom stress times pa. The quadratic falls to zero
+// near eta = 1044 (dense sand near the surface reaches it at ordinary cone resistances), where G
+// would leap to infinity and then turn negative with the dilation. Beyond eta = 1000 the
+// denominator is held at its value there, so that G keeps growing with qc.
+double shearModulusDenominator(double eta) {
+    const double held = std::min(eta, 1000.0);
+    return sp(0.0203) + sp(0.00125) * held - sp(1.216e-6) * (held * held);
+}
+
 void icpSandSegment(AnalysisState& s, int segment, double equivalentRadius, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     const double pa = cpt::shaftAtmosphericPressure(in.unitSystem);
@@ -30,8 +40,7 @@ void icpSandSegment(AnalysisState& s, int segment, double equivalentRadius, CptS
     const double reference = std::sqrt(s.nodeEffStress[b] * pa);
     double shearModulus = 0.0;
     if (qc >= sp(1.0e-10) && reference >= sp(1.0e-10)) {
-        const double eta = qc / reference;
-        shearModulus = qc / (sp(0.0203) + sp(0.00125) * eta - sp(1.216e-6) * (eta * eta));
+        shearModulus = qc / shearModulusDenominator(qc / reference);
     }
     const double radius = in.outsideDiameter / 2.0;
     const double displacement = in.unitSystem == kEnglish ? sp(0.0007874) : sp(0.02);

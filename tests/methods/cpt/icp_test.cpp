@@ -9,6 +9,7 @@
 
 #include "methods/cpt/cpt.h"
 #include "methods/cpt/cpt_state.h"
+#include "vorta/analysis.h"
 
 namespace vorta::test {
 namespace {
@@ -90,6 +91,48 @@ TEST(IcpSand, TensionReducesTheRadialStressAndAnOpenEndByAFurtherTenPercent) {
     icpMethod(*c);
     // R* = 12 and no 0.9 factor: 0.552719.
     EXPECT_TRUE(closeTo(c->nodeSkinFriction[10], 0.5527187889359944));
+}
+
+// Dense sand near the surface: a 10 m closed 610 mm pipe in uniform sand (9.5 kN/m3, 35 degrees)
+// with qc constant with depth, from 4 to 80 MPa. The normalised resistance eta passes 1000 in the
+// upper metres, where the modulus expression nears its pole; the shaft must still grow with qc
+// and no unit friction may turn negative.
+TEST(IcpSand, ShaftGrowsWithConeResistanceThroughDenseSandNearTheSurface) {
+    Analysis a;
+    a.units = UnitSystem::SI;
+    a.deepestSoilDepth = 15.0;
+    a.pile.tip = TipClosure::Closed;
+    a.pile.outsideDiameter = 610.0;
+    a.pile.insideDiameter = 584.6;
+    a.pile.elasticModulus = 2.0e8;
+    a.pile.length = 10.0;
+    a.pile.lengthIncrement = 0.5;
+    a.methods.select(Method::Icp);
+    a.methods.loadTransfer = Method::Icp;
+    a.methods.cptMethods = 1;
+    a.soilProfile.resize(2);
+    for (std::size_t k = 0; k < 2; ++k) {
+        ProfilePoint& p = a.soilProfile[k];
+        p.depth = k == 0 ? 0.0 : 15.0;
+        p.effectiveUnitWeight = 9.5;
+        p.frictionAngle = 35.0;
+        p.blowCountOrYieldStressRatio = 30.0;
+    }
+    double previousShaft = -1.0;
+    for (int mpa = 4; mpa <= 80; mpa += 2) {
+        for (ProfilePoint& p : a.soilProfile) p.coneResistance = mpa * 1000.0;
+        AnalysisResult result;
+        RunOptions options;
+        std::ostringstream console;
+        options.console = &console;
+        options.result = &result;
+        ASSERT_EQ(runAnalysis(a, options), kRunCompleted) << "qc " << mpa << " MPa";
+        ASSERT_EQ(result.tables.size(), 1u);
+        const std::vector<CapacityRow>& rows = result.tables[0].rows;
+        for (const CapacityRow& row : rows) EXPECT_GE(row.unitFriction, 0.0) << "qc " << mpa << " MPa, " << row.pileLength << " m";
+        EXPECT_GT(rows.back().skinFriction, previousShaft) << "qc " << mpa << " MPa";
+        previousShaft = rows.back().skinFriction;
+    }
 }
 
 TEST(RadialStressClay, InsensitiveClayHasNoVoidIndexTerm) {
