@@ -557,17 +557,25 @@ LocalDateTime clockOf(py::handle when) {
     return t;
 }
 
-// A run on a model in memory, the engine without the interpreter lock. Outputs that are not named
-// are kept as text, and handed on when keepText.
-Result runModel(const Analysis& model, bool keepText, const std::optional<fs::path>& report,
-                const std::optional<fs::path>& plot, py::handle clock) {
+// A run whose console is kept as text, which gets empty answers to prompts and fills a result.
+struct QuietRun {
     AnalysisResult result;
     std::ostringstream console;
     std::istringstream noAnswers;
     RunOptions options;
-    options.console = &console;
-    options.consoleInput = &noAnswers;
-    options.result = &result;
+    QuietRun() {
+        options.console = &console;
+        options.consoleInput = &noAnswers;
+        options.result = &result;
+    }
+};
+
+// A run on a model in memory, the engine without the interpreter lock. Outputs that are not named
+// are kept as text, and handed on when keepText.
+Result runModel(const Analysis& model, bool keepText, const std::optional<fs::path>& report,
+                const std::optional<fs::path>& plot, py::handle clock) {
+    QuietRun run;
+    RunOptions& options = run.options;
     if (report) options.report = *report;
     if (plot) options.plot = *plot;
     if (!clock.is_none()) options.clock = clockOf(clock);
@@ -575,7 +583,7 @@ Result runModel(const Analysis& model, bool keepText, const std::optional<fs::pa
         py::gil_scoped_release release;
         runAnalysis(model, options);
     }
-    Result out = makeResult(result, console.str(), keepText);
+    Result out = makeResult(run.result, run.console.str(), keepText);
     if (report) out.reportText.reset();
     if (plot) out.plotText.reset();
     return out;
@@ -618,33 +626,25 @@ Result runPath(const fs::path& input, const std::optional<fs::path>& cpt, const 
     files.cpt = cpt.value_or(fs::path());
     files.report = reportFile;
     files.plot = plotFile;
-    AnalysisResult result;
-    std::ostringstream console;
-    std::istringstream noAnswers;
-    RunOptions options;
-    options.console = &console;
-    options.consoleInput = &noAnswers;
-    options.result = &result;
+    QuietRun run;
     try {
         py::gil_scoped_release release;
-        vorta::runFile(files, options);
+        vorta::runFile(files, run.options);
     } catch (const InputError& e) {
         std::vector<std::string> lines;
         std::istringstream text(e.what());
         for (std::string line; std::getline(text, line);) lines.push_back(line);
         return failedResult(kRunFileError, lines);
     }
-    return makeResult(result, console.str());
+    return makeResult(run.result, run.console.str());
 }
 
 // ---------------------------------------------------------------------------------------------
-// Layers: a value is one number for the whole layer or (top, bottom).
+// Layers: a value reads as a vorta.LayerValue (top, bottom), and is set as one value for the whole
+// layer or as a pair.
 
 py::object layerValue(const FieldInfo<ProfilePoint>& f, const LayerObject& l) {
-    py::object top = fieldValue(f, l.top);
-    py::object bottom = fieldValue(f, l.bottom);
-    if (top.equal(bottom)) return top;
-    return py::make_tuple(top, bottom);
+    return py::module_::import("vorta._values").attr("LayerValue")(fieldValue(f, l.top), fieldValue(f, l.bottom));
 }
 
 void setLayerValue(const FieldInfo<ProfilePoint>& f, LayerObject& l, py::handle v, const std::string& path) {
@@ -823,9 +823,9 @@ void bindModel(py::module_& m) {
 
     // Layers.
     PartClass<LayerObject> layer(m, "Layer", "layer",
-                                 "A layer of the soil profile. Every value but the name and the depths is one value for the\n"
-                                 "whole layer or a pair (top, bottom), linear in depth between them; a value that differs at\n"
-                                 "the top and the bottom reads as the pair.");
+                                 "A layer of the soil profile. Every value but the name and the depths reads as a\n"
+                                 "vorta.LayerValue (top, bottom), linear in depth between them; assign one value for the\n"
+                                 "whole layer or a pair.");
     layer.property(
         "name", [](const LayerObject& l) { return l.top.name; },
         [](LayerObject& l, py::handle v) { l.top.name = textValue(v, "layer.name"); },
@@ -845,7 +845,7 @@ void bindModel(py::module_& m) {
         layer.property(
             std::string(f.key).c_str(), [field](const LayerObject& l) { return layerValue(*field, l); },
             [field, path](LayerObject& l, py::handle v) { setLayerValue(*field, l, v, path); },
-            (fieldDoc(f) + " One value, or (top, bottom).").c_str());
+            (fieldDoc(f) + " A LayerValue (top, bottom); assign one value or a pair.").c_str());
     }
     layer
         .finish([](const LayerObject& l) { return py::make_tuple(pointState(l.top), pointState(l.bottom)); },

@@ -38,6 +38,7 @@ from ._vorta import (
     run,
 )
 from ._many import run_many
+from ._values import LayerValue
 
 
 def _run(self, keep_text=False, report=None, plot=None, clock=None):
@@ -66,6 +67,7 @@ __all__ = [
     "Curve",
     "InputError",
     "Layer",
+    "LayerValue",
     "LoadDistribution",
     "Loading",
     "LoadStep",

@@ -135,14 +135,13 @@ def layers_frame(analysis):
         key = field["key"]
         unit = field["si_unit"] if si else field["english_unit"]
         values = [getattr(layer, key) for layer in layers]
-        if any(isinstance(v, tuple) for v in values):
-            pairs = [v if isinstance(v, tuple) else (v, v) for v in values]
+        if not all(v.uniform for v in values):
             for end, position in (("top", 0), ("bottom", 1)):
-                columns[f"{key}_{end}"] = [p[position] for p in pairs]
+                columns[f"{key}_{end}"] = [v[position] for v in values]
                 if unit:
                     units[f"{key}_{end}"] = unit
         else:
-            columns[key] = values
+            columns[key] = [v.top for v in values]
             if unit:
                 units[key] = unit
     frame = pandas.DataFrame(columns)

@@ -175,13 +175,6 @@ const DeckRecord kCptRecords[] = {
 // A sand point's blow count sits where the others have their remolded strength.
 constexpr int kSandBlowCountColumn = kColRemoldedStrength;
 
-const DeckRecord& recordNamed(std::span<const DeckRecord> records, std::string_view id) {
-    for (const DeckRecord& r : records) {
-        if (r.id == id) return r;
-    }
-    throw std::logic_error("no record " + std::string(id));
-}
-
 template <class Owner>
 const FieldInfo<Owner>* findField(std::span<const FieldInfo<Owner>> fields, std::string_view key) {
     for (const FieldInfo<Owner>& f : fields) {
@@ -286,8 +279,6 @@ void setSingleValue(Analysis& a, const DeckValue& v, double x) {
 
 std::span<const DeckRecord> deckRecords() { return kDeckRecords; }
 std::span<const DeckRecord> cptRecords() { return kCptRecords; }
-const DeckRecord& deckRecord(std::string_view id) { return recordNamed(kDeckRecords, id); }
-const DeckRecord& cptRecord(std::string_view id) { return recordNamed(kCptRecords, id); }
 
 std::string recordLabel(const DeckRecord& r, int row) {
     if (row == 0) return "record " + std::string(r.id) + " (" + std::string(r.what) + ")";

@@ -46,8 +46,6 @@ using DeckRow = std::vector<double>;
 
 std::span<const DeckRecord> deckRecords();  // the input data file, records 1 to 18
 std::span<const DeckRecord> cptRecords();   // the CPT file
-const DeckRecord& deckRecord(std::string_view id);
-const DeckRecord& cptRecord(std::string_view id);
 
 // The name of a record in messages: "record 4 (units, output step, soil points, tip closure)",
 // "record 14a (area row 2)", "soil point 3, first record", "CPT point 5" (`row` from 1; 0 for a

@@ -142,6 +142,7 @@ SourcesRun runBothForms(const std::string& text) {
     options.console = &console;
     options.result = &result;
     options.sourceName = "site.toml";
+    options.sourceKind = ValueSource::ProjectFile;
     options.sourceLines = &lines;
     out.projectStatus = runAnalysis(a, options);
     out.projectMessages = messagesOf(result);
