@@ -1,5 +1,6 @@
 #include "analysis_files.h"
 
+#include <algorithm>
 #include <fstream>
 #include <ostream>
 #include <sstream>
@@ -25,7 +26,33 @@ bool isProjectFile(const fs::path& file) { return analysisFileKind(file) == Valu
 
 }  // namespace
 
+namespace {
+
+void printConvertUsage(std::ostream& out) {
+    out << "usage: vorta convert IN -o OUT [--cpt FILE]\n"
+           "  converts between an input data file and a project file (.toml), by the extensions;\n"
+           "  --cpt names the CPT file of an input data file IN (the project file holds it inline)\n"
+           "  or the CPT file written beside an input data file OUT (default: OUT with .cpt)\n";
+}
+
+void printCheckUsage(std::ostream& out) {
+    out << "usage: vorta check FILE [--cpt FILE]\n"
+           "  reads an input data file (with its CPT file) or a project file and reports every problem\n"
+           "  found in it and by the engine's input checks, without running the analysis\n"
+           "  exit status: 0 no problem, 1 the run would stop on its input, 2 the file cannot be used\n";
+}
+
+bool asksForHelp(std::span<const std::string_view> args) {
+    return std::any_of(args.begin(), args.end(), [](std::string_view a) { return a == "--help" || a == "-h"; });
+}
+
+}  // namespace
+
 int convertCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    if (asksForHelp(args)) {
+        printConvertUsage(out);
+        return 0;
+    }
     fs::path in, to, cpt;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
@@ -42,10 +69,7 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         }
     }
     if (in.empty() || to.empty()) {
-        err << "usage: vorta convert IN -o OUT [--cpt FILE]\n"
-               "  converts between an input data file and a project file (.toml), by the extensions;\n"
-               "  --cpt names the CPT file of an input data file IN (the project file holds it inline)\n"
-               "  or the CPT file written beside an input data file OUT (default: OUT with .cpt)\n";
+        printConvertUsage(err);
         return kUsageError;
     }
     const bool deckOut = !isProjectFile(to);
@@ -71,6 +95,10 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
 }
 
 int checkCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    if (asksForHelp(args)) {
+        printCheckUsage(out);
+        return 0;
+    }
     fs::path file, cpt;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
@@ -87,9 +115,7 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
         }
     }
     if (file.empty()) {
-        err << "usage: vorta check FILE [--cpt FILE]\n"
-               "  reads an input data file (with its CPT file) or a project file and reports every problem\n"
-               "  found in it and by the engine's input checks, without running the analysis\n";
+        printCheckUsage(err);
         return kUsageError;
     }
     AnalysisFile read;
@@ -106,7 +132,13 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
     return outcome.status;
 }
 
-int keysCommand(std::ostream& out, std::ostream& err) {
+int keysCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    if (!args.empty()) {
+        const bool help = asksForHelp(args);
+        (help ? out : err) << "usage: vorta keys\n"
+                              "  prints the reference of every key of a project file (docs/project-file.md)\n";
+        return help ? 0 : kUsageError;
+    }
     try {
         out << project::keyReference();
     } catch (const InputError& e) {

@@ -17,6 +17,6 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
 int checkCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 
 // The reference of the project file's keys (docs/project-file.md holds it).
-int keysCommand(std::ostream& out, std::ostream& err);
+int keysCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 
 }  // namespace vorta::cli

@@ -252,7 +252,8 @@ std::string unitsText(int unitSystem) {
     return "";
 }
 
-// Column order of the summary.
+// Column order of the summary. A number has a column for each unit system, its unit in the
+// header (a batch may mix English and SI cases); a case fills the column of its own units.
 enum Column {
     kCase,
     kTitle,
@@ -260,15 +261,33 @@ enum Column {
     kMessage,
     kUnits,
     kMethod,
-    kPileLength,
-    kSkinFriction,
-    kTip,
-    kUltimate,
-    kLoadTransferMethod,
+    kEmbeddedLength,
+    kSkinFriction = kEmbeddedLength + 2,
+    kTip = kSkinFriction + 2,
+    kUltimate = kTip + 2,
+    kLoadTransferMethod = kUltimate + 2,
     kTopLoad,
-    kTopMovement,
-    kColumnCount
+    kTopMovement = kTopLoad + 2,
+    kColumnCount = kTopMovement + 2
 };
+
+// The numbers' columns, their units those of the result columns they hold.
+struct NumberColumn {
+    Column column;
+    std::string_view name;
+    ResultUnit unit;
+};
+constexpr NumberColumn kNumberColumns[] = {
+    {kEmbeddedLength, "embedded_length", resultField<CapacityRow>(kCapacityFields, "pile_length")->unit},
+    {kSkinFriction, "skin_friction", resultField<CapacityRow>(kCapacityFields, "skin_friction")->unit},
+    {kTip, "end_bearing_or_self_weight", resultField<CapacityRow>(kCapacityFields, "tip_resistance")->unit},
+    {kUltimate, "ultimate_capacity", resultField<CapacityRow>(kCapacityFields, "ultimate_capacity")->unit},
+    {kTopLoad, "top_load", resultField<LoadStep>(kLoadStepFields, "top_load")->unit},
+    {kTopMovement, "top_movement", resultField<LoadStep>(kLoadStepFields, "top_movement")->unit},
+};
+
+// The column of a number in the units of a case (the SI column follows the English one).
+int columnIn(Column column, int unitSystem) { return column + (unitSystem == 2 ? 1 : 0); }
 
 std::string pad(std::size_t previous, std::size_t now) { return std::string(previous > now ? previous - now : 0, ' '); }
 
@@ -484,9 +503,19 @@ std::string_view methodName(int selection) {
 
 std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
     std::vector<std::vector<std::string>> table;
-    table.push_back({"case", "title", "status", "message", "units", "method", "pile length", "skin friction",
-                     "end bearing or self weight", "ultimate capacity", "load transfer method", "top load",
-                     "top movement"});
+    std::vector<std::string> header(kColumnCount);
+    header[kCase] = "case";
+    header[kTitle] = "title";
+    header[kStatus] = "status";
+    header[kMessage] = "message";
+    header[kUnits] = "units";
+    header[kMethod] = "method";
+    header[kLoadTransferMethod] = "load_transfer_method";
+    for (const NumberColumn& c : kNumberColumns) {
+        header[c.column] = std::string(c.name) + "_" + std::string(resultUnitText(c.unit, 1));
+        header[c.column + 1] = std::string(c.name) + "_" + std::string(resultUnitText(c.unit, 2));
+    }
+    table.push_back(std::move(header));
     for (std::size_t i = 0; i < run.cases.size() && i < run.outcomes.size(); ++i) {
         const CaseSummary& s = run.outcomes[i];
         std::vector<std::string> record(kColumnCount);
@@ -500,9 +529,10 @@ std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
             continue;
         }
         record[kLoadTransferMethod] = std::string(methodName(s.loadTransferMethod));
+        const int units = s.unitSystem;
         if (s.hasLoadStep) {
-            record[kTopLoad] = printedExponent(s.topLoad, 4);
-            record[kTopMovement] = printedExponent(s.topMovement, 4);
+            record[columnIn(kTopLoad, units)] = printedExponent(s.topLoad, 4);
+            record[columnIn(kTopMovement, units)] = printedExponent(s.topMovement, 4);
         }
         if (s.tables.empty()) {
             table.push_back(std::move(record));
@@ -512,10 +542,10 @@ std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
             std::vector<std::string> methodRecord = record;
             methodRecord[kMethod] = std::string(methodName(t.selection));
             if (t.hasRows) {
-                methodRecord[kPileLength] = printedFixed(t.lastRow.pileLength, 2);
-                methodRecord[kSkinFriction] = printedFixed(t.lastRow.skinFriction, 1);
-                methodRecord[kTip] = printedFixed(t.lastRow.tipResistance, 1);
-                methodRecord[kUltimate] = printedFixed(t.lastRow.ultimateCapacity, 1);
+                methodRecord[columnIn(kEmbeddedLength, units)] = printedFixed(t.lastRow.pileLength, 2);
+                methodRecord[columnIn(kSkinFriction, units)] = printedFixed(t.lastRow.skinFriction, 1);
+                methodRecord[columnIn(kTip, units)] = printedFixed(t.lastRow.tipResistance, 1);
+                methodRecord[columnIn(kUltimate, units)] = printedFixed(t.lastRow.ultimateCapacity, 1);
             }
             table.push_back(std::move(methodRecord));
         }

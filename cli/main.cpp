@@ -28,16 +28,20 @@ namespace {
 
 constexpr int kUsageError = 64;
 
+constexpr const char* kRunUsage =
+    "vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html]\n"
+    "                            run an input data file or a project file (.toml); the report\n"
+    "                            and the plot-data file default to INPUT's base name with .out\n"
+    "                            and .plt beside it; an input data file without --cpt has a\n"
+    "                            sounding with no points, a project file holds its own;\n"
+    "                            --charts also writes the charts of the results\n";
+
 void printUsage(std::ostream& out) {
     out << "usage: vorta [--charts OUT.html]\n"
            "                            run on names.dat in the current folder\n"
-           "       vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html]\n"
-           "                            run an input data file or a project file (.toml); the report\n"
-           "                            and the plot-data file default to INPUT's base name with .out\n"
-           "                            and .plt beside it; an input data file without --cpt has a\n"
-           "                            sounding with no points, a project file holds its own;\n"
-           "                            --charts also writes the charts of the results\n"
-           "       vorta convert IN -o OUT [--cpt FILE]\n"
+           "       "
+        << kRunUsage
+        << "       vorta convert IN -o OUT [--cpt FILE]\n"
            "                            convert between an input data file and a project file (.toml)\n"
            "       vorta check FILE [--cpt FILE]\n"
            "                            report every problem of an analysis without running it\n"
@@ -76,6 +80,10 @@ int runExplicit(const std::vector<std::string_view>& args) {
             if (!value(files.cpt)) return kUsageError;
         } else if (a == "--charts") {
             if (!value(charts)) return kUsageError;
+        } else if (a == "--help" || a == "-h") {
+            std::cout << "usage: " << kRunUsage
+                      << "exit status: 0 completed, 1 stopped on its input, 2 a file could not be used\n";
+            return 0;
         } else if (!a.empty() && a[0] == '-') {
             std::cerr << "vorta: unknown option " << a << "\n";
             printUsage(std::cerr);
@@ -119,6 +127,14 @@ int runExplicit(const std::vector<std::string_view>& args) {
 int runHere(const std::vector<std::string_view>& args) {
     std::error_code ec;
     const std::filesystem::path here = std::filesystem::current_path(ec);
+    if (!std::filesystem::exists(here / "names.dat", ec)) {
+        // Plain `vorta` runs as the front end does; someone who typed it to see what it does is
+        // pointed to the commands.
+        const int status = vorta::runInDirectory(here);
+        std::cerr << "vorta: there is no names.dat in this folder; `vorta --help` shows how to run an input data "
+                     "file or a project file\n";
+        return status;
+    }
     if (args.empty()) return vorta::runInDirectory(here);
     if (args.size() != 2) {
         std::cerr << "vorta: the run on names.dat takes only --charts OUT.html\n";
@@ -153,7 +169,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string_view> rest(args.begin() + 1, args.end());
     if (command == "convert") return vorta::cli::convertCommand(rest, std::cout, std::cerr);
     if (command == "check") return vorta::cli::checkCommand(rest, std::cout, std::cerr);
-    if (command == "keys") return vorta::cli::keysCommand(std::cout, std::cerr);
+    if (command == "keys") return vorta::cli::keysCommand(rest, std::cout, std::cerr);
     if (command == "batch") return vorta::cli::runBatchCommand(std::span(args).subspan(1));
     std::cerr << "vorta: unknown command " << command << "\n";
     printUsage(std::cerr);

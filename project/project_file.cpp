@@ -710,12 +710,12 @@ std::string defaultText(const FieldInfo<Owner>& f) {
 template <class Owner>
 std::string rangeText(const FieldInfo<Owner>& f) {
     if (!f.limits.limited()) return "-";
+    // A zero that means "not given" is said once, after both ranges.
     ValueLimits bounds = f.limits;
     bounds.zeroNotGiven = false;
-    bounds.nonPositiveNotGiven = false;
     const std::string english = limitsText(bounds, UnitSystem::English, f.englishUnit);
     const std::string si = limitsText(bounds, UnitSystem::SI, f.siUnit);
-    return (english == si ? english : english + " / " + si) + std::string(f.limits.notGivenText());
+    return (english == si ? english : english + " / " + si) + (f.limits.zeroNotGiven ? ", or 0 (not given)" : "");
 }
 
 template <class Owner>

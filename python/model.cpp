@@ -67,7 +67,8 @@ struct AnalysisObject {
     LoadTransferObject loadTransfer;
 };
 
-// A value of an analysis outside the range of its field (vorta.OutOfRangeError, a ValueError).
+// vorta.OutOfRangeError (a ValueError): values out of range once raised it; a run now stops on them
+// with status 1 and names them in Result.problems. Kept so that scripts that catch it still load.
 class OutOfRange : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -327,6 +328,15 @@ public:
             return py::bool_(state(a).equal(state(b.cast<const W&>())));
         });
         cls_.attr("__hash__") = py::none();
+        // Every value by its key, as a dataclass shows itself, so that a notebook shows what the
+        // part holds (a list shows its elements the same way).
+        cls_.def("__repr__", [keys, name](const py::object& self) {
+            std::string text = name + "(";
+            for (std::size_t i = 0; i < keys.size(); ++i) {
+                text += (i == 0 ? "" : ", ") + keys[i] + "=" + py::repr(self.attr(keys[i].c_str())).cast<std::string>();
+            }
+            return text + ")";
+        });
         return cls_;
     }
 
@@ -444,17 +454,21 @@ std::string pythonPlace(const RangeProblem& p) {
     return (place.empty() ? "" : place + ".") + key;
 }
 
-// Every value out of the range of its field, by the engine's own check of the whole model: one
-// OutOfRangeError (a ValueError) that lists them all, each named by its place.
-void checkValueRanges(const Analysis& m) {
-    const std::vector<RangeProblem> problems = checkRanges(m, ValueSource::Program);
-    if (problems.empty()) return;
-    std::string text;
-    for (const RangeProblem& p : problems) {
+// Every value out of the range of its field, by the engine's own check of the whole model, each
+// named by its place in the Python analysis.
+std::vector<Problem> rangeProblems(const Analysis& m) {
+    std::vector<Problem> problems;
+    for (const RangeProblem& p : checkRanges(m, ValueSource::Program)) {
         const bool placed = p.message.compare(0, p.place.size(), p.place) == 0;
-        text += (text.empty() ? "" : "\n") + pythonPlace(p) + (placed ? p.message.substr(p.place.size()) : ": " + p.message);
+        Problem out;
+        out.path = pythonPlace(p);
+        out.value = p.value;
+        out.unit = std::string(p.unit);
+        out.allowed = p.allowed;
+        out.message = out.path + (placed ? p.message.substr(p.place.size()) : ": " + p.message);
+        problems.push_back(std::move(out));
     }
-    throw OutOfRange(text);
+    return problems;
 }
 
 // The engine's model of an analysis; every list checked, and what an input data file cannot
@@ -498,7 +512,6 @@ Analysis toModel(const AnalysisObject& a) {
     } catch (const InputError& e) {
         throw py::value_error(e.what());
     }
-    checkValueRanges(m);
     return m;
 }
 
@@ -674,13 +687,6 @@ ProfilePoint pointFrom(const py::tuple& s) {
     return p;
 }
 
-std::string layerRepr(const LayerObject& l) {
-    std::string text = "<vorta.Layer ";
-    if (!l.top.name.empty()) text += "'" + l.top.name + "' ";
-    text += std::string(choiceName(soilTypeNames(), static_cast<int>(l.top.soilType)));
-    return text + " from " + depthText(l.top.depth) + " to " + depthText(l.bottom.depth) + ">";
-}
-
 // ---------------------------------------------------------------------------------------------
 // Methods: the selection as a list of names.
 
@@ -853,7 +859,7 @@ void bindModel(py::module_& m) {
                     return LayerObject{pointFrom(s[0].cast<py::tuple>()), pointFrom(s[1].cast<py::tuple>())};
                 },
                 [](const LayerObject& l) { return l; })
-        .def("__repr__", &layerRepr);
+        ;
 
     // The pile with its area table.
     PartClass<PileObject>(m, "Pile", "pile", "The pile: its type, section, lengths and the area table of its stiffness.")
@@ -906,10 +912,7 @@ void bindModel(py::module_& m) {
                 return o;
             },
             [](const MethodsObject& o) { return o; })
-        .def("__repr__", [](const MethodsObject& o) {
-            return "<vorta.Methods " + py::repr(selectedNames(o.methods)).cast<std::string>() + ", load transfer " +
-                   std::string(choiceName(methodNames(), static_cast<int>(o.methods.loadTransfer))) + ">";
-        });
+;
 
     PartClass<LoadTransferObject> loadTransfer(m, "LoadTransfer", "load_transfer",
                                                "The optional tables of the load-settlement analysis.");
@@ -1059,7 +1062,10 @@ void bindModel(py::module_& m) {
             "_run",
             [](const AnalysisObject& a, bool keepText, const std::optional<fs::path>& report,
                const std::optional<fs::path>& plot, py::handle clock) {
-                return runModel(toModel(a), keepText, report, plot, clock);
+                const Analysis model = toModel(a);
+                Result result = runModel(model, keepText, report, plot, clock);
+                if (result.status == kRunStoppedOnInput) result.problems = rangeProblems(model);
+                return result;
             },
             py::arg("keep_text") = false, py::arg("report") = py::none(), py::arg("plot") = py::none(),
             py::arg("clock") = py::none(), "Analysis.run without the Python wrapper that makes it picklable.")
@@ -1109,14 +1115,7 @@ void bindModel(py::module_& m) {
                 save(path, text.str());
             },
             py::arg("path"), "Writes the analysis as a project file (TOML), the sounding inline.")
-        .def("__repr__", [](const AnalysisObject& a) {
-            std::string text = "<vorta.Analysis";
-            if (!a.model.titles.title.empty()) text += " '" + a.model.titles.title + "'";
-            text += ", " + std::string(choiceName(fieldNamed(analysisFields(), "units").choices, static_cast<int>(a.model.units))) + ", " +
-                    std::to_string(a.layers.size()) + " layers, methods " +
-                    py::repr(selectedNames(a.methods.methods)).cast<std::string>() + ">";
-            return text;
-        });
+;
 
     m.def("run", &runPath, py::arg("input"), py::arg("cpt") = py::none(), py::arg("report") = py::none(),
           py::arg("plot") = py::none(),

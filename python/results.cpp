@@ -271,9 +271,30 @@ void bindResults(py::module_& m) {
         },
         py::arg("kind"), "The columns of a kind of result: key, meaning, flag, english_unit and si_unit.");
 
+    py::class_<Problem>(m, "Problem", "A value of an analysis that a run stops on, named by its place.")
+        .def_readonly("severity", &Problem::severity, "'stop': the run stops on it")
+        .def_readonly("code", &Problem::code, "'out_of_range': the value lies outside the allowed range of its field")
+        .def_readonly("path", &Problem::path, "the place of the value in the analysis, e.g. 'layers[1].friction_angle (top)'")
+        .def_readonly("value", &Problem::value)
+        .def_readonly("unit", &Problem::unit, "the field's unit in the analysis's units ('' when it has none)")
+        .def_readonly("allowed", &Problem::allowed, "the allowed range, e.g. '0 to below 90 deg'")
+        .def_readonly("message", &Problem::message)
+        .def(py::pickle(
+            [](const Problem& p) {
+                return py::make_tuple(p.severity, p.code, p.path, p.value, p.unit, p.allowed, p.message);
+            },
+            [](const py::tuple& t) {
+                return Problem{t[0].cast<std::string>(), t[1].cast<std::string>(), t[2].cast<std::string>(),
+                               t[3].cast<double>(),      t[4].cast<std::string>(), t[5].cast<std::string>(),
+                               t[6].cast<std::string>()};
+            }))
+        .def("__repr__", [](const Problem& p) { return "<vorta.Problem " + p.code + " " + p.message + ">"; });
+
     py::class_<Result>(m, "Result", "The results of one analysis, as the report and plot-data file print them.")
         .def_readonly("status", &Result::status, "0 completed, 1 stopped on its input, 2 a file could not be used")
         .def_readonly("messages", &Result::messages, "why the run stopped or could not use a file, and warnings")
+        .def_readonly("problems", &Result::problems,
+                      "the values out of range that stopped the run, each a vorta.Problem named by its place")
         .def_readonly("console", &Result::console, "what the run wrote to the console")
         .def_readonly("title", &Result::title)
         .def_readonly("designer", &Result::designer)
@@ -302,7 +323,7 @@ void bindResults(py::module_& m) {
             [](const Result& r) {
                 return py::make_tuple(r.status, r.messages, r.console, r.title, r.designer, r.jobNumber, r.unitSystem,
                                       r.loadTransferMethod, r.tables, r.layerCurves, r.tipCurve, r.loadSteps,
-                                      r.verificationCurves, r.reportText, r.plotText);
+                                      r.verificationCurves, r.reportText, r.plotText, r.problems);
             },
             [](const py::tuple& s) {
                 Result r;
@@ -321,6 +342,7 @@ void bindResults(py::module_& m) {
                 r.verificationCurves = s[12].cast<std::vector<TransferCurve>>();
                 r.reportText = s[13].cast<std::optional<std::string>>();
                 r.plotText = s[14].cast<std::optional<std::string>>();
+                r.problems = s[15].cast<std::vector<Problem>>();
                 return r;
             }))
         .def("__repr__", [](const Result& r) {

@@ -251,8 +251,10 @@ enum class FieldType { Real, Integer, Switch, Choice, Text };
 
 // The sensible values of a number, in the field's unit of each unit system: what lies outside is
 // what no soil or pile has (the limits are wide; they do not reject the unusual). A bound may be
-// excluded (a friction angle below 90 degrees). A value of zero, or of zero or less, that means
-// "not given" (the program then uses its own value) is allowed whatever the bounds.
+// excluded (a friction angle below 90 degrees). A value of zero that means "not given" (the program
+// then uses its own value) is allowed whatever the bounds; where zero or less means "not given",
+// down to the greatest value below zero (the values of a layer are interpolated in depth, which no
+// number of 1E+308 survives).
 struct ValueBounds {
     double least = -std::numeric_limits<double>::infinity();
     double greatest = std::numeric_limits<double>::infinity();
@@ -263,14 +265,9 @@ struct ValueLimits {
     bool leastExcluded = false;
     bool greatestExcluded = false;
     bool zeroNotGiven = false;
-    bool nonPositiveNotGiven = false;  // 0 or less: not given (a peak movement, a residual ratio, ...)
+    bool nonPositiveNotGiven = false;  // -greatest to 0: not given (a peak movement, a residual ratio, ...)
 
     const ValueBounds& bounds(UnitSystem units) const { return units == UnitSystem::SI ? si : english; }
-    // How the value that means "not given" is written after the range ("", ", or 0 (not given)").
-    std::string_view notGivenText() const {
-        if (nonPositiveNotGiven) return ", or 0 or less (not given)";
-        return zeroNotGiven ? ", or 0 (not given)" : "";
-    }
     bool limited() const {
         return std::isfinite(english.least) || std::isfinite(english.greatest) || std::isfinite(si.least) ||
                std::isfinite(si.greatest);
@@ -278,8 +275,8 @@ struct ValueLimits {
     // Whether a value lies within the limits of a unit system; NaN never does.
     bool allows(double value, UnitSystem units) const {
         if (zeroNotGiven && value == 0.0) return true;
-        if (nonPositiveNotGiven && value <= 0.0) return true;
         const ValueBounds& b = bounds(units);
+        if (nonPositiveNotGiven && value <= 0.0 && value >= -b.greatest) return true;
         const bool aboveLeast = leastExcluded ? value > b.least : value >= b.least;
         const bool belowGreatest = greatestExcluded ? value < b.greatest : value <= b.greatest;
         return aboveLeast && belowGreatest;

@@ -193,9 +193,6 @@ class Values(unittest.TestCase):
             (lambda a: setattr(a.layers[2], "top", 10), r"^layers\[2\].top: the top 10 lies above the bottom 11"),
             (lambda a: a.load_transfer.modifiers.append(vorta.AreaRow()), r"^load_transfer.modifiers\[0\]"),
             (lambda a: setattr(a, "layers", [vorta.Layer(top=k, bottom=k + 1) for k in range(41)]), "more than the limit of 80"),
-            (lambda a: setattr(a.layers[1], "friction_angle", (95, 20)),
-             r"^layers\[1\].friction_angle \(top\): the friction angle 95 deg is outside the allowed range 0 to below 90"),
-            (lambda a: setattr(a.pile, "length", -4), r"^pile.length: the pile length -4 m is outside the allowed range"),
         ]
         for change, pattern in cases:
             a = vorta.Analysis.read(EXAMPLES / "closed-pipe-si" / "project.toml")
@@ -204,11 +201,37 @@ class Values(unittest.TestCase):
                 with self.subTest(pattern=pattern), self.assertRaisesRegex(ValueError, pattern):
                     use()
 
+    def test_values_out_of_range_stop_the_run_as_run_many_does(self):
+        a = vorta.Analysis.read(EXAMPLES / "closed-pipe-si" / "project.toml")
+        a.layers[1].friction_angle = (95, 20)
+        a.pile.length = -4
+        r = a.run(keep_text=True)
+        self.assertEqual(r.status, vorta.STOPPED_ON_INPUT)
+        self.assertEqual([p.path for p in r.problems], ["pile.length", "layers[1].friction_angle (top)"])
+        self.assertRegex(r.problems[1].message, r"^layers\[1\].friction_angle \(top\): the friction angle 95 deg is "
+                                                r"outside the allowed range 0 to below 90 deg")
+        self.assertEqual((r.problems[0].value, r.problems[0].unit), (-4, "m"))
+        self.assertIn("IS OUTSIDE THE ALLOWED RANGE", r.report_text)
+        self.assertTrue(any("PILE LENGTH -4 M" in m for m in r.messages))
+        self.assertEqual(pickle.loads(pickle.dumps(r)).problems[1].path, "layers[1].friction_angle (top)")
+        many = vorta.run_many([a])[0]
+        self.assertEqual((many.status, many.messages, [p.path for p in many.problems]),
+                         (r.status, r.messages, [p.path for p in r.problems]))
+        self.assertEqual(a.check().status, vorta.STOPPED_ON_INPUT)
+
     def test_choices_by_name_or_code_read_as_names(self):
         p = vorta.Pile(type=6, tip="CLOSED")
         self.assertEqual((p.type, p.tip), ("h_pile", "closed"))
         m = vorta.Methods(selected=[4, "icp"], load_transfer="API")
         self.assertEqual((m.selected, m.load_transfer), (("API_RP2A", "ICP_MTD"), "API_RP2A"))
+
+    def test_repr_shows_every_value_and_reads_back(self):
+        for example in ("closed-pipe-si", "verification-curves-and-modifiers", "tapered-monotube"):
+            a = vorta.Analysis.read(EXAMPLES / example / "project.toml")
+            with self.subTest(example=example):
+                self.assertEqual(eval(repr(a), {"vorta": vorta}), a)  # noqa: S307 - our own repr
+        self.assertTrue(repr(a.pile).startswith("vorta.Pile(type='monotube_taper', "))
+        self.assertIn("friction_angle=0.0", repr(a.layers[0]))
 
     def test_copies_and_pickles_are_independent_and_equal(self):
         a = vorta.Analysis.read(EXAMPLES / "verification-curves-and-modifiers" / "project.toml")

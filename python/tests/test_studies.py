@@ -151,7 +151,7 @@ class RunMany(unittest.TestCase):
         self.assertEqual((results[7].status, results[7].messages),
                          (vorta.FILE_ERROR, ["no-such-file.dat: the input data file cannot be opened"]))
         self.assertEqual(results[8].status, vorta.STOPPED_ON_INPUT)  # a value out of range stops the run
-        self.assertRegex(results[8].messages[0], "^pile.outside_diameter: the pile outside diameter -1 ")
+        self.assertRegex(results[8].problems[0].message, "^pile.outside_diameter: the pile outside diameter -1 ")
 
     def test_nothing_to_run_and_a_pool_of_no_thread(self):
         self.assertEqual(vorta.run_many([]), [])

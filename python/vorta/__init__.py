@@ -26,6 +26,7 @@ from ._vorta import (
     Options,
     OutOfRangeError,
     Pile,
+    Problem,
     Result,
     Sounding,
     Table,
@@ -45,8 +46,9 @@ def _run(self, keep_text=False, report=None, plot=None, clock=None):
     """Runs the analysis in memory and returns its vorta.Result; nothing is written unless `report`
     or `plot` names a file. keep_text=True keeps the report and the plot data that are not written
     as result.report_text and result.plot_text. `clock` (a datetime) fixes the date and time of the
-    report header. A run that stops raises nothing (result.status and result.messages say why); a
-    value that cannot be stated raises ValueError naming it. The engine runs with the interpreter
+    report header. A run that stops raises nothing: result.status is 1, result.messages says why and
+    result.problems names each value out of range by its place; a value that cannot be stated
+    raises ValueError naming it. The engine runs with the interpreter
     lock released, so threads run analyses side by side."""
     return self._run(keep_text, report, plot, clock)
 
@@ -76,6 +78,7 @@ __all__ = [
     "Options",
     "OutOfRangeError",
     "Pile",
+    "Problem",
     "Result",
     "Sounding",
     "Table",

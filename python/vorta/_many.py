@@ -7,15 +7,13 @@ from . import _vorta
 
 
 def _run_one(item, keep_text):
-    """One run whose failure is kept in its result: values out of range are status 1 (the run
-    stops on its input); a value that cannot be stated, a file that cannot be read, anything the
-    run raises, is status 2; the messages say why."""
+    """One run whose failure is kept in its result: a run that stops on its input has status 1
+    (values out of range too); a value that cannot be stated, a file that cannot be read, anything
+    the run raises, is status 2; the messages say why."""
     try:
         if isinstance(item, (str, bytes, os.PathLike)):
             return _vorta.run(os.fsdecode(item))
         return item.run(keep_text=keep_text)
-    except _vorta.OutOfRangeError as error:  # the run would stop on its input, as the engine's does
-        return _vorta._failed_result(_vorta.STOPPED_ON_INPUT, str(error).splitlines())
     except Exception as error:  # noqa: BLE001 - every failure becomes the result of its run
         name = type(error).__name__
         text = str(error) if isinstance(error, ValueError) else f"{name}: {error}"

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <limits>
 
 #include "vorta/analysis.h"
 
@@ -44,7 +43,8 @@ constexpr ValueLimits orZero(ValueLimits limits) {
     return limits;
 }
 // Zero or less means "not given": the engine tests the value for being positive (a peak movement,
-// a residual ratio) or above a small tolerance (a unit limit, an enhanced end length).
+// a residual ratio) or above a small tolerance (a unit limit, an enhanced end length). Values below
+// zero are allowed down to minus the greatest value.
 constexpr ValueLimits orNotPositive(ValueLimits limits) {
     limits.nonPositiveNotGiven = true;
     return limits;
@@ -199,7 +199,7 @@ const FieldInfo<ProfilePoint> kSoilPointFields[] = {
     VORTA_REAL(ProfilePoint, "plasticity_index", plasticityIndex, "%", "%", false, "",
                "plasticity index (a negative value: the CPT-based methods print \"ERROR - NO DATA FOUND FOR PLASTIC "
                "INDEX.\" for each such clay segment and go on)",
-               within(-std::numeric_limits<double>::infinity(), 1000)),
+               within(-1000, 1000)),
     VORTA_REAL(ProfilePoint, "cone_resistance", coneResistance, "psf", "kPa", false, "",
                "cone resistance qc at the point; 0: from the CPT sounding", kUnitBearingLimits),
     VORTA_REAL(ProfilePoint, "user_unit_friction", userUnitFriction, "psf", "kPa", false, "", "unit skin friction of the user-specified (general) method", kSoilStrengthLimits),

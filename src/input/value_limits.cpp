@@ -89,7 +89,7 @@ struct Part {
     std::string_view projectPath;  // the part's keys in a project file
     std::string_view deckRow;      // a row of a list part in an input data file ("area row ")
     bool plainNumbers = false;     // a list of plain numbers: its elements have no key of their own
-    std::string_view impliedBy;    // values a project file does not state but implies by this key
+    std::string_view impliedBy{};  // values a project file does not state but implies by this key
 };
 
 class RangeCheck {
@@ -258,7 +258,11 @@ std::string limitsText(const ValueLimits& limits, UnitSystem units, std::string_
         text = "any value";
     }
     text = withUnit(text, unit);
-    text += limits.notGivenText();
+    if (limits.nonPositiveNotGiven) {
+        text += ", or " + withUnit(boundText(-b.greatest), unit) + " to 0 (not given)";
+    } else if (limits.zeroNotGiven) {
+        text += ", or 0 (not given)";
+    }
     return text;
 }
 

@@ -27,9 +27,18 @@ using test::splitLines;
 using test::TempDir;
 using test::writeFile;
 
-// Columns of the summary table.
-enum { kCase, kTitle, kStatus, kMessage, kUnits, kMethod, kLength, kSkin, kTip, kUltimate, kTransfer, kTopLoad,
-       kTopMove };
+// Columns of the summary table: a number has an English column and an SI column after it.
+enum {
+    kCase, kTitle, kStatus, kMessage, kUnits, kMethod, kLength, kSkin = kLength + 2, kTip = kSkin + 2,
+    kUltimate = kTip + 2, kTransfer = kUltimate + 2, kTopLoad, kTopMove = kTopLoad + 2, kLastColumn = kTopMove + 1
+};
+
+// A number of a record in the column of the case's units; the other unit's column stays empty.
+std::string number(const std::vector<std::string>& r, int column) {
+    const int si = r.at(kUnits) == "SI" ? 1 : 0;
+    EXPECT_EQ(r.at(column + 1 - si), "") << "column " << column << " in the other units";
+    return r.at(column + si);
+}
 
 const char* const kAllExamples[] = {"battered-pipe-pile",
                                     "closed-pipe-si",
@@ -155,13 +164,13 @@ void expectRecordsMatchReport(const BatchRun& run, const fs::path& folder, bool 
         EXPECT_EQ(r[kStatus], "completed");
         EXPECT_EQ(r[kMethod], methods[i]);
         const PrintedRow printed = lastPrintedRow(report, kBanners.at(methods[i]), battered);
-        EXPECT_EQ(r[kLength], printed.length);
-        EXPECT_EQ(r[kSkin], printed.skin);
+        EXPECT_EQ(number(r, kLength), printed.length);
+        EXPECT_EQ(number(r, kSkin), printed.skin);
         // The plug form marks the tip value with "*" right after it; the summary has the number.
-        EXPECT_EQ(r[kTip], printed.tip.substr(0, printed.tip.find('*')));
-        EXPECT_EQ(r[kUltimate], printed.ultimate);
-        EXPECT_EQ(r[kTopLoad], topLoad);
-        EXPECT_EQ(r[kTopMove], topMovement);
+        EXPECT_EQ(number(r, kTip), printed.tip.substr(0, printed.tip.find('*')));
+        EXPECT_EQ(number(r, kUltimate), printed.ultimate);
+        EXPECT_EQ(number(r, kTopLoad), topLoad);
+        EXPECT_EQ(number(r, kTopMove), topMovement);
     }
 }
 
@@ -240,12 +249,13 @@ TEST(BatchSummary, RecordsCarryTheLastPrintedRowOfEveryTableAndTheLastLoadStep) 
     const auto records = recordsOfCase(run, si.generic_string());
     const std::vector<std::string> expected = {si.generic_string(),
                                                "WHARF EXTENSION - 610 MM CLOSED-ENDED STEEL PIPE PILE (SI UNITS)",
-                                               "completed", "", "SI", "FHWA", "24.00", "2744.1", "1272.8",
-                                               "4016.9", "API RP-2A", "0.5269E+04", "0.7506E-01"};
+                                               "completed", "", "SI", "FHWA", "", "24.00", "", "2744.1", "",
+                                               "1272.8", "", "4016.9", "API RP-2A", "", "0.5269E+04", "",
+                                               "0.7506E-01"};
     EXPECT_EQ(records[0], expected);
     // In uplift the tip column is the buoyant self weight, negative below the water table.
     const auto uplift = recordsOfCase(run, tension.generic_string());
-    EXPECT_EQ(uplift[0][kTip].substr(0, 1), "-");
+    EXPECT_EQ(number(uplift[0], kTip).substr(0, 1), "-");
     EXPECT_EQ(uplift[0][kUnits], "English");
 }
 
@@ -262,9 +272,9 @@ TEST(BatchSummary, LoadStepOfAMethodWhoseTableIsNotPrintedStillShows) {
     const auto [topLoad, topMovement] = lastLoadStep(readFile(folder / "report.out"));
     for (const auto& r : records) {
         EXPECT_EQ(r[kTransfer], "FHWA");
-        EXPECT_EQ(r[kLength], "90.00");
-        EXPECT_EQ(r[kTopLoad], topLoad);
-        EXPECT_EQ(r[kTopMove], topMovement);
+        EXPECT_EQ(number(r, kLength), "90.00");
+        EXPECT_EQ(number(r, kTopLoad), topLoad);
+        EXPECT_EQ(number(r, kTopMove), topMovement);
     }
 }
 
@@ -280,8 +290,9 @@ TEST(BatchSummary, TitleWithCommaAndQuotesIsQuotedInTheFile) {
     ASSERT_TRUE(writeSummary(run, dir / "summary.csv", error)) << error;
     const std::string csv = readFile(dir / "summary.csv");
     EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
-              "case,title,status,message,units,method,pile length,skin friction,end bearing or self weight,"
-              "ultimate capacity,load transfer method,top load,top movement");
+              "case,title,status,message,units,method,embedded_length_ft,embedded_length_m,skin_friction_kips,"
+              "skin_friction_kN,end_bearing_or_self_weight_kips,end_bearing_or_self_weight_kN,ultimate_capacity_kips,"
+              "ultimate_capacity_kN,load_transfer_method,top_load_kips,top_load_kN,top_movement_in,top_movement_m");
     EXPECT_NE(csv.find("\r\n" + folder.generic_string() + ",\"PIER 7, \"\"NORTH\"\" ROW\",completed,"), std::string::npos)
         << csv;
     // Every line ends with CR LF and the file has no bare line feed.
@@ -314,7 +325,7 @@ TEST(BatchFailures, StopOnInputHasItsStatusAndMessageAndNoNumbers) {
     EXPECT_NE(r[kMessage].find("COMPUTATION DOES NOT PROCEED BECAUSE THE DEEPEST SOIL PROFILE   52.00 FT."),
               std::string::npos)
         << r[kMessage];
-    for (int c = kMethod; c <= kTopMove; ++c) EXPECT_EQ(r[c], "") << "column " << c;
+    for (int c = kMethod; c <= kLastColumn; ++c) EXPECT_EQ(r[c], "") << "column " << c;
     // The failed case's console is kept; the other case ran to its end.
     EXPECT_NE(run.outcomes[1].console.find("COMPUTATION DOES NOT PROCEED"), std::string::npos);
     EXPECT_EQ(recordsOfCase(run, good.generic_string())[0][kStatus], "completed");
@@ -333,7 +344,7 @@ TEST(BatchFailures, MissingInputFileIsAFileErrorAndTheOtherCasesStillRun) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0][kStatus], "file error");
     EXPECT_EQ(records[0][kMessage], "nowhere.dat: the input data file cannot be opened");
-    for (int c = kUnits; c <= kTopMove; ++c) EXPECT_EQ(records[0][c], "") << "column " << c;
+    for (int c = kUnits; c <= kLastColumn; ++c) EXPECT_EQ(records[0][c], "") << "column " << c;
     EXPECT_EQ(batchExitCode(run), 2);
 }
 

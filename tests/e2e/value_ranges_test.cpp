@@ -55,7 +55,7 @@ TEST(ValuesOutOfRange, StopTheRunWithEveryValueItsPlaceAndRange) {
     };
     const Stop stops[] = {
         {"closed-pipe-si", {{false, 15, " 0 0  25 12 1.5 35 0 0 0 0.70 0.60 2 5 1E+308"}},
-         {stopMessage("RESIDUAL RATIO 1E+308", "SOIL POINT 3, COLUMN 19", "0 TO 5, OR 0 OR LESS (NOT GIVEN)")}},
+         {stopMessage("RESIDUAL RATIO 1E+308", "SOIL POINT 3, COLUMN 19", "0 TO 5, OR -5 TO 0 (NOT GIVEN)")}},
         {"closed-pipe-si", {{true, 12, "1E+308 720"}},
          {stopMessage("CPT DEPTH 1E+308 M", "CPT POINT 11 (CPT FILE, VALUE 1 OF A POINT)", "0 TO 1000 M")}},
         {"h-pile-clay-silt-sand", {{false, 5, "57.06 203.3 14 0 1E-308 60 0"}, {false, 18, "18.0 3 0 2147483647 28 0"}},

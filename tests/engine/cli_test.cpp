@@ -43,6 +43,13 @@ TEST(CommandLine, VersionAndHelp) {
     EXPECT_NE(wrong.exitCode, 0);
     EXPECT_NE(wrong.output.find("unknown command"), std::string::npos);
     EXPECT_NE(runCli("run", dir.path()).exitCode, 0);  // no input file named
+    // Every command explains itself on --help, on standard output, and exits 0.
+    for (const char* command : {"run", "convert", "check", "batch", "keys", "plot"}) {
+        SCOPED_TRACE(command);
+        const Outcome own = runCli(std::string(command) + " --help 2>/dev/null", dir.path());
+        EXPECT_EQ(own.exitCode, 0);
+        EXPECT_EQ(own.output.rfind("usage: vorta " + std::string(command), 0), 0u) << own.output;
+    }
 }
 
 TEST(CommandLine, NoArgumentsRunsOnNamesDatInTheCurrentFolder) {
@@ -51,6 +58,7 @@ TEST(CommandLine, NoArgumentsRunsOnNamesDatInTheCurrentFolder) {
     const Outcome missing = runCli("", dir.path());
     EXPECT_EQ(missing.exitCode, 2);  // the run status is the exit code
     EXPECT_NE(missing.output.find("names.dat"), std::string::npos);
+    EXPECT_NE(missing.output.find("`vorta --help` shows how to run"), std::string::npos);  // for a new user
     test::writeFile(dir / "names.dat", "v\na\nb\n1\nabsent.dat\nrun.out\nrun.plt\nrun.cpt\n");
     EXPECT_EQ(runCli("", dir.path()).exitCode, 2);
     EXPECT_TRUE(std::filesystem::exists(dir / "run.out"));

@@ -54,7 +54,7 @@ const Slip kSlips[] = {
     {UnitSystem::SI, [](Analysis& a) { a.soilProfile[3].depth = 1.0e308; }, "soil_profile[4].depth",
      "soil point 4, depth", "layers[2].bottom (soil point 4)", "0 to 1000 m"},
     {UnitSystem::SI, [](Analysis& a) { a.soilProfile[0].peakMovement = 1.0e-308; }, "soil_profile[1].peak_movement",
-     "soil point 1, column 18", "layers[1].peak_movement (top, soil point 1)", "0.025 to 2500 mm, or 0 or less (not given)"},
+     "soil point 1, column 18", "layers[1].peak_movement (top, soil point 1)", "0.025 to 2500 mm, or -2500 mm to 0 (not given)"},
     {UnitSystem::English, [](Analysis& a) { a.pile.batterAngle = -90; }, "pile.batter_angle", "record 6, value 3",
      "pile.batter_angle", "above -90 to below 90 deg"},
     {UnitSystem::English, [](Analysis& a) { a.loadTransfer.modifiers[0].movementFactor = 0; },

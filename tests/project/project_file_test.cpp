@@ -57,6 +57,18 @@ TEST_P(ExampleProject, ConvertedDeckGivesTheSameReport) {
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleProject, ::testing::ValuesIn(test::exampleNames()));
 
+// A written project file leaves values at their defaults out, the loading and the options too.
+TEST_P(ExampleProject, ConvertedDeckLeavesDefaultsOut) {
+    const fs::path folder = test::sourcePath("examples/" + GetParam());
+    const std::string text = projectText(test::readDeckTexts(test::readFile(folder / "input.dat"),
+                                                             test::readFile(folder / "sounding.cpt")));
+    for (const char* line : {"\ntype = \"compression\"", "\ntension_reduction_factor = 1 ", "\nicp_drained_clay = false",
+                             "\nlong_pile_option = false", "\nplug_condition = \"computed\"",
+                             "\ncritical_depth_rule = \"density\"", "\ncritical_depth = 0 "}) {
+        EXPECT_EQ(text.find(line), std::string::npos) << line << " in\n" << text;
+    }
+}
+
 TEST(GeneratedProject, ConvertedDeckGivesTheSameReport) {
     test::DeckGenerator generator(19);
     for (int i = 0; i < 40; ++i) {
