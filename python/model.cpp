@@ -652,6 +652,13 @@ Result runPath(const fs::path& input, const std::optional<fs::path>& cpt, const 
     return makeResult(run.result, run.console.str());
 }
 
+// The methods' keys, in report order: "FHWA, USACE, ...".
+std::string methodKeys() {
+    std::string keys;
+    for (const MethodInfo& m : kMethodTable) keys += (keys.empty() ? "" : ", ") + std::string(m.key);
+    return keys;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Layers: a value reads as a vorta.LayerValue (top, bottom), and is set as one value for the whole
 // layer or as a pair.
@@ -882,8 +889,9 @@ void bindModel(py::module_& m) {
         .property(
             "selected", [](const MethodsObject& o) { return selectedNames(o.methods); },
             [](MethodsObject& o, py::handle v) { setSelected(o.methods, v); },
-            "the methods to compute, by name (FHWA, USACE, Revised_Lambda, API_RP2A, General, NGI, ICP_MTD, Fugro,\n"
-            "UWA) or selection index; reads as a tuple, assign a list to change it")
+            ("the methods to compute, by name (" + methodKeys() +
+             ") or selection index; reads as a tuple, assign a list to change it")
+                .c_str())
         .fields(methodFields(), [](MethodsObject& o) -> Methods& { return o.methods; }, {"run_cpt_methods"})
         .property(
             "run_cpt_methods",

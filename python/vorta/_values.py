@@ -56,8 +56,9 @@ class LayerValue(tuple):
     def __str__(self):
         return str(self[0]) if self.uniform else super().__str__()
 
+    # As what one assigns: the one value, or the pair (so that a layer's repr reads back).
     def __repr__(self):
-        return f"LayerValue({self[0]!r}, {self[1]!r})"
+        return repr(self[0]) if self.uniform else repr((self[0], self[1]))
 
     def _apply(self, op, other, reflected=False):
         if isinstance(other, tuple) and len(other) == 2:
