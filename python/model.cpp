@@ -721,9 +721,7 @@ void setSelected(Methods& m, py::handle v) {
 
 template <class Owner>
 const FieldInfo<Owner>& fieldNamed(std::span<const FieldInfo<Owner>> list, std::string_view key) {
-    for (const FieldInfo<Owner>& f : list) {
-        if (f.key == key) return f;
-    }
+    if (const FieldInfo<Owner>* f = findField(list, key)) return *f;
     throw std::logic_error("no field " + std::string(key));
 }
 

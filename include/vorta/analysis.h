@@ -360,6 +360,15 @@ std::string deckPlace(const FieldInfo<Owner>& f) {
     return deckPlace(modelPartOf<Owner>(), f.key);
 }
 
+// The entry of a field by its key; nullptr when the table has none.
+template <class Owner>
+const FieldInfo<Owner>* findField(std::span<const FieldInfo<Owner>> fields, std::string_view key) {
+    for (const FieldInfo<Owner>& f : fields) {
+        if (f.key == key) return &f;
+    }
+    return nullptr;
+}
+
 // The unit of a field in a unit system ("" when it has none).
 template <class Owner>
 std::string_view fieldUnit(const FieldInfo<Owner>& f, UnitSystem units) {

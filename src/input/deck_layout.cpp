@@ -176,14 +176,6 @@ const DeckRecord kCptRecords[] = {
 constexpr int kSandBlowCountColumn = kColRemoldedStrength;
 
 template <class Owner>
-const FieldInfo<Owner>* findField(std::span<const FieldInfo<Owner>> fields, std::string_view key) {
-    for (const FieldInfo<Owner>& f : fields) {
-        if (f.key == key) return &f;
-    }
-    return nullptr;
-}
-
-template <class Owner>
 double getValue(std::span<const FieldInfo<Owner>> fields, const Owner& o, std::string_view key) {
     const FieldInfo<Owner>* f = findField(fields, key);
     if (f == nullptr) throw std::logic_error("no field " + std::string(key));
