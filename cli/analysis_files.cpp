@@ -1,11 +1,17 @@
 #include "analysis_files.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <system_error>
 #include <vector>
+
+#include "vorta/cpt_files.h"
+#include "vorta/units.h"
 
 #include "vorta/project.h"
 
@@ -15,6 +21,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kUsageError = 64;
+// The most points of the engine's CPT file.
+constexpr std::size_t kMostSoundingPoints = 1000;
 
 // Every line of a message on its own line after "vorta: ".
 void printProblems(std::ostream& err, const std::string& message) {
@@ -26,13 +34,80 @@ bool isProjectFile(const fs::path& file) { return analysisFileKind(file) == Valu
 
 }  // namespace
 
+void printSoundingNotes(const Analysis& analysis, std::ostream& err) {
+    if (!analysis.cpt.file) return;
+    for (const std::string& note : analysis.cpt.file->notes) err << "vorta: " << note << "\n";
+}
+
+namespace {
+
+std::optional<UnitSystem> unitSystemNamed(std::string_view name) {
+    std::string n(name);
+    for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (n == "si") return UnitSystem::SI;
+    if (n == "english") return UnitSystem::English;
+    return std::nullopt;
+}
+
+struct ConvertArguments {
+    fs::path in, to, cpt;
+    std::optional<UnitSystem> units;
+    bool embed = false;
+    SoundingFile reading;  // location, columns and every n-th point of a CPT file of another program
+};
+
+// A CPT file of another program written as the engine's CPT file, in the units asked for.
+int convertSounding(const ConvertArguments& c, std::ostream& out, std::ostream& err) {
+    if (!c.units) {
+        err << "vorta: convert: " << c.in.string()
+            << ": the points of a CPT file are written in the units of the analysis that reads them; give --units English or --units SI\n";
+        return kUsageError;
+    }
+    CptReadOptions options;
+    options.units = *c.units;
+    options.location = c.reading.location;
+    options.depthColumn = c.reading.depthColumn;
+    options.qcColumn = c.reading.qcColumn;
+    options.every = c.reading.every;
+    try {
+        const CptReading reading = readCptFile(c.in, options);
+        for (const std::string& note : cptNoteLines(c.in.string(), reading)) err << "vorta: " << note << "\n";
+        const std::size_t count = reading.sounding.points.size();
+        if (count > kMostSoundingPoints) {
+            err << "vorta: " << c.in.string() << ": " << count << " points, more than the " << kMostSoundingPoints
+                << " of an engine CPT file; --every " << (count * static_cast<std::size_t>(c.reading.every) + kMostSoundingPoints - 1) / kMostSoundingPoints
+                << " keeps few enough\n";
+            return kRunFileError;
+        }
+        std::ostringstream text;
+        writeCptFile(reading.sounding, text);
+        writeWholeFile(c.to, text.str());
+        out << "Written " << c.to.string() << ": " << count << " points of the " << cptFormatName(reading.format)
+            << " file " << c.in.string() << (reading.location.empty() ? "" : " (" + reading.location + ")") << ", depth in "
+            << (*c.units == UnitSystem::SI ? "m, cone resistance in kPa" : "ft, cone resistance in psf") << "\n";
+    } catch (const InputError& e) {
+        printProblems(err, e.what());
+        return kRunFileError;
+    }
+    return 0;
+}
+
+}  // namespace
+
 namespace {
 
 void printConvertUsage(std::ostream& out) {
-    out << "usage: vorta convert IN -o OUT [--cpt FILE]\n"
+    out << "usage: vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt]\n"
+           "                     [--location ID] [--depth-column NAME] [--qc-column NAME] [--every N]\n"
            "  converts between an input data file and a project file (.toml), by the extensions;\n"
            "  --cpt names the CPT file of an input data file IN (the project file holds it inline)\n"
-           "  or the CPT file written beside an input data file OUT (default: OUT with .cpt)\n";
+           "  or the CPT file written beside an input data file OUT (default: OUT with .cpt);\n"
+           "  --units converts every value to English or SI units; --embed-cpt puts the points of\n"
+           "  a project file's sounding file inline.\n"
+           "  IN may be a CPT file of another program (GEF, AGS4, CSV): OUT is then the engine's CPT\n"
+           "  file in the --units given; --location names the sounding of an AGS4 file that holds\n"
+           "  several, --depth-column and --qc-column the columns of a CSV file whose names are not\n"
+           "  found, --every N keeps every N-th point (and the last) (docs/cpt-files.md)\n";
 }
 
 void printCheckUsage(std::ostream& out) {
@@ -53,31 +128,66 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         printConvertUsage(out);
         return 0;
     }
-    fs::path in, to, cpt;
+    ConvertArguments c;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
-        if ((a == "-o" || a == "--cpt") && i + 1 < args.size()) {
-            (a == "-o" ? to : cpt) = fs::path(std::string(args[++i]));
+        const bool hasValue = i + 1 < args.size();
+        if ((a == "-o" || a == "--cpt") && hasValue) {
+            (a == "-o" ? c.to : c.cpt) = fs::path(std::string(args[++i]));
+        } else if (a == "--units" && hasValue) {
+            c.units = unitSystemNamed(args[++i]);
+            if (!c.units) {
+                err << "vorta: convert: --units takes English or SI, not " << args[i] << "\n";
+                return kUsageError;
+            }
+        } else if (a == "--embed-cpt") {
+            c.embed = true;
+        } else if ((a == "--location" || a == "--depth-column" || a == "--qc-column") && hasValue) {
+            (a == "--location" ? c.reading.location : a == "--depth-column" ? c.reading.depthColumn : c.reading.qcColumn) =
+                std::string(args[++i]);
+        } else if (a == "--every" && hasValue) {
+            const std::string n(args[++i]);
+            char* end = nullptr;
+            const long every = std::strtol(n.c_str(), &end, 10);
+            if (end == n.c_str() || *end != '\0' || every < 1 || every > 1000000) {
+                err << "vorta: convert: --every takes a whole number from 1 up, not " << n << "\n";
+                return kUsageError;
+            }
+            c.reading.every = static_cast<int>(every);
         } else if (!a.empty() && a[0] == '-') {
-            err << "vorta: convert: unknown option or missing file name: " << a << "\n";
+            err << "vorta: convert: unknown option or missing value: " << a << "\n";
             return kUsageError;
-        } else if (in.empty()) {
-            in = fs::path(std::string(a));
+        } else if (c.in.empty()) {
+            c.in = fs::path(std::string(a));
         } else {
             err << "vorta: convert takes one input file\n";
             return kUsageError;
         }
     }
-    if (in.empty() || to.empty()) {
+    if (c.in.empty() || c.to.empty()) {
         printConvertUsage(err);
         return kUsageError;
     }
-    const bool deckOut = !isProjectFile(to);
-    const fs::path readCpt = isProjectFile(in) ? fs::path() : cpt;
-    const fs::path writeCpt = deckOut ? (cpt.empty() || !isProjectFile(in) ? cptFileBeside(to) : cpt)
+    if (!isProjectFile(c.to) && !isProjectFile(c.in) && isForeignCptFile(c.in)) {
+        if (!c.cpt.empty()) {
+            err << "vorta: convert: --cpt is for an input data file; " << c.in.string() << " is a CPT file\n";
+            return kUsageError;
+        }
+        if (sameFile(c.in, c.to)) {
+            err << "vorta: " << c.to.string() << ": the output is also an input\n";
+            return kRunFileError;
+        }
+        return convertSounding(c, out, err);
+    }
+    const bool deckOut = !isProjectFile(c.to);
+    const fs::path readCpt = isProjectFile(c.in) ? fs::path() : c.cpt;
+    const fs::path writeCpt = deckOut ? (c.cpt.empty() || !isProjectFile(c.in) ? cptFileBeside(c.to) : c.cpt)
                                       : fs::path();
-    for (const fs::path& source : {in, readCpt}) {
-        for (const fs::path& target : {to, writeCpt}) {
+    // A project file may be rewritten in place (it is read whole first); no other file may.
+    const bool inPlace = isProjectFile(c.in) && isProjectFile(c.to);
+    for (const fs::path& source : {c.in, readCpt}) {
+        for (const fs::path& target : {c.to, writeCpt}) {
+            if (inPlace && source == c.in && target == c.to) continue;
             if (!source.empty() && !target.empty() && sameFile(source, target)) {
                 err << "vorta: " << target.string() << ": the output is also an input\n";
                 return kRunFileError;
@@ -85,12 +195,16 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         }
     }
     try {
-        writeAnalysisFile(readAnalysisFile(in, ReadOptions{readCpt}).analysis, to, writeCpt);
+        Analysis analysis = readAnalysisFile(c.in, ReadOptions{readCpt, c.reading}).analysis;
+        printSoundingNotes(analysis, err);
+        if (c.units) analysis = convertUnits(analysis, *c.units);
+        if (c.embed) analysis.cpt.file.reset();
+        writeAnalysisFile(analysis, c.to, writeCpt);
     } catch (const InputError& e) {
         printProblems(err, e.what());
         return kRunFileError;
     }
-    out << "Written " << to.string() << (deckOut ? " and " + writeCpt.string() : std::string()) << "\n";
+    out << "Written " << c.to.string() << (deckOut ? " and " + writeCpt.string() : std::string()) << "\n";
     return 0;
 }
 
@@ -120,11 +234,12 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
     }
     AnalysisFile read;
     try {
-        read = readAnalysisFile(file, ReadOptions{cpt});
+        read = readAnalysisFile(file, ReadOptions{cpt, {}});
     } catch (const InputError& e) {
         printProblems(err, e.what());
         return kRunFileError;
     }
+    printSoundingNotes(read.analysis, err);
     const CheckOutcome outcome = checkAnalysis(read.analysis, read.kind, &read.lines);
     for (const std::string& p : outcome.problems) err << "vorta: " << file.string() << ": " << p << "\n";
     for (const std::string& w : outcome.warnings) err << "vorta: " << file.string() << ": warning: " << w << "\n";

@@ -1,5 +1,6 @@
 // The commands on analysis files of either kind: converting between input data files (with their
-// CPT files) and project files (.toml), checking, and the reference of the project file's keys.
+// CPT files) and project files (.toml), CPT files of other programs into the engine's, checking,
+// and the reference of the project file's keys.
 #pragma once
 
 #include <filesystem>
@@ -12,7 +13,12 @@
 
 namespace vorta::cli {
 
-// vorta convert IN -o OUT [--cpt FILE]; vorta check FILE [--cpt FILE]. Return the exit code.
+// What reading the analysis's sounding file skipped or left out, one line each after "vorta: ".
+void printSoundingNotes(const Analysis& analysis, std::ostream& err);
+
+// vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt] [--location ID]
+// [--depth-column NAME] [--qc-column NAME] [--every N]; vorta check FILE [--cpt FILE]. Return the
+// exit code.
 int convertCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 int checkCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 

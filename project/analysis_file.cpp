@@ -3,6 +3,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "vorta/cpt_files.h"
 #include "vorta/project.h"
 
 namespace vorta {
@@ -10,12 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void save(const fs::path& file, const std::string& content) {
-    std::ofstream f(file, std::ios::binary | std::ios::trunc);
-    f << content;
-    f.close();
-    if (!f) throw InputError(file.string() + ": the file cannot be written");
-}
 
 void noCptForProjectFile(const fs::path& file, const fs::path& cpt) {
     if (!cpt.empty()) {
@@ -31,11 +26,34 @@ ValueSource analysisFileKind(const fs::path& file) {
     return ext == ".toml" ? ValueSource::ProjectFile : ValueSource::InputDeck;
 }
 
+void writeWholeFile(const fs::path& file, const std::string& content) {
+    fs::path temporary = file;
+    temporary += ".vorta-new";
+    {
+        std::ofstream f(temporary, std::ios::binary | std::ios::trunc);
+        f << content;
+        f.close();
+        if (!f) {
+            std::error_code ec;
+            fs::remove(temporary, ec);
+            throw InputError(file.string() + ": the file cannot be written");
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporary, file, ec);
+    if (ec) {
+        fs::remove(temporary, ec);
+        throw InputError(file.string() + ": the file cannot be written");
+    }
+}
+
 bool sameFile(const fs::path& a, const fs::path& b) {
     std::error_code ec;
     if (fs::equivalent(a, b, ec)) return true;
     return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
 }
+
+bool isForeignCptFile(const fs::path& cpt) { return !cpt.empty() && detectCptFileFormat(cpt) != CptFormat::Engine; }
 
 fs::path cptFileBeside(const fs::path& deck) { return fs::path(deck).replace_extension(".cpt"); }
 
@@ -45,8 +63,14 @@ AnalysisFile readAnalysisFile(const fs::path& file, const ReadOptions& options) 
     if (read.kind == ValueSource::ProjectFile) {
         noCptForProjectFile(file, options.cpt);
         read.analysis = project::readProjectFile(file, &read.lines);
-    } else {
+    } else if (!isForeignCptFile(options.cpt)) {
         read.analysis = readInputDeck(file, options.cpt);
+    } else {
+        read.analysis = readInputDeck(file, fs::path());
+        SoundingFile sounding = options.cptReading;
+        sounding.name = options.cpt.generic_string();
+        sounding.path = options.cpt;
+        read.analysis.cpt = readSoundingFile(sounding, read.analysis.units);
     }
     return read;
 }
@@ -54,8 +78,10 @@ AnalysisFile readAnalysisFile(const fs::path& file, const ReadOptions& options) 
 void writeAnalysisFile(const Analysis& analysis, const fs::path& file, const fs::path& cpt) {
     std::ostringstream text;
     if (analysisFileKind(file) == ValueSource::ProjectFile) {
-        project::writeProjectFile(analysis, text);
-        save(file, text.str());
+        Analysis named = analysis;
+        project::nameSoundingFileFrom(named, file);
+        project::writeProjectFile(named, text);
+        writeWholeFile(file, text.str());
         return;
     }
     writeDeckFiles(analysis, file, cpt);
@@ -70,27 +96,39 @@ void writeDeckFiles(const Analysis& analysis, const fs::path& deck, const fs::pa
     std::ostringstream cptText;
     writeInputDeck(analysis, text);
     writeCptFile(analysis.cpt, cptText);
-    save(deck, text.str());
-    save(cptFile, cptText.str());
+    writeWholeFile(deck, text.str());
+    writeWholeFile(cptFile, cptText.str());
 }
 
 RunStatus runFile(const RunFiles& files, const RunOptions& options) {
     RunFiles named = files;
     if (named.report.empty()) named.report = fs::path(files.input).replace_extension(".out");
     if (named.plot.empty()) named.plot = fs::path(files.input).replace_extension(".plt");
-    if (analysisFileKind(files.input) == ValueSource::InputDeck) return runOnFiles(named, options);
+    const ValueSource kind = analysisFileKind(files.input);
+    if (kind == ValueSource::InputDeck && !isForeignCptFile(files.cpt)) return runOnFiles(named, options);
 
-    noCptForProjectFile(files.input, files.cpt);
-    SourceLines lines;
-    const Analysis analysis = project::readProjectFile(files.input, &lines);
-    RunOptions projectRun = options;
-    projectRun.report = named.report;
-    projectRun.plot = named.plot;
-    projectRun.sourceName = files.input.string();
-    projectRun.sourceKind = ValueSource::ProjectFile;
-    projectRun.sourceLines = &lines;
-    if (!files.versionText.empty()) projectRun.versionText = files.versionText;
-    return runAnalysis(analysis, projectRun);
+    const AnalysisFile read = readAnalysisFile(files.input, ReadOptions{files.cpt, {}});
+    RunOptions readRun = options;
+    readRun.report = named.report;
+    readRun.plot = named.plot;
+    readRun.sourceName = files.input.string();
+    readRun.sourceKind = read.kind;
+    readRun.sourceLines = &read.lines;
+    if (!files.versionText.empty()) readRun.versionText = files.versionText;
+    return runAnalysis(read.analysis, readRun);
 }
 
 }  // namespace vorta
+
+namespace vorta::project {
+
+void nameSoundingFileFrom(Analysis& analysis, const fs::path& projectFile) {
+    if (!analysis.cpt.file) return;
+    std::error_code ec;
+    const fs::path target = fs::weakly_canonical(fs::absolute(analysis.cpt.file->path, ec), ec);
+    const fs::path folder = fs::weakly_canonical(fs::absolute(projectFile, ec), ec).parent_path();
+    const fs::path relative = target.lexically_relative(folder);
+    analysis.cpt.file->name = (relative.empty() ? target : relative).generic_string();
+}
+
+}  // namespace vorta::project

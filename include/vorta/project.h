@@ -40,6 +40,10 @@ Analysis readProjectText(std::string_view text, const std::string& fileName, con
 // written inline. Throws InputError for a model that cannot be stated (see writeInputDeck).
 void writeProjectFile(const Analysis& analysis, std::ostream& out);
 
+// A sounding file's name as a project file written to `projectFile` must give it: relative to the
+// project file's folder where it can be, else absolute. Nothing changes without a sounding file.
+void nameSoundingFileFrom(Analysis& analysis, const std::filesystem::path& projectFile);
+
 // The reference of every key of a project file (Markdown tables), made from the field tables.
 std::string keyReference();
 
@@ -55,6 +59,9 @@ struct ReadOptions {
     // The CPT file of an input data file; empty: a sounding with no points. A project file holds
     // its own sounding, and naming a CPT file for one is an error.
     std::filesystem::path cpt;
+    // How a CPT file of another program (GEF, AGS4, CSV) is read in the analysis's units
+    // (location, columns, every n-th point); it is kept as the analysis's sounding file.
+    SoundingFile cptReading;
 };
 
 struct AnalysisFile {
@@ -78,16 +85,25 @@ void writeAnalysisFile(const Analysis& analysis, const std::filesystem::path& fi
 // whatever their names. Throws InputError as writeAnalysisFile does.
 void writeDeckFiles(const Analysis& analysis, const std::filesystem::path& deck, const std::filesystem::path& cpt = {});
 
+// Whether a CPT file is one of another program (GEF, AGS4, CSV), which the engine cannot read as it
+// stands.
+bool isForeignCptFile(const std::filesystem::path& cpt);
+
 // The CPT file written beside an input data file: its name with the extension .cpt.
 std::filesystem::path cptFileBeside(const std::filesystem::path& deck);
+
+// Writes a text file whole or not at all: the text goes to a file beside it that then takes its
+// name. Throws InputError when the file cannot be written.
+void writeWholeFile(const std::filesystem::path& file, const std::string& text);
 
 // Whether two names name one file (one that exists, or one that would be the same once made).
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // Runs an input data file or a project file. The report and the plot-data file default to the
-// input's name with .out and .plt. An input data file is read by the run itself, which reports
-// a file it cannot use with status 2; a project file is read first, and one that cannot be read
-// throws InputError before anything is written. The report header names the input file, and the
+// input's name with .out and .plt. An input data file with the engine's CPT file is read by the
+// run itself, which reports a file it cannot use with status 2; a project file, or an input data
+// file with a CPT file of another program, is read first, and one that cannot be read throws
+// InputError before anything is written. The report header names the input file, and the
 // messages about values name their place in words of the file's kind.
 RunStatus runFile(const RunFiles& files, const RunOptions& options = {});
 
