@@ -15,6 +15,13 @@
 
 #include "vorta/project.h"
 
+#ifndef VORTA_JSON_FILES
+#define VORTA_JSON_FILES 0
+#endif
+#if VORTA_JSON_FILES
+#include "analysis_json.h"
+#endif
+
 namespace vorta::cli {
 namespace fs = std::filesystem;
 
@@ -31,6 +38,57 @@ void printProblems(std::ostream& err, const std::string& message) {
 }
 
 bool isProjectFile(const fs::path& file) { return analysisFileKind(file) == ValueSource::ProjectFile; }
+
+// A JSON analysis: the keys and nesting of a project file (extension .json).
+bool isJsonFile(const fs::path& file) {
+    std::string ext = file.extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".json";
+}
+
+// A project file or a JSON analysis: the same keys, the sounding held where the analysis is.
+bool isModelFile(const fs::path& file) { return isProjectFile(file) || isJsonFile(file); }
+
+#if VORTA_JSON_FILES
+std::string readWhole(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw InputError(file.string() + ": the file cannot be opened");
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) throw InputError(file.string() + ": the file cannot be read");
+    return text.str();
+}
+#else
+[[noreturn]] void noJsonFiles(const fs::path& file) {
+    throw InputError(file.string() + ": this build of vorta reads no JSON analyses (toml++ or nlohmann json was not "
+                                     "found when it was built)");
+}
+#endif
+
+// An analysis file of any kind the command line takes: a JSON analysis through the server's reader
+// (its messages name the keys, as a project file's do), the others through the library.
+AnalysisFile readAnyAnalysisFile(const fs::path& file, const ReadOptions& options) {
+    if (!isJsonFile(file)) return readAnalysisFile(file, options);
+#if VORTA_JSON_FILES
+    AnalysisFile read;
+    read.kind = ValueSource::ProjectFile;
+    read.analysis = analysis_json::readAnalysisJson(readWhole(file), file.string(), file.parent_path());
+    return read;
+#else
+    noJsonFiles(file);
+#endif
+}
+
+void writeAnyAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::path& cpt) {
+    if (!isJsonFile(out)) return writeAnalysisFile(analysis, out, cpt);
+#if VORTA_JSON_FILES
+    Analysis named = analysis;
+    project::nameSoundingFileFrom(named, out);
+    writeWholeFile(out, analysis_json::analysisJsonText(named));
+#else
+    noJsonFiles(out);
+#endif
+}
 
 }  // namespace
 
@@ -99,8 +157,9 @@ namespace {
 void printConvertUsage(std::ostream& out) {
     out << "usage: vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt]\n"
            "                     [--location ID] [--depth-column NAME] [--qc-column NAME] [--every N]\n"
-           "  converts between an input data file and a project file (.toml), by the extensions;\n"
-           "  --cpt names the CPT file of an input data file IN (the project file holds it inline)\n"
+           "  converts between an input data file, a project file (.toml) and a JSON analysis (.json),\n"
+           "  by the extensions; --cpt names the CPT file of an input data file IN (a project file and\n"
+           "  a JSON analysis hold their sounding)\n"
            "  or the CPT file written beside an input data file OUT (default: OUT with .cpt);\n"
            "  --units converts every value to English or SI units; --embed-cpt puts the points of\n"
            "  a project file's sounding file inline.\n"
@@ -112,8 +171,8 @@ void printConvertUsage(std::ostream& out) {
 
 void printCheckUsage(std::ostream& out) {
     out << "usage: vorta check FILE [--cpt FILE]\n"
-           "  reads an input data file (with its CPT file) or a project file and reports every problem\n"
-           "  found in it and by the engine's input checks, without running the analysis\n"
+           "  reads an input data file (with its CPT file), a project file or a JSON analysis and reports\n"
+           "  every problem found in it and by the engine's input checks, without running the analysis\n"
            "  exit status: 0 no problem, 1 the run would stop on its input, 2 the file cannot be used\n";
 }
 
@@ -168,7 +227,7 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         printConvertUsage(err);
         return kUsageError;
     }
-    if (!isProjectFile(c.to) && !isProjectFile(c.in) && isForeignCptFile(c.in)) {
+    if (!isModelFile(c.to) && !isModelFile(c.in) && isForeignCptFile(c.in)) {
         if (!c.cpt.empty()) {
             err << "vorta: convert: --cpt is for an input data file; " << c.in.string() << " is a CPT file\n";
             return kUsageError;
@@ -179,12 +238,12 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         }
         return convertSounding(c, out, err);
     }
-    const bool deckOut = !isProjectFile(c.to);
-    const fs::path readCpt = isProjectFile(c.in) ? fs::path() : c.cpt;
-    const fs::path writeCpt = deckOut ? (c.cpt.empty() || !isProjectFile(c.in) ? cptFileBeside(c.to) : c.cpt)
+    const bool deckOut = !isModelFile(c.to);
+    const fs::path readCpt = isModelFile(c.in) ? fs::path() : c.cpt;
+    const fs::path writeCpt = deckOut ? (c.cpt.empty() || !isModelFile(c.in) ? cptFileBeside(c.to) : c.cpt)
                                       : fs::path();
     // A project file may be rewritten in place (it is read whole first); no other file may.
-    const bool inPlace = isProjectFile(c.in) && isProjectFile(c.to);
+    const bool inPlace = isModelFile(c.in) && isModelFile(c.to);
     for (const fs::path& source : {c.in, readCpt}) {
         for (const fs::path& target : {c.to, writeCpt}) {
             if (inPlace && source == c.in && target == c.to) continue;
@@ -195,11 +254,11 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         }
     }
     try {
-        Analysis analysis = readAnalysisFile(c.in, ReadOptions{readCpt, c.reading}).analysis;
+        Analysis analysis = readAnyAnalysisFile(c.in, ReadOptions{readCpt, c.reading}).analysis;
         printSoundingNotes(analysis, err);
         if (c.units) analysis = convertUnits(analysis, *c.units);
         if (c.embed) analysis.cpt.file.reset();
-        writeAnalysisFile(analysis, c.to, writeCpt);
+        writeAnyAnalysisFile(analysis, c.to, writeCpt);
     } catch (const InputError& e) {
         printProblems(err, e.what());
         return kRunFileError;
@@ -234,7 +293,7 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
     }
     AnalysisFile read;
     try {
-        read = readAnalysisFile(file, ReadOptions{cpt, {}});
+        read = readAnyAnalysisFile(file, ReadOptions{cpt, {}});
     } catch (const InputError& e) {
         printProblems(err, e.what());
         return kRunFileError;

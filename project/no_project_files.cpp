@@ -11,7 +11,8 @@ namespace {
 
 }  // namespace
 
-ProjectError::ProjectError(std::vector<std::string> problems) : InputError(problems.empty() ? "" : problems.front()), problems_(std::move(problems)) {}
+ProjectError::ProjectError(std::vector<std::string> problems, std::vector<ProjectProblem> details)
+    : InputError(problems.empty() ? "" : problems.front()), problems_(std::move(problems)), details_(std::move(details)) {}
 
 Analysis readProjectFile(const std::filesystem::path& file, SourceLines*) { noProjectFiles(file.string()); }
 

@@ -239,6 +239,11 @@ void checkStatable(const Analysis& analysis);
 // The shortest text that reads back to the same double.
 std::string shortestNumberText(double value);
 
+// The depth the engine takes as the water table (for the buoyancy of a pile's self weight): that of
+// the first soil point whose effective unit weight is below 75 pcf (English) or 12 kN/m3 (SI);
+// empty when there is none or the unit system is neither.
+std::optional<double> assumedWaterTableDepth(const Analysis& analysis);
+
 // ---------------------------------------------------------------------------------------------
 // Runs
 
