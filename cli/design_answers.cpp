@@ -13,6 +13,7 @@
 #include "analysis_files.h"
 #include "csv_writer.h"
 #include "vorta/analysis.h"
+#include "vorta/project.h"
 #include "vorta/vorta.h"
 
 namespace vorta::cli {
@@ -219,15 +220,16 @@ int designCommand(std::span<const std::string_view> args, std::ostream& out, std
         printUsage(err);
         return kUsageError;
     }
-    Analysis analysis;
-    SourceLines lines;
+    AnalysisFile read;
     try {
-        analysis = readAnalysisFile(file, cpt, &lines);
+        read = readAnyAnalysisFile(file, ReadOptions{cpt, {}});
+        printSoundingNotes(read.analysis, err);
     } catch (const InputError& e) {
         std::istringstream text(e.what());
         for (std::string line; std::getline(text, line);) err << "vorta: " << line << "\n";
         return kRunFileError;
     }
+    Analysis& analysis = read.analysis;
     if (!loads.empty()) analysis.design.loads = loads;
     if (factor) analysis.design.factorOfSafety = *factor;
     if (analysis.design.loads.empty()) {
@@ -242,7 +244,8 @@ int designCommand(std::span<const std::string_view> args, std::ostream& out, std
     options.console = &console;
     options.result = &result;
     options.sourceName = file.string();
-    options.sourceLines = isProjectFile(file) ? &lines : nullptr;
+    options.sourceKind = read.kind;
+    options.sourceLines = &read.lines;
     const RunStatus status = runAnalysis(analysis, options);
     if (status != kRunCompleted) {
         for (const std::string& m : result.messages) err << "vorta: " << m << "\n";

@@ -37,12 +37,11 @@ from ._vorta import (
     TzModifier,
     __version__,
     fields,
+    result_columns,
     run,
 )
-from . import _frames
 from ._many import run_many
-
-_frames.attach(Analysis, Result, Sounding)
+from ._values import LayerValue
 
 
 def _run(self, keep_text=False, report=None, plot=None, clock=None):
@@ -72,6 +71,7 @@ __all__ = [
     "Curve",
     "InputError",
     "Layer",
+    "LayerValue",
     "LoadDistribution",
     "Loading",
     "LoadStep",
@@ -88,6 +88,7 @@ __all__ = [
     "TransferCurve",
     "TzModifier",
     "fields",
+    "result_columns",
     "run",
     "run_many",
 ]

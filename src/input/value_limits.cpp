@@ -1,12 +1,12 @@
 // The range check of an analysis: every value against the limits of its field in the field
 // tables, with the place where it was given in words of the source (input data file, project file
 // or program).
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <string>
 
 #include "engine/constants.h"
+#include "input/deck_layout.h"
 #include "input/input.h"
 #include "vorta/analysis.h"
 
@@ -34,22 +34,11 @@ std::string words(std::string_view key) {
     return text;
 }
 
-// The column of a soil point value in the input data file (1 to 19), from its place in the
-// records: value n of record 10a is column n - 1, value n of record 10b column n + 5. A sand point
-// carries its blow count in column 9.
+// The column of a soil point value in the input data file (1 to 19). A sand point carries its
+// blow count in column 9; a remolded strength given for one is named by its own column.
 int soilColumn(const FieldInfo<ProfilePoint>& f, SoilType type) {
-    if (f.key == "blow_count_or_yield_stress_ratio" && type == SoilType::Sand) return 9;
-    const std::string_view place = f.deckPlace;
-    const std::string_view first = "record 10a, value ";
-    const std::string_view second = "record 10b, value ";
-    int value = 0;
-    const bool onFirst = place.substr(0, first.size()) == first;
-    const bool onSecond = place.substr(0, second.size()) == second;
-    if (!onFirst && !onSecond) return 0;
-    for (std::size_t i = first.size(); i < place.size() && std::isdigit(static_cast<unsigned char>(place[i])); ++i) {
-        value = value * 10 + (place[i] - '0');
-    }
-    return onFirst ? value - 1 : value + 5;
+    const int column = deckSoilColumnOf(f.key, type);
+    return column >= 0 ? column : deckSoilColumnOf(f.key, SoilType::Clay);
 }
 
 // Values that the analysis does not use, which no limit need hold: the diameters of a
@@ -118,7 +107,7 @@ public:
             if (f.type == FieldType::Real) value = f.getReal(owner);
             else if (f.type == FieldType::Integer) value = f.getInt(owner);
             else continue;
-            if (!inRange(f, value)) add(f, value, part, number, deckPlace(f, part, number), projectPlace(f, part, number));
+            if (!inRange(f, value)) add(f, value, part, number, placeInDeck(f, part, number), projectPlace(f, part, number));
         }
     }
 
@@ -150,7 +139,7 @@ public:
             if (inRange(f, values[i])) continue;
             const int number = static_cast<int>(i) + 1;
             add(f, values[i], part, number,
-                std::string(rowWords) + " " + std::to_string(number) + " (" + std::string(f.deckPlace) + ")",
+                std::string(rowWords) + " " + std::to_string(number) + " (" + vorta::deckPlace(f) + ")",
                 std::string(path) + "[" + std::to_string(number) + "]", std::string(rowWords));
         }
     }
@@ -166,9 +155,9 @@ private:
     }
 
     template <class Owner>
-    std::string deckPlace(const FieldInfo<Owner>& f, const Part& part, int number) const {
-        if (number == 0) return std::string(f.deckPlace);
-        return std::string(part.deckRow) + std::to_string(number) + " (" + std::string(f.deckPlace) + ")";
+    std::string placeInDeck(const FieldInfo<Owner>& f, const Part& part, int number) const {
+        if (number == 0) return vorta::deckPlace(f);
+        return std::string(part.deckRow) + std::to_string(number) + " (" + vorta::deckPlace(f) + ")";
     }
 
     template <class Owner>
