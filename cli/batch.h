@@ -53,6 +53,7 @@ struct CaseSummary {
     int loadTransferMethod = 0;
     std::vector<std::string> messages;  // why the run stopped or failed, and warnings
     std::vector<TableSummary> tables;   // in report order
+    std::vector<DesignAnswer> design;   // the design answers, when the analysis gives design loads
     bool hasLoadStep = false;
     double topLoad = 0.0;      // at the last load step, kips or kN
     double topMovement = 0.0;  // at the last load step, in or m
@@ -90,8 +91,9 @@ int batchExitCode(const BatchRun& run);
 // The progress line: cases done of all, failed, elapsed time and rate.
 std::string progressLine(int done, int total, int failed, double seconds);
 
-// The summary table, its header first: one record per case and printed method table; a case with
-// no table, or that did not complete, has one record with its status and messages and no numbers.
+// The summary table, its header first: one record per case and printed method table (and design
+// load, when the analysis gives design loads; the design columns only when a case has some); a case with no table, or that did not complete, has
+// one record with its status and messages and no numbers.
 std::vector<std::vector<std::string>> summaryTable(const BatchRun& run);
 
 // Writes the summary table as a CSV file; false with `error` set when the file cannot be written.
