@@ -39,11 +39,12 @@ bool layersCarryResistanceFactors(const Analysis& a) {
     });
 }
 
-// The capacity of every row of a method: k = 1..rows.
 using Capacities = std::vector<double>;
 
-// The answer for one load on one method's capacities.
-DesignAnswer answerFor(const Capacities& capacity, double lengthIncrement, double load, double factor, int unitSystem) {
+}  // namespace
+
+DesignAnswer designAnswerFor(const std::vector<double>& capacity, double lengthIncrement, double load, double factor,
+                             int unitSystem) {
     DesignAnswer answer;
     answer.load = load;
     answer.factorOfSafety = factor;
@@ -92,8 +93,6 @@ DesignAnswer answerFor(const Capacities& capacity, double lengthIncrement, doubl
     }
     return answer;
 }
-
-}  // namespace
 
 void findDesignAnswers(AnalysisState& s, const Analysis& analysis) {
     const InputData& in = s.input;
@@ -144,7 +143,7 @@ void findDesignAnswers(AnalysisState& s, const Analysis& analysis) {
     for (const int sel : methods) {
         if (sel < 1 || sel > static_cast<int>(kMethodCount)) continue;
         for (int i = 1; i <= in.designLoadCount; ++i) {
-            DesignAnswer a = answerFor(capacities[static_cast<std::size_t>(sel)], in.lengthIncrement, in.designLoads[i],
+            DesignAnswer a = designAnswerFor(capacities[static_cast<std::size_t>(sel)], in.lengthIncrement, in.designLoads[i],
                                        in.factorOfSafety, in.unitSystem);
             a.selection = sel;
             a.method = std::string(choiceName(methodNames(), sel));

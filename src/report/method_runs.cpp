@@ -70,7 +70,15 @@ void factorStoreAndPrintCpt(AnalysisState& s, int code) {
     Array1<int, kMaxRows> describedFlags;
     const int rows = std::clamp(s.rowCount, 0, static_cast<int>(kMaxRows));
     for (int k = 1; k <= rows; ++k) describedFlags[k] = s.rowTipFlag(static_cast<std::size_t>(code), static_cast<std::size_t>(k));
+    // Row 1, the tip at the ground surface, keeps its described row (its tip before the factor).
     DrivenRows& driven = s.drivenRows;
+    if (rows >= 1) {
+        driven.skinFriction[1] = s.rowSkinFriction[1];
+        driven.tipResistance[1] = unfactored[1];
+        driven.plugLength[1] = s.rowPlugLength[1];
+        driven.unitFriction[1] = s.rowUnitFriction[1];
+        driven.tipFlag[1] = describedFlags[1];
+    }
     computeDrivenRows(s, code, driven);
     for (int k = 1; k <= rows; ++k) {
         s.rowSkinFriction[k] = driven.skinFriction[k];

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "engine/analysis_state.h"
 #include "vorta/analysis.h"
@@ -18,6 +19,13 @@ void runMethodsAndTables(AnalysisState& s, int pass);
 // run's model, from which the piles of the methods whose rows are not piles driven to each
 // penetration (FHWA, and a tapered pile's end bearing) are computed again at every length.
 void findDesignAnswers(AnalysisState& s, const Analysis& analysis);
+
+// The answer for one load from one method's capacities, capacity[k] for row k = 1..size - 1 (element
+// 0 unused), the rows `lengthIncrement` apart: the first length whose capacity / factor reaches the
+// load, linear between the row before and that row; where deeper rows fall below it again, the
+// first length where they do, linear likewise; else, not reached, the largest capacity.
+DesignAnswer designAnswerFor(const std::vector<double>& capacity, double lengthIncrement, double load, double factor,
+                             int unitSystem);
 
 // The capacity of every method (by selection index; 0 where it has no table) at the last row of
 // the pile of a model: both passes with nothing written and no load-settlement analysis.

@@ -43,7 +43,7 @@ void computeDrivenRows(AnalysisState& s, int code, DrivenRows& out) {
     findRowPositions(s, rows, in.enhancedEndLength, positions);
 
     out.rowCount = rows;
-    for (int k = 1; k <= rows; ++k) {
+    for (int k = 2; k <= rows; ++k) {
         integration::PileExtent pile;
         pile.embeddedLength = (k - 1) * in.lengthIncrement;
         pile.enhancedEndLength =
