@@ -1,5 +1,7 @@
 #include "analysis_files.h"
 
+#include "problem_output.h"
+
 #include <algorithm>
 #include <fstream>
 #include <ostream>
@@ -94,9 +96,11 @@ void printConvertUsage(std::ostream& out) {
 }
 
 void printCheckUsage(std::ostream& out) {
-    out << "usage: vorta check FILE [--cpt FILE]\n"
+    out << "usage: vorta check FILE [--cpt FILE] [--json]\n"
            "  reads an input data file (with its CPT file) or a project file and reports every problem\n"
-           "  found in it and by the engine's input checks, without running the analysis\n"
+           "  found in it and by the engine's input checks, and the advisories of a run, without running\n"
+           "  the analysis; --json prints them as JSON: {\"status\", \"problems\": [{\"severity\", \"code\",\n"
+           "  \"path\", \"line\", \"message\"}]}\n"
            "  exit status: 0 no problem, 1 the run would stop on its input, 2 the file cannot be used\n";
 }
 
@@ -159,10 +163,13 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
         return 0;
     }
     fs::path file, cpt;
+    bool json = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
         if (a == "--cpt" && i + 1 < args.size()) {
             cpt = fs::path(std::string(args[++i]));
+        } else if (a == "--json") {
+            json = true;
         } else if (!a.empty() && a[0] == '-') {
             err << "vorta: check: unknown option or missing file name: " << a << "\n";
             return kUsageError;
@@ -177,19 +184,32 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
         printCheckUsage(err);
         return kUsageError;
     }
-    Analysis analysis;
-    SourceLines lines;
-    try {
-        analysis = readAnalysisFile(file, cpt, &lines);
-    } catch (const InputError& e) {
-        printProblems(err, e.what());
+    if (json && !jsonSupported()) {
+        err << "vorta: this build writes no JSON (nlohmann json was not found when it was built)\n";
         return kRunFileError;
     }
-    const CheckOutcome outcome =
-        checkAnalysis(analysis, isProjectFile(file) ? ValueSource::ProjectFile : ValueSource::InputDeck, &lines);
-    for (const std::string& p : outcome.problems) err << "vorta: " << file.string() << ": " << p << "\n";
-    for (const std::string& w : outcome.warnings) err << "vorta: " << file.string() << ": warning: " << w << "\n";
+    CheckOutcome outcome;
+    try {
+        SourceLines lines;
+        const Analysis analysis = readAnalysisFile(file, cpt, &lines);
+        outcome = checkAnalysis(analysis, isProjectFile(file) ? ValueSource::ProjectFile : ValueSource::InputDeck, &lines,
+                                file.string());
+        if (!isProjectFile(file)) {
+            if (std::optional<Problem> unread = unreadCptFileAdvisory(file, cpt)) outcome.problems.insert(outcome.problems.begin(), *unread);
+        }
+    } catch (const InputError& e) {
+        outcome.status = kRunFileError;
+        outcome.problems = fileErrorProblems(e.what());
+    }
+    if (json) {
+        out << problemsJson(outcome.status, outcome.problems);
+        return outcome.status;
+    }
+    for (const Problem& p : outcome.problems) {
+        if (p.severity != Severity::Advisory) err << "vorta: " << problemLine(p, p.severity == Severity::FileError ? "" : file.string()) << "\n";
+    }
     if (outcome.status == kRunCompleted) out << file.string() << ": no problems found\n";
+    printAdvisories(out, outcome.problems, file.string());
     return outcome.status;
 }
 

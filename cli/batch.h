@@ -52,6 +52,7 @@ struct CaseSummary {
     int unitSystem = 0;
     int loadTransferMethod = 0;
     std::vector<std::string> messages;  // why the run stopped or failed, and warnings
+    int advisories = 0;                 // what the run assumed (AnalysisResult::problems)
     std::vector<TableSummary> tables;   // in report order
     bool hasLoadStep = false;
     double topLoad = 0.0;      // at the last load step, kips or kN
@@ -91,7 +92,8 @@ int batchExitCode(const BatchRun& run);
 std::string progressLine(int done, int total, int failed, double seconds);
 
 // The summary table, its header first: one record per case and printed method table; a case with
-// no table, or that did not complete, has one record with its status and messages and no numbers.
+// no table, or that did not complete, has one record with its status, messages and count of
+// advisories and no numbers.
 std::vector<std::vector<std::string>> summaryTable(const BatchRun& run);
 
 // Writes the summary table as a CSV file; false with `error` set when the file cannot be written.

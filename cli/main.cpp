@@ -1,9 +1,9 @@
 // vorta: runs a VORTA analysis from the command line.
 //
 //   vorta [--charts OUT.html]  runs on names.dat in the current folder, as the front end does
-//   vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html]
+//   vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html] [--quiet]
 //   vorta convert IN -o OUT [--cpt FILE]
-//   vorta check FILE [--cpt FILE]
+//   vorta check FILE [--cpt FILE] [--json]
 //   vorta keys
 //   vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]
 //   vorta batch DIR... [--jobs N] [--summary FILE.csv]   (DIR: also a project file)
@@ -20,6 +20,7 @@
 #include "analysis_files.h"
 #include "batch.h"
 #include "plot_command.h"
+#include "problem_output.h"
 #include "vorta/analysis.h"
 #include "vorta/vorta.h"
 
@@ -28,12 +29,13 @@ namespace {
 constexpr int kUsageError = 64;
 
 constexpr const char* kRunUsage =
-    "vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html]\n"
+    "vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html] [--quiet]\n"
     "                            run an input data file or a project file (.toml); the report\n"
     "                            and the plot-data file default to INPUT's base name with .out\n"
     "                            and .plt beside it; an input data file without --cpt has a\n"
     "                            sounding with no points, a project file holds its own;\n"
-    "                            --charts also writes the charts of the results\n";
+    "                            --charts also writes the charts of the results; the advisories\n"
+    "                            (what the run assumed) follow the run unless --quiet\n";
 
 void printUsage(std::ostream& out) {
     out << "usage: vorta [--charts OUT.html]\n"
@@ -42,8 +44,8 @@ void printUsage(std::ostream& out) {
         << kRunUsage
         << "       vorta convert IN -o OUT [--cpt FILE]\n"
            "                            convert between an input data file and a project file (.toml)\n"
-           "       vorta check FILE [--cpt FILE]\n"
-           "                            report every problem of an analysis without running it\n"
+           "       vorta check FILE [--cpt FILE] [--json]\n"
+           "                            report every problem and advisory of an analysis without running it\n"
            "       vorta keys           print the reference of the project file's keys\n"
            "       vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]\n"
            "                            charts of a run from its plot-data file (vorta plot --help)\n"
@@ -61,6 +63,7 @@ void sayWhereWritten(const std::filesystem::path& report, const std::filesystem:
 int runExplicit(const std::vector<std::string_view>& args) {
     vorta::RunFiles files;
     std::filesystem::path charts;
+    bool quiet = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
         auto value = [&](std::filesystem::path& target) -> bool {
@@ -79,6 +82,8 @@ int runExplicit(const std::vector<std::string_view>& args) {
             if (!value(files.cpt)) return kUsageError;
         } else if (a == "--charts") {
             if (!value(charts)) return kUsageError;
+        } else if (a == "--quiet") {
+            quiet = true;
         } else if (a == "--help" || a == "-h") {
             std::cout << "usage: " << kRunUsage
                       << "exit status: 0 completed, 1 stopped on its input, 2 a file could not be used\n";
@@ -103,7 +108,7 @@ int runExplicit(const std::vector<std::string_view>& args) {
     if (files.plot.empty()) files.plot = std::filesystem::path(files.input).replace_extension(".plt");
     vorta::AnalysisResult result;
     vorta::RunOptions options;
-    if (!charts.empty()) options.result = &result;
+    options.result = &result;
     vorta::RunStatus status = vorta::kRunCompleted;
     if (vorta::cli::isProjectFile(files.input)) {
         // A project file holds its own sounding; the report header names the project file.
@@ -129,6 +134,7 @@ int runExplicit(const std::vector<std::string_view>& args) {
         status = vorta::runOnFiles(files, options);
     }
     if (status != vorta::kRunFileError) sayWhereWritten(files.report, files.plot);
+    if (!quiet) vorta::cli::printAdvisories(std::cout, result.problems, files.input.string());
     if (charts.empty()) return status;
     return vorta::cli::writeRunCharts(result, status, charts, {"run of " + files.input.string()}, std::cout, std::cerr);
 }

@@ -182,13 +182,17 @@ class Values(unittest.TestCase):
         a.pile.length = -4
         r = a.run(keep_text=True)
         self.assertEqual(r.status, vorta.STOPPED_ON_INPUT)
-        self.assertEqual([p.path for p in r.problems], ["pile.length", "layers[1].friction_angle (top)"])
-        self.assertRegex(r.problems[1].message, r"^layers\[1\].friction_angle \(top\): the friction angle 95 deg is "
-                                                r"outside the allowed range 0 to below 90 deg")
-        self.assertEqual((r.problems[0].value, r.problems[0].unit), (-4, "m"))
+        # Keys counted as a project file counts them: a.layers[1] is layers[2].
+        self.assertEqual([(p.code, p.path) for p in r.problems],
+                         [("no_embedded_length", "pile.stickup"), ("friction_angle_not_below_90", "layers[2].friction_angle"),
+                          ("out_of_range", "pile.length")])
+        friction = r.problems[1]
+        self.assertEqual((friction.severity, friction.layer_end, friction.soil_point, friction.value), ("stop", "top", 3, 95))
+        self.assertEqual(r.problems[2].message, "pile.length: the pile length -4 m is outside the allowed range 0.3 to 1000 m")
+        self.assertEqual((r.problems[2].value, r.problems[2].unit, r.problems[2].line), (-4, "m", 0))
         self.assertIn("IS OUTSIDE THE ALLOWED RANGE", r.report_text)
         self.assertTrue(any("PILE LENGTH -4 M" in m for m in r.messages))
-        self.assertEqual(pickle.loads(pickle.dumps(r)).problems[1].path, "layers[1].friction_angle (top)")
+        self.assertEqual(pickle.loads(pickle.dumps(r)).problems[1].path, "layers[2].friction_angle")
         many = vorta.run_many([a])[0]
         self.assertEqual((many.status, many.messages, [p.path for p in many.problems]),
                          (r.status, r.messages, [p.path for p in r.problems]))

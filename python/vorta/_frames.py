@@ -117,6 +117,22 @@ def tip_curve_frame(result):
     return _frame(result, "Result.tip_curve_frame()", columns, {"movement": "movement", "load": "force"})
 
 
+_PROBLEM_COLUMNS = ("severity", "code", "path", "layer_end", "soil_point", "value", "unit", "allowed", "file",
+                    "line", "place", "message")
+
+
+def problems_frame(outcome):
+    """The problems of a run or a check, one row each: severity ('stop', 'file_error', 'warning',
+    'advisory'), code, path (the key, layers counted from 1), layer_end, soil_point, value (NaN
+    when none), unit, allowed, file, line, place and message."""
+    pandas = _pandas("problems_frame()")
+    rows = [{c: getattr(p, c) for c in _PROBLEM_COLUMNS} for p in outcome.problems]
+    for row in rows:
+        if row["value"] is None:
+            row["value"] = math.nan
+    return pandas.DataFrame(rows, columns=list(_PROBLEM_COLUMNS))
+
+
 # --- Soil profiles ------------------------------------------------------------------------------
 
 def _layer_fields():
@@ -216,7 +232,9 @@ def with_layers(analysis, frame):
     return out
 
 
-def attach(analysis_class, result_class):
+def attach(analysis_class, result_class, check_class):
+    result_class.problems_frame = problems_frame
+    check_class.frame = problems_frame
     result_class.frame = capacity_frame
     result_class.load_settlement_frame = load_settlement_frame
     result_class.load_distribution_frame = load_distribution_frame

@@ -292,11 +292,11 @@ const FieldInfo<double> kListFields[] = {
                       "not printed)",
                       false, "none", "record 11b", [](const double& v) { return v; }, [](double& v, double x) { v = x; },
                       nullptr, nullptr, nullptr, nullptr, {}, kNoLimits},
-    FieldInfo<double>{"tip_movements", FieldType::Real, "in", "m",
+    FieldInfo<double>{"tip_movements", FieldType::Real, "in", "mm",
                       "tip movements of the load steps (an empty list: no load step)", false,
                       "the program's own movements", "record 17b", [](const double& v) { return v; },
                       [](double& v, double x) { v = x; }, nullptr, nullptr, nullptr, nullptr, {},
-                      within(0, 100, 0, 2.5)},
+                      within(0, 100, 0, 2500)},
 };
 
 std::string normalName(std::string_view name) {

@@ -255,7 +255,9 @@ void readOptionalTables(Analysis& a, FreeFormatReader& in) {
                    kMaxTipMovements);
         for (int i = 1; i <= rowsToRead(count); ++i) {
             in.beginRecord("record 17b (tip movement " + std::to_string(i) + ")");
-            t.tipMovements.push_back(readReal(in, "the tip movement"));
+            // In m in an SI input data file; in mm in the model, as every movement.
+            const double movement = readReal(in, "the tip movement");
+            t.tipMovements.push_back(a.units == UnitSystem::SI ? shiftedDecimal(movement, 3) : movement);
             in.endRecord();
         }
     }

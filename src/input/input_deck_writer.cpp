@@ -1,6 +1,7 @@
 // Input data files and CPT files written from the analysis model, record by record, each number as
 // the shortest text that the free-format reader reads back to the same double.
 #include <charconv>
+#include <cmath>
 #include <ostream>
 #include <string>
 
@@ -39,6 +40,14 @@ std::string shortestNumberText(double value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
+}
+
+double shiftedDecimal(double value, int powerOfTen) {
+    if (!std::isfinite(value)) return value;
+    const std::string text = shortestNumberText(value) + "e" + std::to_string(powerOfTen);
+    double shifted = value;
+    std::from_chars(text.data(), text.data() + text.size(), shifted);
+    return shifted;
 }
 
 void writeInputDeck(const Analysis& a, std::ostream& out) {
@@ -104,7 +113,8 @@ void writeInputDeck(const Analysis& a, std::ostream& out) {
     Record(out) << tipMovementFlag;
     if (tipMovementFlag == 1) {
         Record(out) << static_cast<int>(t.tipMovements.size());
-        for (double w : t.tipMovements) Record(out) << w;
+        // An input data file states SI tip movements in m.
+        for (double w : t.tipMovements) Record(out) << (a.units == UnitSystem::SI ? shiftedDecimal(w, -3) : w);
     }
 
     const int tipCurveFlag = switchOf(t.tipCurveFactorSwitch, t.tipCurveFactors.has_value());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -12,28 +13,41 @@
 namespace vorta::test {
 namespace {
 
-// The checks of a deck as the run makes them, with the report and the console captured.
+// The checks of a deck as the run makes them, with the lines of their problems for the report and
+// the console.
 struct Checked {
+    Analysis analysis;
     std::unique_ptr<AnalysisState> state;
+    CheckedProblems found;
     bool inputValuesPass = false;
     bool profilePass = false;
     std::string report;
     std::string console;
 };
 
-Checked check(const Deck& deck) {
+Checked check(const Deck& deck, const std::string& cpt = "0 0\n") {
     Checked c;
-    c.state = readDeck(deck.text());
+    std::istringstream deckText(deck.text());
+    std::istringstream cptText(cpt);
+    c.analysis = readInputDeck(deckText, "case.dat", cptText, "case.cpt");
+    c.state = newState();
+    loadAnalysis(*c.state, c.analysis);
     setUnitLabels(*c.state);
-    std::ostringstream report, console;
-    c.state->report.attach(&report);
-    c.state->console.attach(&console);
-    c.inputValuesPass = checkInputValues(*c.state);
-    if (c.inputValuesPass) c.profilePass = checkSoilProfile(*c.state);
-    c.state->report.attach(nullptr);
-    c.state->console.attach(nullptr);
-    c.report = report.str();
-    c.console = console.str();
+    const ValuePlaces places{c.analysis, ValueSource::InputDeck, nullptr, "case.dat"};
+    const auto passes = [&] {
+        return std::none_of(c.found.begin(), c.found.end(), [](const CheckedProblem& p) { return p.problem.stops(); });
+    };
+    checkInputValues(*c.state, places, c.found);
+    c.inputValuesPass = passes();
+    if (c.inputValuesPass) {
+        findAdvisories(*c.state, places, c.found);
+        checkSoilProfile(*c.state, places, c.found);
+        c.profilePass = passes();
+    }
+    for (const CheckedProblem& p : c.found) {
+        for (const FormattedRecord& r : p.report) c.report += r.text + "\n";
+        for (const FormattedRecord& r : p.console) c.console += r.text + "\n";
+    }
     return c;
 }
 
