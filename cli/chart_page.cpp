@@ -51,7 +51,57 @@ void addCurveCharts(std::vector<Chart>& charts, const std::vector<TransferCurve>
     }
 }
 
+// The layers of a soil profile (pairs of points from the top down) as bands: the soil type and
+// the layer's name.
+std::vector<ChartBand> layerBands(const Analysis& a) {
+    std::vector<ChartBand> bands;
+    if (!pairsIntoLayers(a.soilProfile)) return bands;
+    for (std::size_t i = 0; i + 1 < a.soilProfile.size(); i += 2) {
+        const ProfilePoint& top = a.soilProfile[i];
+        std::string label(choiceName(soilTypeNames(), static_cast<int>(top.soilType)));
+        if (!top.name.empty()) label += label.empty() ? top.name : ": " + top.name;
+        bands.push_back({top.depth, a.soilProfile[i + 1].depth, label});
+    }
+    return bands;
+}
+
 }  // namespace
+
+std::optional<ChartSection> soundingSection(const Analysis& a) {
+    if (a.cpt.points.empty()) return std::nullopt;
+    const bool si = a.units == UnitSystem::SI;
+    const std::string length = si ? "m" : "ft";
+    const std::string stress = si ? "kPa" : "psf";
+    ChartSection section{"sounding", "CPT sounding and soil profile", {}};
+    Chart qc;
+    qc.id = "sounding-qc";
+    qc.title = "Cone resistance against depth";
+    qc.xLabel = withUnit("Cone resistance qc", stress);
+    qc.yLabel = withUnit("Depth below ground", length);
+    qc.yDownward = true;
+    qc.bands = layerBands(a);
+    ChartSeries cone{"Cone resistance qc", {}};
+    ChartSeries friction{"Sleeve friction fs", {}};
+    ChartSeries pressure{"Pore pressure u2", {}};
+    for (const CptPoint& p : a.cpt.points) {
+        cone.points.emplace_back(p.coneResistance, p.depth);
+        if (p.sleeveFriction) friction.points.emplace_back(*p.sleeveFriction, p.depth);
+        if (p.porePressure) pressure.points.emplace_back(*p.porePressure, p.depth);
+    }
+    qc.series.push_back(std::move(cone));
+    section.charts.push_back(qc);
+    if (!friction.points.empty() || !pressure.points.empty()) {
+        Chart other = qc;
+        other.id = "sounding-fs-u2";
+        other.title = "Sleeve friction and pore pressure against depth";
+        other.xLabel = withUnit("Sleeve friction fs, pore pressure u2", stress);
+        other.series.clear();
+        if (!friction.points.empty()) other.series.push_back(std::move(friction));
+        if (!pressure.points.empty()) other.series.push_back(std::move(pressure));
+        section.charts.push_back(std::move(other));
+    }
+    return section;
+}
 
 std::vector<ChartSection> chartsOfAnalysis(const AnalysisResult& r, bool tablesNamed) {
     const ChartUnits u = chartUnitsFor(r.unitSystem);
@@ -203,7 +253,10 @@ std::string renderChartPage(const AnalysisResult& r, const ChartPageOptions& opt
         html += "<div class=\"advisories\">\n<h2>Advisories: what the run assumed</h2>\n<ul>\n" + advisories + "</ul>\n</div>\n";
     }
 
-    const std::vector<ChartSection> sections = chartsOfAnalysis(r, options.tablesNamed);
+    std::vector<ChartSection> sections = chartsOfAnalysis(r, options.tablesNamed);
+    if (options.analysis != nullptr) {
+        if (std::optional<ChartSection> sounding = soundingSection(*options.analysis)) sections.push_back(std::move(*sounding));
+    }
     if (sections.empty()) html += "<p class=\"note\">The run left no results to chart.</p>\n";
     for (const ChartSection& section : sections) {
         html += "<section id=\"" + xmlEscaped(section.id) + "\">\n<h2>" + xmlEscaped(section.heading) + "</h2>\n";

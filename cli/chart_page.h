@@ -5,10 +5,12 @@
 // SVG, no script, nothing fetched.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "svg_charts.h"
+#include "vorta/analysis.h"
 #include "vorta/result.h"
 
 namespace vorta::cli {
@@ -26,7 +28,12 @@ inline constexpr std::size_t kCurvesPerChart = 6;
 // the tables' methods are unknown (a plot-data file read without its report).
 std::vector<ChartSection> chartsOfAnalysis(const AnalysisResult& result, bool tablesNamed = true);
 
+// The CPT sounding against depth (cone resistance; sleeve friction and pore pressure when it has
+// them) with the layers of the soil profile beside it; nothing when the sounding has no points.
+std::optional<ChartSection> soundingSection(const Analysis& analysis);
+
 struct ChartPageOptions {
+    const Analysis* analysis = nullptr;  // when known, its sounding is drawn too
     bool tablesNamed = true;
     bool generalBlockAbsent = false;   // the general method was counted but printed no table
     std::vector<std::string> sources;  // lines naming the files the charts were drawn from

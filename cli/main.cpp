@@ -2,7 +2,7 @@
 //
 //   vorta [--charts OUT.html]  runs on names.dat in the current folder, as the front end does
 //   vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html] [--quiet]
-//   vorta convert IN -o OUT [--cpt FILE]
+//   vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt] [CPT reading options]
 //   vorta check FILE [--cpt FILE] [--json]
 //   vorta keys
 //   vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]
@@ -12,6 +12,7 @@
 // The exit code is the run status: 0 completed, 1 stopped on its input, 2 a file could not be used.
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -42,8 +43,9 @@ void printUsage(std::ostream& out) {
            "                            run on names.dat in the current folder\n"
            "       "
         << kRunUsage
-        << "       vorta convert IN -o OUT [--cpt FILE]\n"
-           "                            convert between an input data file and a project file (.toml)\n"
+        << "       vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt]\n"
+           "                            convert between an input data file and a project file (.toml),\n"
+           "                            or a GEF, AGS4 or CSV file to a CPT file (vorta convert --help)\n"
            "       vorta check FILE [--cpt FILE] [--json]\n"
            "                            report every problem and advisory of an analysis without running it\n"
            "       vorta keys           print the reference of the project file's keys\n"
@@ -110,16 +112,19 @@ int runExplicit(const std::vector<std::string_view>& args) {
     vorta::RunOptions options;
     options.result = &result;
     vorta::RunStatus status = vorta::kRunCompleted;
-    if (vorta::cli::isProjectFile(files.input)) {
+    std::optional<vorta::Analysis> model;  // for the charts of the sounding
+    if (vorta::cli::isProjectFile(files.input) || vorta::cli::isForeignCptFile(files.cpt)) {
         // A project file holds its own sounding; the report header names the project file.
-        if (!files.cpt.empty()) {
+        // An input data file with a CPT file of another program (GEF, AGS4, CSV) is read the same way.
+        if (vorta::cli::isProjectFile(files.input) && !files.cpt.empty()) {
             std::cerr << "vorta: a project file holds its own CPT sounding; --cpt is for input data files\n";
             return kUsageError;
         }
         vorta::Analysis analysis;
         vorta::SourceLines sourceLines;
         try {
-            analysis = vorta::cli::readAnalysisFile(files.input, {}, &sourceLines);
+            analysis = vorta::cli::readAnalysisFile(files.input, files.cpt, &sourceLines);
+            vorta::cli::printSoundingNotes(analysis, std::cerr);
         } catch (const vorta::InputError& e) {
             std::istringstream lines(e.what());
             for (std::string line; std::getline(lines, line);) std::cerr << "vorta: " << line << "\n";
@@ -130,13 +135,22 @@ int runExplicit(const std::vector<std::string_view>& args) {
         options.sourceName = files.input.string();
         options.sourceLines = &sourceLines;
         status = vorta::runAnalysis(analysis, options);
+        model = std::move(analysis);
     } else {
         status = vorta::runOnFiles(files, options);
+        if (!charts.empty() && status == vorta::kRunCompleted) {
+            try {
+                model = vorta::cli::readAnalysisFile(files.input, files.cpt);
+            } catch (const vorta::InputError&) {
+                // The run read the files; the charts then go without the sounding.
+            }
+        }
     }
     if (status != vorta::kRunFileError) sayWhereWritten(files.report, files.plot);
     if (!quiet) vorta::cli::printAdvisories(std::cout, result.problems, files.input.string());
     if (charts.empty()) return status;
-    return vorta::cli::writeRunCharts(result, status, charts, {"run of " + files.input.string()}, std::cout, std::cerr);
+    return vorta::cli::writeRunCharts(result, status, charts, {"run of " + files.input.string()}, std::cout, std::cerr,
+                                      model ? &*model : nullptr);
 }
 
 // The run on names.dat, as the front end makes it; with --charts OUT.html also the charts.

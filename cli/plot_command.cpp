@@ -132,7 +132,8 @@ int plotCommand(const std::vector<std::string_view>& args, std::ostream& out, st
 }
 
 int writeRunCharts(const AnalysisResult& result, RunStatus status, const std::filesystem::path& page,
-                   const std::vector<std::string>& sources, std::ostream& out, std::ostream& err) {
+                   const std::vector<std::string>& sources, std::ostream& out, std::ostream& err,
+                   const Analysis* analysis) {
     if (status == kRunStoppedOnInput) {
         out << "No charts written: the run stopped on its input (see the report)\n";
         return status;
@@ -140,6 +141,7 @@ int writeRunCharts(const AnalysisResult& result, RunStatus status, const std::fi
     if (status != kRunCompleted) return status;
     ChartPageOptions options;
     options.sources = sources;
+    options.analysis = analysis;
     if (!writeText(page, renderChartPage(result, options), err)) return kExitFileError;
     out << "Charts written to    " << page.string() << "\n";
     return status;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "vorta/analysis.h"
 #include "vorta/vorta.h"
 
 namespace vorta::cli {
@@ -24,7 +25,9 @@ void printPlotUsage(std::ostream& out);
 // The page of charts of a finished run, from its in-memory results. Returns the exit code of the
 // whole command: the run's status, or 2 when the page cannot be written. A run that stopped on
 // its input has nothing to chart: it is said so and the status stays 1.
+// `analysis`, when known, adds its CPT sounding beside the soil profile.
 int writeRunCharts(const AnalysisResult& result, RunStatus status, const std::filesystem::path& page,
-                   const std::vector<std::string>& sources, std::ostream& out, std::ostream& err);
+                   const std::vector<std::string>& sources, std::ostream& out, std::ostream& err,
+                   const Analysis* analysis = nullptr);
 
 }  // namespace vorta::cli

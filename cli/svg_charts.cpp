@@ -187,6 +187,11 @@ std::string renderChartSvg(const Chart& chart, bool standalone) {
             yMax = std::max(yMax, y);
         }
     }
+    for (const ChartBand& b : chart.bands) {
+        if (!std::isfinite(b.from) || !std::isfinite(b.to)) continue;
+        yMin = std::min({yMin, b.from, b.to});
+        yMax = std::max({yMax, b.from, b.to});
+    }
     const AxisTicks xt = niceTicks(xMin, xMax);
     const AxisTicks yt = niceTicks(yMin, yMax);
 
@@ -219,6 +224,23 @@ std::string renderChartSvg(const Chart& chart, bool standalone) {
     svg += "<title>" + xmlEscaped(chart.title) + "</title>\n";
     svg += "<rect x=\"0\" y=\"0\" width=\"" + num(kWidth) + "\" height=\"" + num(height) + "\" fill=\"#ffffff\"/>\n";
     svg += text(kWidth / 2, titleY, chart.title, "text-anchor=\"middle\" font-size=\"15\" font-weight=\"bold\"") + "\n";
+
+    // Bands, alternately shaded, each named at its right end.
+    if (!chart.bands.empty()) {
+        svg += "<g class=\"bands\">\n";
+        for (std::size_t i = 0; i < chart.bands.size(); ++i) {
+            const ChartBand& b = chart.bands[i];
+            if (!std::isfinite(b.from) || !std::isfinite(b.to)) continue;
+            const double top = std::min(py(b.from), py(b.to));
+            const double bottom = std::max(py(b.from), py(b.to));
+            svg += "<rect x=\"" + num(kPlotLeft) + "\" y=\"" + num(top) + "\" width=\"" + num(plotWidth) + "\" height=\"" +
+                   num(bottom - top) + "\" fill=\"" + (i % 2 == 0 ? "#f0f0f0" : "#e0e0e0") + "\"/>\n";
+            svg += text(kPlotRight - 6, (top + bottom) / 2 + 4, b.label,
+                        "class=\"band-label\" text-anchor=\"end\" font-size=\"11\" fill=\"#404040\"") +
+                   "\n";
+        }
+        svg += "</g>\n";
+    }
 
     // Grid and ticks.
     svg += "<g class=\"axes\" stroke=\"#000000\">\n";

@@ -15,6 +15,14 @@ struct ChartSeries {
     std::vector<std::pair<double, double>> points;  // (x, y) in the units of the axes
 };
 
+// A band of y values shaded across the plot behind the series, named at its right end: a layer
+// of the soil profile beside a sounding.
+struct ChartBand {
+    double from = 0.0;
+    double to = 0.0;
+    std::string label;
+};
+
 struct Chart {
     std::string id;  // unique within a page; also names the chart for `vorta plot --chart`
     std::string title;
@@ -22,6 +30,7 @@ struct Chart {
     std::string yLabel;
     bool yDownward = false;  // depths grow downwards and the x axis runs along the top
     std::vector<ChartSeries> series;
+    std::vector<ChartBand> bands;
 };
 
 // Ticks of an axis: from `low` to `high` in steps of 1, 2 or 5 times a power of ten, always

@@ -10,10 +10,11 @@ if(TARGET vorta_cli)
   install(TARGETS vorta_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
-# The engine as a static library: the C++ interface and IVORTA. The shared library exports IVORTA
+# The engine as a static library: the C++ interface and IVORTA; beside it the CPT file readers
+# (vorta::datain, standard library only). The shared library exports IVORTA
 # and nothing else, for the desktop front end, which loads vorta.dll: it is installed on Windows
 # only (beside a static libvorta.a a libvorta.so would take -lvorta and hide the C++ interface).
-install(TARGETS vorta_static EXPORT vortaTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS vorta_static vorta_datain EXPORT vortaTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vorta DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(EXPORT vortaTargets NAMESPACE vorta:: DESTINATION ${VORTA_CMAKE_DIR})
 if(WIN32)

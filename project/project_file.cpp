@@ -10,10 +10,15 @@
 
 #include <toml++/toml.h>
 
+#include "vorta/cpt_files.h"
+
 namespace vorta::project {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The most points a sounding may have (the engine's CPT table).
+constexpr std::size_t kMaxSoundingPoints = 1000;
 
 // ---------------------------------------------------------------------------------------------
 // Reading
@@ -459,10 +464,79 @@ void readLoadTransfer(Reader& r, const toml::table& root, Analysis& a) {
     }
 }
 
+// A sounding file named by [cpt] file, read by the options the table gives.
+void readSoundingFileKeys(Reader& r, const toml::table& t, const toml::node& file, Analysis& a) {
+    const auto name = file.value<std::string>();
+    if (!name) {
+        r.problem(&file, "cpt.file", "expected the name of a CPT file in quotes");
+        return;
+    }
+    SoundingFile ref;
+    ref.name = *name;
+    ref.path = fs::path(*name).is_absolute() ? fs::path(*name) : r.folder() / *name;
+    bool ok = true;
+    const auto text = [&](std::string_view key, std::string& target) {
+        const toml::node* n = t.get(key);
+        if (n == nullptr) return;
+        if (auto v = n->value<std::string>()) {
+            target = *v;
+        } else {
+            ok = false;
+            r.problem(n, "cpt." + std::string(key), "expected a name in quotes");
+        }
+    };
+    text("location", ref.location);
+    text("depth_column", ref.depthColumn);
+    text("qc_column", ref.qcColumn);
+    if (const toml::node* every = t.get("every")) {
+        const auto n = every->as_integer();
+        if (n && n->get() >= 1 && n->get() <= 1000000) {
+            ref.every = static_cast<int>(n->get());
+        } else {
+            ok = false;
+            r.problem(every, "cpt.every", "expected a whole number from 1 (every point kept) up");
+        }
+    }
+    if (!ok) return;
+    const int header = a.cpt.header;
+    try {
+        a.cpt = readSoundingFile(ref, r.units);
+    } catch (const InputError& e) {
+        r.problem(&file, "cpt.file", e.what());
+        return;
+    }
+    if (t.get("header") != nullptr) a.cpt.header = header;
+    if (a.cpt.points.size() > kMaxSoundingPoints) {
+        r.problem(&file, "cpt.file",
+                  ref.path.string() + " gives " + std::to_string(a.cpt.points.size()) + " points, more than the " +
+                      std::to_string(kMaxSoundingPoints) + " a sounding may have; every = " +
+                      std::to_string((a.cpt.points.size() * ref.every + kMaxSoundingPoints - 1) / kMaxSoundingPoints) +
+                      " keeps few enough");
+    }
+}
+
+// The values of an inline point: depth and cone resistance, then sleeve friction and pore
+// pressure when the sounding has them (nan where a point has none).
+bool readPointValues(const toml::array& values, CptPoint& p) {
+    if (values.size() < 2 || values.size() > 4) return false;
+    double v[4] = {0.0, 0.0, 0.0, 0.0};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (auto integer = values[i].as_integer()) v[i] = static_cast<double>(integer->get());
+        else if (auto d = values[i].as_floating_point()) v[i] = d->get();
+        else return false;
+        if (!std::isfinite(v[i]) && !(i >= 2 && std::isnan(v[i]))) return false;
+    }
+    p.depth = v[0];
+    p.coneResistance = v[1];
+    if (values.size() > 2 && !std::isnan(v[2])) p.sleeveFriction = v[2];
+    if (values.size() > 3 && !std::isnan(v[3])) p.porePressure = v[3];
+    return true;
+}
+
 void readSounding(Reader& r, const toml::table& root, Analysis& a) {
     const toml::table* t = r.table(root, "cpt", "");
     if (t == nullptr) return;
-    r.unknownKeys(*t, "cpt.", {"header", "file", "points"});
+    r.unknownKeys(*t, "cpt.", {"header", "file", "location", "depth_column", "qc_column", "every", "points"});
     if (const toml::node* header = t->get("header")) {
         if (auto i = header->as_integer()) a.cpt.header = static_cast<int>(i->get());
         else r.problem(header, "cpt.header", "expected a whole number");
@@ -474,56 +548,33 @@ void readSounding(Reader& r, const toml::table& root, Analysis& a) {
         return;
     }
     if (file != nullptr) {
-        const auto name = file->value<std::string>();
-        if (!name) {
-            r.problem(file, "cpt.file", "expected the name of a CPT file in quotes");
-            return;
-        }
-        const fs::path path = fs::path(*name).is_absolute() ? fs::path(*name) : r.folder() / *name;
-        std::ifstream in(path);
-        if (!in) {
-            r.problem(file, "cpt.file", path.string() + ": the CPT file cannot be opened");
-            return;
-        }
-        const int header = a.cpt.header;
-        try {
-            a.cpt = readCptSounding(in, path.string());
-        } catch (const InputError& e) {
-            r.problem(file, "cpt.file", e.what());
-        }
-        if (t->get("header") != nullptr) a.cpt.header = header;
+        readSoundingFileKeys(r, *t, *file, a);
         return;
+    }
+    for (const char* key : {"location", "depth_column", "qc_column", "every"}) {
+        if (const toml::node* n = t->get(key)) r.problem(n, "cpt." + std::string(key), "is for a sounding given as file");
     }
     if (points == nullptr) return;
     const toml::array* list = points->as_array();
     const std::string unit = r.units == UnitSystem::SI ? "[m, kPa]" : "[ft, psf]";
+    const std::string expected = "expected a list of [depth, cone resistance] pairs in " + unit +
+                                 " (with sleeve friction and pore pressure after them when given)";
     if (list == nullptr) {
-        r.problem(points, "cpt.points", "expected a list of [depth, cone resistance] pairs in " + unit);
+        r.problem(points, "cpt.points", expected);
         return;
     }
     r.note("cpt.points", *points);
     for (const toml::node& n : *list) {
         r.note("cpt.points[" + std::to_string(a.cpt.points.size() + 1) + "]", n);
-        const toml::array* pair = n.as_array();
+        const toml::array* values = n.as_array();
         CptPoint p;
-        double values[2] = {0.0, 0.0};
-        bool ok = pair != nullptr && pair->size() == 2;
-        for (std::size_t i = 0; ok && i < 2; ++i) {
-            const toml::node& v = (*pair)[i];
-            if (auto integer = v.as_integer()) values[i] = static_cast<double>(integer->get());
-            else if (auto d = v.as_floating_point()) values[i] = d->get();
-            else ok = false;
-            ok = ok && std::isfinite(values[i]);
-        }
-        if (!ok) {
-            r.problem(&n, "cpt.points", "expected a pair [depth, cone resistance] of numbers in " + unit);
+        if (values == nullptr || !readPointValues(*values, p)) {
+            r.problem(&n, "cpt.points", expected);
             continue;
         }
-        p.depth = values[0];
-        p.coneResistance = values[1];
         a.cpt.points.push_back(p);
     }
-    if (a.cpt.points.size() > 1000) {
+    if (a.cpt.points.size() > kMaxSoundingPoints) {
         r.problem(points, "cpt.points", "the sounding has " + std::to_string(a.cpt.points.size()) +
                                             " points, more than the limit of 1000");
     }
@@ -707,6 +758,38 @@ void writeSoilPoints(Lines& w, const std::vector<ProfilePoint>& points) {
     }
 }
 
+// The sounding: the file it was read from with the options of its reading, or the points inline
+// (with their sleeve friction and pore pressure when the sounding has any; nan where a point has none).
+void writeSounding(Lines& w, const Analysis& a) {
+    const Sounding& c = a.cpt;
+    if (c.header == 0 && c.points.empty() && !c.file) return;
+    w.out() << "\n[cpt]\n";
+    if (c.header != 0) w.line("header", std::to_string(c.header), "the first number of the CPT file; not used");
+    if (c.file) {
+        w.line("file", tomlString(c.file->name), "");
+        if (!c.file->location.empty()) w.line("location", tomlString(c.file->location), "");
+        if (!c.file->depthColumn.empty()) w.line("depth_column", tomlString(c.file->depthColumn), "");
+        if (!c.file->qcColumn.empty()) w.line("qc_column", tomlString(c.file->qcColumn), "");
+        if (c.file->every != 1) w.line("every", std::to_string(c.file->every), "every n-th point kept, and the last");
+        return;
+    }
+    const bool fs = std::any_of(c.points.begin(), c.points.end(), [](const CptPoint& p) { return p.sleeveFriction.has_value(); });
+    const bool u2 = std::any_of(c.points.begin(), c.points.end(), [](const CptPoint& p) { return p.porePressure.has_value(); });
+    const std::string_view stress = a.units == UnitSystem::SI ? "kPa" : "psf";
+    w.out() << "# depth " << (a.units == UnitSystem::SI ? "m" : "ft") << ", cone resistance qc " << stress;
+    if (fs || u2) w.out() << ", sleeve friction fs " << stress;
+    if (u2) w.out() << ", pore pressure u2 " << stress;
+    w.out() << "\npoints = [\n";
+    const auto optional = [](const std::optional<double>& v) { return v ? tomlNumber(*v) : std::string("nan"); };
+    for (const CptPoint& p : c.points) {
+        w.out() << "  [" << tomlNumber(p.depth) << ", " << tomlNumber(p.coneResistance);
+        if (fs || u2) w.out() << ", " << optional(p.sleeveFriction);
+        if (u2) w.out() << ", " << optional(p.porePressure);
+        w.out() << "],\n";
+    }
+    w.out() << "]\n";
+}
+
 std::string markdownCell(std::string_view text) {
     std::string out;
     for (char c : text) out += c == '|' ? std::string("\\|") : std::string(1, c);
@@ -760,6 +843,15 @@ void referenceTable(std::ostringstream& out, std::span<const FieldInfo<Owner>> l
 
 ProjectError::ProjectError(std::vector<std::string> problems)
     : InputError(joinedProblems(problems)), problems_(std::move(problems)) {}
+
+void nameSoundingFileFrom(Analysis& analysis, const fs::path& projectFile) {
+    if (!analysis.cpt.file) return;
+    std::error_code ec;
+    const fs::path target = fs::weakly_canonical(fs::absolute(analysis.cpt.file->path, ec), ec);
+    const fs::path folder = fs::weakly_canonical(fs::absolute(projectFile, ec), ec).parent_path();
+    const fs::path relative = target.lexically_relative(folder);
+    analysis.cpt.file->name = (relative.empty() ? target : relative).generic_string();
+}
 
 bool isProjectFileName(const fs::path& file) {
     std::string ext = file.extension().string();
@@ -874,14 +966,7 @@ void writeProjectFile(const Analysis& a, std::ostream& out) {
         writeSoilPoints(w, a.soilProfile);
     }
 
-    if (a.cpt.header != 0 || !a.cpt.points.empty()) {
-        out << "\n[cpt]\n";
-        if (a.cpt.header != 0) w.line("header", std::to_string(a.cpt.header), "the first number of the CPT file; not used");
-        out << "# depth " << (a.units == UnitSystem::SI ? "m" : "ft") << ", cone resistance qc "
-            << (a.units == UnitSystem::SI ? "kPa" : "psf") << "\npoints = [\n";
-        for (const CptPoint& p : a.cpt.points) out << "  [" << tomlNumber(p.depth) << ", " << tomlNumber(p.coneResistance) << "],\n";
-        out << "]\n";
-    }
+    writeSounding(w, a);
 }
 
 std::string keyReference() {
@@ -923,9 +1008,14 @@ std::string keyReference() {
     out << "\n### `[load_transfer.tip_curve_factors]`\n\n";
     referenceTable(out, tipCurveFactorFields());
     out << "\n### `[cpt]` (optional: without it the sounding has no points)\n\n"
-        << "`points`: the sounding inline, a list of `[depth, cone_resistance]` pairs; or `file`: the name of a CPT "
-           "file, relative to the project file's folder. `header`: the first number of a CPT file (not used; default 0). "
-           "The values of a point:\n\n";
+        << "`points`: the sounding inline, a list of `[depth, cone_resistance]` pairs (with the sleeve friction and "
+           "the pore pressure after them when the sounding has them, `nan` where a point has none); or `file`: the "
+           "name of a CPT file, relative to the project file's folder: a GEF, AGS4 or CSV file (read in the units it "
+           "states, see docs/cpt-files.md) or the engine's CPT file (in the analysis's units). With `file`: "
+           "`location`, the LOCA_ID of the sounding of an AGS4 file that holds several; `depth_column` and "
+           "`qc_column`, the columns of a CSV file whose names are not found; `every`, every n-th point kept (and the "
+           "last), for a file of more than 1000 points. `header`: the first number of a CPT file (not used; default "
+           "0). The values of a point:\n\n";
     referenceTable(out, cptPointFields());
     out << "\n### `[[soil_points]]` and `soil_point_count`\n\n"
         << "Instead of `[[layers]]`, the soil profile may be given point by point as an input data file states it, "

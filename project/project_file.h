@@ -37,6 +37,10 @@ Analysis readProjectText(std::string_view text, const std::string& fileName, con
 // written inline. Throws InputError for a model that cannot be stated (see writeInputDeck).
 void writeProjectFile(const Analysis& analysis, std::ostream& out);
 
+// A sounding file's name as a project file written to `projectFile` must give it: relative to the
+// project file's folder where it can be, else absolute. Nothing changes without a sounding file.
+void nameSoundingFileFrom(Analysis& analysis, const std::filesystem::path& projectFile);
+
 // Whether a file name is a project file's (extension .toml).
 bool isProjectFileName(const std::filesystem::path& file);
 

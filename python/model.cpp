@@ -25,6 +25,8 @@
 
 #include "results.h"
 #include "vorta/analysis.h"
+#include "vorta/cpt_files.h"
+#include "vorta/units.h"
 #include "vorta/vorta.h"
 
 #ifndef VORTA_PROJECT_FILES
@@ -302,6 +304,12 @@ public:
         keys_.emplace_back(key);
         return *this;
     }
+    // An attribute that only tells (not a value of the part: no keyword, not in the repr).
+    template <class Get>
+    PartClass& readOnly(const char* key, Get get, const char* doc) {
+        cls_.def_property_readonly(key, get, doc);
+        return *this;
+    }
     template <class Get, class Set>
     PartClass& part(const char* key, Get get, Set set, const char* doc) {
         cls_.def_property(key, get, set, py::return_value_policy::reference_internal, doc);
@@ -545,6 +553,15 @@ Analysis readModel(const fs::path& file, const std::optional<fs::path>& cpt) {
         noProjectFiles(file);
 #endif
     }
+    // A CPT file of another program (GEF, AGS4, CSV) is read in the units of the input data file.
+    if (cpt && detectCptFileFormat(*cpt) != CptFormat::Engine) {
+        Analysis a = readInputDeck(file, fs::path());
+        SoundingFile ref;
+        ref.name = cpt->generic_string();
+        ref.path = *cpt;
+        a.cpt = readSoundingFile(ref, a.units);
+        return a;
+    }
     return readInputDeck(file, cpt.value_or(fs::path()));
 }
 
@@ -626,7 +643,7 @@ Result runFile(const fs::path& input, const std::optional<fs::path>& cpt, const 
     ScratchFolder scratch;
     const fs::path reportFile = report ? *report : scratch.path() / "report.out";
     const fs::path plotFile = plot ? *plot : scratch.path() / "plot.plt";
-    if (isProjectFileName(input)) {
+    if (isProjectFileName(input) || (cpt && detectCptFileFormat(*cpt) != CptFormat::Engine)) {
         Analysis model;
         try {
             model = readModel(input, cpt);
@@ -743,6 +760,36 @@ std::optional<T> optionalValue(py::handle v, Convert convert) {
 py::object noneOr(const std::optional<double>& v) { return v ? py::object(py::float_(*v)) : py::object(py::none()); }
 py::object noneOr(const std::optional<int>& v) { return v ? py::object(py::int_(*v)) : py::object(py::none()); }
 
+// A column of the sounding beside qc: a value or None per point.
+py::tuple soundingColumn(const Sounding& s, std::optional<double> CptPoint::*column) {
+    py::tuple t(s.points.size());
+    for (std::size_t i = 0; i < s.points.size(); ++i) t[i] = noneOr(s.points[i].*column);
+    return t;
+}
+
+// A column beside qc set from a sequence of a value or None per point.
+void setSoundingColumn(Sounding& s, std::optional<double> CptPoint::*column, py::handle v, const std::string& path) {
+    const std::string expected = "a value or None for each of the " + std::to_string(s.points.size()) + " points";
+    if (isText(v) || !py::isinstance<py::sequence>(v) || py::len(v) != s.points.size()) badValue(path, expected, v);
+    const py::sequence values = py::reinterpret_borrow<py::sequence>(v);
+    std::vector<std::optional<double>> read;
+    for (std::size_t i = 0; i < s.points.size(); ++i) {
+        const py::handle item = values[i];
+        if (item.is_none()) read.emplace_back();
+        else read.emplace_back(realValue(item, path + "[" + std::to_string(i) + "]", "psf or kPa"));
+    }
+    for (std::size_t i = 0; i < s.points.size(); ++i) s.points[i].*column = read[i];
+    s.file.reset();  // the values are no longer the file's
+}
+
+// What reading a sounding file skipped or left out, as Python warnings.
+void warnNotes(const Sounding& s) {
+    if (!s.file) return;
+    for (const std::string& note : s.file->notes) {
+        if (PyErr_WarnEx(PyExc_UserWarning, note.c_str(), 2) != 0) throw py::error_already_set();
+    }
+}
+
 const char* kAnalysisDoc =
     "One analysis as data: the pile, the soil profile as a list of vorta.Layer, the methods, the\n"
     "loading, the options, the load-transfer tables and the CPT sounding, under the names of a\n"
@@ -783,7 +830,10 @@ void bindModel(py::module_& m) {
 
     plainPart<AnalysisOptions, optionFields>(m, "Options", "options", "The options of the methods.");
 
-    PartClass<Sounding>(m, "Sounding", "cpt", "The CPT sounding: (depth, cone resistance) points.")
+    PartClass<Sounding>(m, "Sounding", "cpt",
+                        "The CPT sounding: (depth, cone resistance) points, with the sleeve friction and the pore\n"
+                        "pressure of each point when the file it was read from gives them. Sounding.read reads a\n"
+                        "GEF, AGS4 or CSV file (docs/cpt-files.md).")
         .property(
             "header", [](const Sounding& s) { return s.header; },
             [](Sounding& s, py::handle v) { s.header = wholeValue(v, "cpt.header", "a whole number"); },
@@ -796,34 +846,100 @@ void bindModel(py::module_& m) {
                 return t;
             },
             [](Sounding& s, py::handle v) {
-                if (isText(v) || !py::isinstance<py::iterable>(v)) badValue("cpt.points", "a list of (depth, cone resistance) pairs", v);
+                const std::string expected = "a list of (depth, cone resistance) pairs, or of (depth, cone resistance, "
+                                             "sleeve friction, pore pressure) with None where a point has none";
+                if (isText(v) || !py::isinstance<py::iterable>(v)) badValue("cpt.points", expected, v);
                 std::vector<CptPoint> points;
                 std::size_t i = 0;
                 for (py::handle item : v) {
                     const std::string path = "cpt.points[" + std::to_string(i++) + "]";
-                    if (isText(item) || !py::isinstance<py::sequence>(item) || py::len(item) != 2) {
-                        badValue(path, "a pair (depth, cone resistance)", item);
+                    if (isText(item) || !py::isinstance<py::sequence>(item) || py::len(item) < 2 || py::len(item) > 4) {
+                        badValue(path, "a pair (depth, cone resistance), or (depth, cone resistance, sleeve friction, pore pressure)", item);
                     }
-                    const py::sequence pair = py::reinterpret_borrow<py::sequence>(item);
-                    points.push_back({realValue(pair[0], path, "ft or m"), realValue(pair[1], path, "psf or kPa")});
+                    const py::sequence values = py::reinterpret_borrow<py::sequence>(item);
+                    CptPoint p;
+                    p.depth = realValue(values[0], path, "ft or m");
+                    p.coneResistance = realValue(values[1], path, "psf or kPa");
+                    if (py::len(values) > 2 && !values[2].is_none()) p.sleeveFriction = realValue(values[2], path, "psf or kPa");
+                    if (py::len(values) > 3 && !values[3].is_none()) p.porePressure = realValue(values[3], path, "psf or kPa");
+                    points.push_back(p);
                 }
                 s.points = std::move(points);
+                s.file.reset();  // the points are no longer the file's
             },
-            "the points, (depth in ft or m, cone resistance qc in psf or kPa); assign a list of pairs to change them")
+            "the points, (depth in ft or m, cone resistance qc in psf or kPa); assign a list of pairs, or of\n"
+            "(depth, qc, fs, u2) with None where a point has none, to change them")
+        .property(
+            "sleeve_friction", [](const Sounding& s) { return soundingColumn(s, &CptPoint::sleeveFriction); },
+            [](Sounding& s, py::handle v) { setSoundingColumn(s, &CptPoint::sleeveFriction, v, "cpt.sleeve_friction"); },
+            "the sleeve friction fs of each point, psf or kPa (None where the point has none)")
+        .property(
+            "pore_pressure", [](const Sounding& s) { return soundingColumn(s, &CptPoint::porePressure); },
+            [](Sounding& s, py::handle v) { setSoundingColumn(s, &CptPoint::porePressure, v, "cpt.pore_pressure"); },
+            "the pore pressure u2 of each point, psf or kPa (None where the point has none)")
+        .readOnly(
+            "file", [](const Sounding& s) { return s.file ? py::object(py::str(s.file->name)) : py::object(py::none()); },
+            "the file the points were read from, as a project file names it (None: stated in the analysis)")
+        .readOnly(
+            "notes", [](const Sounding& s) { return s.file ? py::tuple(py::cast(s.file->notes)) : py::tuple(); },
+            "what reading the file skipped or left out, one line each")
         .finish(
             [](const Sounding& s) {
                 py::list points;
-                for (const CptPoint& p : s.points) points.append(py::make_tuple(p.depth, p.coneResistance));
-                return py::make_tuple(s.header, points);
+                for (const CptPoint& p : s.points) {
+                    points.append(py::make_tuple(p.depth, p.coneResistance, noneOr(p.sleeveFriction), noneOr(p.porePressure)));
+                }
+                py::object file = py::none();
+                if (s.file) {
+                    const SoundingFile& f = *s.file;
+                    file = py::make_tuple(f.name, f.path, f.statesUnits, f.location, f.depthColumn, f.qcColumn, f.every, f.notes);
+                }
+                return py::make_tuple(s.header, points, file);
             },
             [](const py::tuple& t) {
                 Sounding s;
                 s.header = t[0].cast<int>();
-                for (py::handle p : t[1]) s.points.push_back({p[py::int_(0)].cast<double>(), p[py::int_(1)].cast<double>()});
+                for (py::handle p : t[1]) {
+                    CptPoint point{p[py::int_(0)].cast<double>(), p[py::int_(1)].cast<double>(), {}, {}};
+                    if (py::len(p) > 2) point.sleeveFriction = p[py::int_(2)].cast<std::optional<double>>();
+                    if (py::len(p) > 3) point.porePressure = p[py::int_(3)].cast<std::optional<double>>();
+                    s.points.push_back(point);
+                }
+                if (t.size() > 2 && !t[2].is_none()) {
+                    const py::tuple f = t[2].cast<py::tuple>();
+                    s.file = SoundingFile{f[0].cast<std::string>(), f[1].cast<fs::path>(), f[2].cast<bool>(),
+                                          f[3].cast<std::string>(), f[4].cast<std::string>(), f[5].cast<std::string>(),
+                                          f[6].cast<int>(), f[7].cast<std::vector<std::string>>()};
+                }
                 return s;
             },
             [](const Sounding& s) { return s; })
-        .def("__len__", [](const Sounding& s) { return s.points.size(); });
+        .def("__len__", [](const Sounding& s) { return s.points.size(); })
+        .def_static(
+            "read",
+            [](const fs::path& path, const std::string& units, const std::string& location, const std::string& depthColumn,
+               const std::string& qcColumn, int every) {
+                SoundingFile ref;
+                ref.name = path.generic_string();
+                ref.path = path;
+                ref.location = location;
+                ref.depthColumn = depthColumn;
+                ref.qcColumn = qcColumn;
+                ref.every = every;
+                const std::optional<int> code = choiceCode(fieldNamed(analysisFields(), "units").choices, units);
+                if (!code) throw py::value_error("units: expected \"English\" or \"SI\", found " + shortRepr(py::str(units)));
+                const Sounding s = readSoundingFile(ref, static_cast<UnitSystem>(*code));
+                warnNotes(s);
+                return s;
+            },
+            py::arg("path"), py::kw_only(), py::arg("units"), py::arg("location") = "", py::arg("depth_column") = "",
+            py::arg("qc_column") = "", py::arg("every") = 1,
+            "Reads a CPT file: GEF, AGS4 (the SCPT group; `location` names the sounding of a file that\n"
+            "holds several), CSV or text with a header row (`depth_column` and `qc_column` name the\n"
+            "columns whose names are not found), or the engine's own CPT file; `every` keeps every n-th\n"
+            "point and the last. The points come in `units` (\"English\": ft and psf, \"SI\": m and kPa).\n"
+            "What the reading skipped is in Sounding.notes and given as warnings. Raises vorta.InputError\n"
+            "(a ValueError) naming the file, the line and what was expected.");
 
     // Layers.
     PartClass<LayerObject> layer(m, "Layer", "layer",
@@ -1050,7 +1166,9 @@ void bindModel(py::module_& m) {
         .def_static(
             "read",
             [](const fs::path& path, const std::optional<fs::path>& cpt) {
-                return fromModel(readModel(path, cpt), path.string());
+                AnalysisObject a = fromModel(readModel(path, cpt), path.string());
+                warnNotes(a.model.cpt);
+                return a;
             },
             py::arg("path"), py::arg("cpt") = py::none(),
             "Reads a project file (.toml) or an input data file with its CPT file (None: a sounding\n"
@@ -1065,6 +1183,19 @@ void bindModel(py::module_& m) {
             },
             py::arg("keep_text") = false, py::arg("report") = py::none(), py::arg("plot") = py::none(),
             py::arg("clock") = py::none(), "Analysis.run without the Python wrapper that makes it picklable.")
+        .def(
+            "to_units",
+            [](const AnalysisObject& a, const std::string& units) {
+                const std::optional<int> code = choiceCode(fieldNamed(analysisFields(), "units").choices, units);
+                if (!code) throw py::value_error("units: expected \"English\" or \"SI\", found " + shortRepr(py::str(units)));
+                AnalysisObject converted = fromModel(convertUnits(toModel(a), static_cast<UnitSystem>(*code)), "");
+                converted.deepestSoilDepth = a.deepestSoilDepth ? converted.deepestSoilDepth : std::nullopt;
+                converted.methods.cptFollowsSelection = a.methods.cptFollowsSelection;
+                return converted;
+            },
+            py::arg("units"),
+            "A copy of the analysis with every value in \"English\" or \"SI\" units, each by the unit of its\n"
+            "field; codes, ratios and zeros (not given) stay, and so does the no-limit 9999999 (docs/cpt-files.md).")
         .def(
             "check",
             [](const AnalysisObject& a) {
@@ -1102,8 +1233,10 @@ void bindModel(py::module_& m) {
                 const Analysis model = toModel(a);
 #if VORTA_PROJECT_FILES
                 std::ostringstream text;
+                Analysis named = model;
+                project::nameSoundingFileFrom(named, path);
                 try {
-                    project::writeProjectFile(model, text);
+                    project::writeProjectFile(named, text);
                 } catch (const InputError& e) {
                     throw py::value_error(e.what());
                 }

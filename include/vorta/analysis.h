@@ -169,11 +169,29 @@ struct LoadTransferTables {
 struct CptPoint {
     double depth = 0.0;           // ft or m
     double coneResistance = 0.0;  // qc, psf or kPa
+    // Measured beside qc in a sounding file that holds them, psf or kPa; empty where the file
+    // gives none. The methods read qc only; the charts draw these too.
+    std::optional<double> sleeveFriction;  // fs
+    std::optional<double> porePressure;    // u2, behind the cone
+};
+
+// A sounding that a project file takes from a file of its own (GEF, AGS4, CSV or the engine's CPT
+// file), and how that file was read (vorta/cpt_files.h).
+struct SoundingFile {
+    std::string name;               // as the project file writes it: relative to its folder, or absolute
+    std::filesystem::path path;     // where it was read
+    bool statesUnits = true;        // false: the engine's own CPT file, in the analysis's units
+    std::string location;           // AGS4: the LOCA_ID of the sounding; empty: the file's only one
+    std::string depthColumn;        // CSV: the depth column's name where it is not found by its name
+    std::string qcColumn;           // CSV: the cone resistance column's likewise
+    int every = 1;                  // every n-th point of the file kept (and the last)
+    std::vector<std::string> notes; // what reading the file skipped or left out, one line each
 };
 
 struct Sounding {
     int header = 0;  // the first number of the CPT file; not used
     std::vector<CptPoint> points;
+    std::optional<SoundingFile> file;  // empty: the points are stated where the analysis is
 };
 
 struct Analysis {

@@ -6,6 +6,8 @@ load-transfer tables and CPT sounding, under the names of a project file. Read o
 once with ``vorta.run_many(analyses)``. ``vorta.run(path)`` runs a file as the command line does.
 With pandas installed, ``result.frame()`` and the other ``*_frame()`` methods give the results as
 tables, and ``Analysis.layers_frame()`` and ``Analysis.with_layers(frame)`` the soil profile.
+``vorta.Sounding.read(path, units=...)`` reads a CPT file (GEF, AGS4, CSV) and
+``analysis.to_units("SI")`` converts an analysis between English and SI units.
 """
 
 from ._vorta import (
@@ -40,7 +42,7 @@ from ._vorta import (
 from . import _frames
 from ._many import run_many
 
-_frames.attach(Analysis, Result, CheckOutcome)
+_frames.attach(Analysis, Result, Sounding, CheckOutcome)
 
 
 def _run(self, keep_text=False, report=None, plot=None, clock=None):

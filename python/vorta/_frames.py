@@ -232,7 +232,30 @@ def with_layers(analysis, frame):
     return out
 
 
-def attach(analysis_class, result_class, check_class):
+# --- Soundings ------------------------------------------------------------------------------------
+
+def sounding_frame(sounding, units=None):
+    """The points of a sounding as a frame: depth, cone_resistance, sleeve_friction and
+    pore_pressure (NaN where a point has none). `units` ("English" or "SI", as the analysis that
+    holds the sounding states them) fills frame.attrs["units"]; a sounding does not know its units."""
+    pandas = _pandas("Sounding.frame()")
+    nan = float("nan")
+    columns = {
+        "depth": [p[0] for p in sounding.points],
+        "cone_resistance": [p[1] for p in sounding.points],
+        "sleeve_friction": [nan if v is None else v for v in sounding.sleeve_friction],
+        "pore_pressure": [nan if v is None else v for v in sounding.pore_pressure],
+    }
+    frame = pandas.DataFrame(columns)
+    if units is not None:
+        length, stress = {"English": ("ft", "psf"), "SI": ("m", "kPa")}[units]
+        frame.attrs["units"] = {"depth": length, "cone_resistance": stress, "sleeve_friction": stress,
+                                "pore_pressure": stress}
+    return frame
+
+
+def attach(analysis_class, result_class, sounding_class, check_class):
+    sounding_class.frame = sounding_frame
     result_class.problems_frame = problems_frame
     check_class.frame = problems_frame
     result_class.frame = capacity_frame

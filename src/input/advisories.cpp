@@ -75,8 +75,9 @@ private:
             if (top.soilType == SoilType::Clay && neither(&ProfilePoint::shearStrength) &&
                 neither(&ProfilePoint::coneResistance)) {
                 add("clay_without_strength", l, "shear_strength",
-                    "has no undrained shear strength and no cone resistance to take one from: the methods that "
-                    "work from the strength give it no unit friction and no end bearing; give its shear_strength");
+                    "has no undrained shear strength and no cone resistance to take one from: FHWA, USACE, API "
+                    "RP-2A and NGI, which work from the strength, give it no unit friction and no end bearing; give "
+                    "its shear_strength");
             }
             if (top.soilType == SoilType::Sand && neither(&ProfilePoint::frictionAngle) &&
                 neither(&ProfilePoint::blowCountOrYieldStressRatio)) {

@@ -32,7 +32,7 @@ Analysis soundAnalysis(UnitSystem units) {
     a.loadTransfer.verificationDepths = {si ? 5.0 : 15.0};
     a.loadTransfer.modifiers = {{0, 1, 1}, {si ? 20.0 : 60.0, 0.9, 1.1}};
     a.loadTransfer.tipMovements = {si ? 1.0 : 0.05};
-    a.cpt.points = {{0, 0}, {si ? 10.0 : 30.0, si ? 4000.0 : 80000.0}};
+    a.cpt.points = {{0, 0, {}, {}}, {si ? 10.0 : 30.0, si ? 4000.0 : 80000.0, {}, {}}};
     return a;
 }
 

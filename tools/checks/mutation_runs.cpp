@@ -1,6 +1,7 @@
 // Mutation runs: the example analyses run again and again with a number swapped for an extreme
 // (0, -0, +-1E+308, 1E-308, 9999999, the largest int, 89.9999, 501, 1001), a file cut short or a
-// byte flipped, as a user slipping on the keyboard would. Each run goes through the engine in a
+// byte flipped, as a user slipping on the keyboard would. An example that states its sounding as
+// a GEF, AGS4 or CSV file too is also run with that file mutated, read by its reader. Each run goes through the engine in a
 // child process of its own, so that a crash is seen as a signal and a hang as a timeout.
 //
 // What must hold for every run: no signal, no hang, a status of 0, 1 or 2, a message when the run
@@ -33,6 +34,8 @@
 #include <vector>
 
 #include "finite_result.h"
+#include "vorta/analysis.h"
+#include "vorta/cpt_files.h"
 #include "vorta/vorta.h"
 
 namespace {
@@ -43,12 +46,14 @@ struct Case {
     std::string name;
     std::string input;  // the input data file's text
     std::string cpt;    // the CPT file's text
+    std::string cptName = "sounding.cpt";  // a GEF, AGS4 or CSV file of the example's sounding: read by its reader
 };
 
 struct Mutation {
     std::string input;
     std::string cpt;
     std::string what;  // for the failure report
+    std::string cptName;
 };
 
 // Exit codes of a child: what went wrong in its run.
@@ -105,6 +110,12 @@ std::vector<Case> loadCases(const fs::path& examples) {
         if (input.empty()) continue;
         cases.push_back({folder.filename().string(), readText(folder / input),
                          cpt.empty() ? std::string() : readText(folder / cpt)});
+        // The sounding as another program's file, where the example states it so too.
+        for (const char* other : {"sounding.gef", "sounding.ags", "sounding.csv"}) {
+            if (fs::exists(folder / other)) {
+                cases.push_back({folder.filename().string() + "/" + other, readText(folder / input), readText(folder / other), other});
+            }
+        }
     }
     return cases;
 }
@@ -187,7 +198,7 @@ Mutation mutate(const std::vector<Case>& cases, std::uint64_t seed, std::uint64_
                       static_cast<std::uint32_t>(index), static_cast<std::uint32_t>(index >> 32)};
     Rng rng(seq);
     const Case& c = cases[pick(rng, cases.size())];
-    Mutation m{c.input, c.cpt, c.name + ":"};
+    Mutation m{c.input, c.cpt, c.name + ":", c.cptName};
     const std::size_t kind = pick(rng, 20);
     if (kind < 8) {
         m.what += " input";
@@ -231,17 +242,47 @@ bool hasNonFiniteWord(const std::string& text) {
 
 // The run of one mutated analysis, in the child; returns its verdict, with the detail written to
 // verdict.txt in the folder.
-int runChild(const fs::path& folder, unsigned timeoutSeconds) {
+// A run whose sounding is another program's file: the input data file read, the sounding read by
+// its reader in the analysis's units, the analysis run in memory; a file that cannot be used is a
+// run with status 2 and the reader's message, as a run on files reports it.
+vorta::RunStatus runWithSoundingFile(const vorta::RunFiles& files, vorta::AnalysisResult& result,
+                                     std::ostringstream& console) {
+    vorta::Analysis analysis;
+    try {
+        analysis = vorta::readInputDeck(files.input, fs::path());
+        vorta::SoundingFile sounding;
+        sounding.name = files.cpt.filename().string();
+        sounding.path = files.cpt;
+        analysis.cpt = vorta::readSoundingFile(sounding, analysis.units);
+    } catch (const vorta::InputError& e) {
+        result.status = vorta::kRunFileError;
+        result.messages = {e.what()};
+        return vorta::kRunFileError;
+    }
+    std::istringstream noAnswers;
+    vorta::RunOptions options;
+    options.console = &console;
+    options.consoleInput = &noAnswers;
+    options.clock = vorta::LocalDateTime{2024, 3, 5, 9, 7, 3};
+    options.result = &result;
+    options.report = files.report;
+    options.plot = files.plot;
+    options.sourceName = files.input.string();
+    return vorta::runAnalysis(analysis, options);
+}
+
+int runChild(const fs::path& folder, const std::string& cptName, unsigned timeoutSeconds) {
     alarm(timeoutSeconds);
     vorta::RunFiles files;
     files.input = folder / "input.dat";
-    files.cpt = folder / "sounding.cpt";
+    files.cpt = folder / cptName;
     files.report = folder / "report.out";
     files.plot = folder / "plot.plt";
     files.versionText = "MUTATION";
     std::ostringstream console;
     vorta::AnalysisResult result;
-    const vorta::RunStatus status = vorta::checks::runForCheck(files, result, console);
+    const vorta::RunStatus status = cptName == "sounding.cpt" ? vorta::checks::runForCheck(files, result, console)
+                                                              : runWithSoundingFile(files, result, console);
 
     auto verdict = [&](int code, const std::string& detail) {
         writeText(folder / "verdict.txt", "status " + std::to_string(status) + ": " + detail + "\n");
@@ -324,7 +365,7 @@ int main(int argc, char** argv) {
         const fs::path keep = failures / ("run-" + std::to_string(run));
         fs::create_directories(keep, ec);
         writeText(keep / "input.dat", m.input);
-        writeText(keep / "sounding.cpt", m.cpt);
+        writeText(keep / m.cptName, m.cpt);
         std::string trimmed = problem;
         while (!trimmed.empty() && trimmed.back() == '\n') trimmed.pop_back();
         writeText(keep / "what.txt", m.what + "\n" + trimmed + "\n");
@@ -339,13 +380,13 @@ int main(int argc, char** argv) {
             fs::remove_all(folder, ec);
             fs::create_directories(folder, ec);
             const Mutation m = mutate(cases, seed, next);
-            if (!writeText(folder / "input.dat", m.input) || !writeText(folder / "sounding.cpt", m.cpt)) {
+            if (!writeText(folder / "input.dat", m.input) || !writeText(folder / m.cptName, m.cpt)) {
                 usage("cannot write the runs' files under " + work.string());
             }
             std::fflush(stdout);
             const pid_t pid = fork();
             if (pid < 0) usage("cannot start a run");
-            if (pid == 0) _exit(runChild(folder, timeout));
+            if (pid == 0) _exit(runChild(folder, m.cptName, timeout));
             running[pid] = {next, slot};
             ++next;
         }
