@@ -198,6 +198,29 @@ class Values(unittest.TestCase):
                          (r.status, r.messages, [p.path for p in r.problems]))
         self.assertEqual(a.check().status, vorta.STOPPED_ON_INPUT)
 
+    def test_advisories_as_objects_and_a_frame_from_the_run_and_the_check(self):
+        a = vorta.Analysis.read(EXAMPLES / "timber-pile-tension" / "project.toml")  # in tension
+        r = a.run()
+        c = a.check()
+        self.assertEqual((r.status, c.status), (vorta.COMPLETED, vorta.COMPLETED))
+        self.assertEqual([(p.severity, p.code, p.path, p.soil_point) for p in c.problems],
+                         [("advisory", "water_table_from_unit_weight", "layers[2].effective_unit_weight", 3)])
+        self.assertEqual([p.message for p in r.advisories], [p.message for p in c.problems])
+        self.assertEqual(pickle.loads(pickle.dumps(r)).advisories[0].code, "water_table_from_unit_weight")
+        try:
+            import pandas  # noqa: F401
+        except ImportError:
+            return
+        self.assertEqual(list(c.frame()["code"]), ["water_table_from_unit_weight"])
+        self.assertEqual(r.problems_frame()["value"][0], 58)  # the unit weight of layers[2], pcf
+
+    def test_tip_movements_are_in_millimetres_in_si(self):
+        a = vorta.Analysis.read(EXAMPLES / "closed-pipe-si" / "project.toml")
+        a.load_transfer.tip_movements = [1, 2.5, 10]  # mm
+        r = a.run()
+        self.assertEqual([s.tip_movement for s in r.load_steps], [0.001, 0.0025, 0.01])  # m, as the report prints
+        self.assertEqual(a.run().advisories, [])
+
     def test_choices_by_name_or_code_read_as_names(self):
         p = vorta.Pile(type=6, tip="CLOSED")
         self.assertEqual((p.type, p.tip), ("h_pile", "closed"))
