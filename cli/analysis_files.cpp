@@ -21,6 +21,12 @@
 #if VORTA_PROJECT_FILES
 #include "project_file.h"
 #endif
+#ifndef VORTA_JSON_FILES
+#define VORTA_JSON_FILES 0
+#endif
+#if VORTA_JSON_FILES
+#include "analysis_json.h"
+#endif
 
 namespace vorta::cli {
 namespace fs = std::filesystem;
@@ -48,6 +54,24 @@ void printProblems(std::ostream& err, const std::string& message) {
     throw InputError(file.string() + ": this build of vorta reads no project files (toml++ was not found when it was built)");
 }
 #endif
+#if VORTA_JSON_FILES
+std::string readWhole(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw InputError(file.string() + ": the file cannot be opened");
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) throw InputError(file.string() + ": the file cannot be read");
+    return text.str();
+}
+#else
+[[noreturn]] void noJsonFiles(const fs::path& file) {
+    throw InputError(file.string() + ": this build of vorta reads no JSON analyses (toml++ or nlohmann json was not "
+                                     "found when it was built)");
+}
+#endif
+
+// A project file or a JSON analysis: the same keys, the sounding held where the analysis is.
+bool isModelFile(const fs::path& file) { return isProjectFile(file) || isJsonFile(file); }
 
 }  // namespace
 
@@ -59,9 +83,22 @@ bool isProjectFile(const fs::path& file) {
     return ext == ".toml";
 }
 
+bool isJsonFile(const fs::path& file) {
+    std::string ext = file.extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".json";
+}
+
 bool isForeignCptFile(const fs::path& cpt) { return !cpt.empty() && detectCptFileFormat(cpt) != CptFormat::Engine; }
 
 Analysis readAnalysisFile(const fs::path& file, const fs::path& cpt, SourceLines* lines, const SoundingFile& cptReading) {
+    if (isJsonFile(file)) {
+#if VORTA_JSON_FILES
+        return analysis_json::readAnalysisJson(readWhole(file), file.string(), file.parent_path());
+#else
+        noJsonFiles(file);
+#endif
+    }
     if (isProjectFile(file)) {
 #if VORTA_PROJECT_FILES
         return project::readProjectFile(file, lines);
@@ -164,7 +201,15 @@ int convertSounding(const ConvertArguments& c, std::ostream& out, std::ostream& 
 void writeAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::path& cpt) {
     std::ostringstream text;
     std::ostringstream cptText;
-    if (isProjectFile(out)) {
+    if (isJsonFile(out)) {
+#if VORTA_JSON_FILES
+        Analysis named = analysis;
+        project::nameSoundingFileFrom(named, out);
+        text << analysis_json::analysisJsonText(named);
+#else
+        noJsonFiles(out);
+#endif
+    } else if (isProjectFile(out)) {
 #if VORTA_PROJECT_FILES
         Analysis named = analysis;
         project::nameSoundingFileFrom(named, out);
@@ -177,7 +222,7 @@ void writeAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::
         writeCptFile(analysis.cpt, cptText);
     }
     save(out, text.str());
-    if (!isProjectFile(out)) save(cpt, cptText.str());
+    if (!isModelFile(out)) save(cpt, cptText.str());
 }
 
 namespace {
@@ -185,8 +230,9 @@ namespace {
 void printConvertUsage(std::ostream& out) {
     out << "usage: vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt]\n"
            "                     [--location ID] [--depth-column NAME] [--qc-column NAME] [--every N]\n"
-           "  converts between an input data file and a project file (.toml), by the extensions;\n"
-           "  --cpt names the CPT file of an input data file IN (the project file holds it inline)\n"
+           "  converts between an input data file, a project file (.toml) and a JSON analysis (.json),\n"
+           "  by the extensions; --cpt names the CPT file of an input data file IN (a project file and\n"
+           "  a JSON analysis hold their sounding)\n"
            "  or the CPT file written beside an input data file OUT (default: OUT with .cpt);\n"
            "  --units converts every value to English or SI units; --embed-cpt puts the points of\n"
            "  a project file's sounding file inline.\n"
@@ -198,10 +244,10 @@ void printConvertUsage(std::ostream& out) {
 
 void printCheckUsage(std::ostream& out) {
     out << "usage: vorta check FILE [--cpt FILE] [--json]\n"
-           "  reads an input data file (with its CPT file) or a project file and reports every problem\n"
-           "  found in it and by the engine's input checks, and the advisories of a run, without running\n"
-           "  the analysis; --json prints them as JSON: {\"status\", \"problems\": [{\"severity\", \"code\",\n"
-           "  \"path\", \"line\", \"message\"}]}\n"
+           "  reads an input data file (with its CPT file), a project file or a JSON analysis and reports\n"
+           "  every problem found in it and by the engine's input checks, and the advisories of a run,\n"
+           "  without running the analysis; --json prints them as JSON: {\"status\", \"problems\":\n"
+           "  [{\"severity\", \"code\", \"path\", \"line\", \"message\"}]}\n"
            "  exit status: 0 no problem, 1 the run would stop on its input, 2 the file cannot be used\n";
 }
 
@@ -256,7 +302,7 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         printConvertUsage(err);
         return kUsageError;
     }
-    if (!isProjectFile(c.to) && !isProjectFile(c.in) && isForeignCptFile(c.in)) {
+    if (!isModelFile(c.to) && !isModelFile(c.in) && isForeignCptFile(c.in)) {
         if (!c.cpt.empty()) {
             err << "vorta: convert: --cpt is for an input data file; " << c.in.string() << " is a CPT file\n";
             return kUsageError;
@@ -267,12 +313,13 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         }
         return convertSounding(c, out, err);
     }
-    const bool deckOut = !isProjectFile(c.to);
-    const fs::path readCpt = isProjectFile(c.in) ? fs::path() : c.cpt;
-    const fs::path writeCpt = deckOut ? (c.cpt.empty() || !isProjectFile(c.in) ? fs::path(c.to).replace_extension(".cpt") : c.cpt)
+    const bool deckOut = !isModelFile(c.to);
+    const fs::path readCpt = isModelFile(c.in) ? fs::path() : c.cpt;
+    const fs::path writeCpt = deckOut ? (c.cpt.empty() || !isModelFile(c.in) ? fs::path(c.to).replace_extension(".cpt") : c.cpt)
                                       : fs::path();
-    // A project file may be rewritten in place (it is read whole first); no other file may.
-    const bool inPlace = isProjectFile(c.in) && isProjectFile(c.to);
+    // A project file or a JSON analysis may be rewritten in place (it is read whole first); no other
+    // file may.
+    const bool inPlace = isModelFile(c.in) && isModelFile(c.to);
     for (const fs::path& source : {c.in, readCpt}) {
         for (const fs::path& target : {c.to, writeCpt}) {
             if (inPlace && source == c.in && target == c.to) continue;
@@ -331,9 +378,9 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
     try {
         SourceLines lines;
         const Analysis analysis = readAnalysisFile(file, cpt, &lines);
-        outcome = checkAnalysis(analysis, isProjectFile(file) ? ValueSource::ProjectFile : ValueSource::InputDeck, &lines,
+        outcome = checkAnalysis(analysis, isModelFile(file) ? ValueSource::ProjectFile : ValueSource::InputDeck, &lines,
                                 file.string());
-        if (!isProjectFile(file)) {
+        if (!isModelFile(file)) {
             if (std::optional<Problem> unread = unreadCptFileAdvisory(file, cpt)) outcome.problems.insert(outcome.problems.begin(), *unread);
         }
         if (json) {

@@ -17,8 +17,10 @@ bool projectFilesSupported();
 
 // Whether a file is a project file (by its extension).
 bool isProjectFile(const std::filesystem::path& file);
+// Whether a file is a JSON analysis, the keys and nesting of a project file (extension .json).
+bool isJsonFile(const std::filesystem::path& file);
 
-// Reads a project file, or an input data file with its CPT file (no sounding when `cpt` is
+// Reads a project file, a JSON analysis, or an input data file with its CPT file (no sounding when `cpt` is
 // empty). Throws InputError with every problem found.
 // `lines`, when given, receives the line of each value of a project file (for the run's messages).
 // A CPT file of another program (GEF, AGS4, CSV) is read in the analysis's units as `cptReading`
@@ -32,7 +34,7 @@ bool isForeignCptFile(const std::filesystem::path& cpt);
 // What reading the analysis's sounding file skipped or left out, one line each after "vorta: ".
 void printSoundingNotes(const Analysis& analysis, std::ostream& err);
 
-// Writes a model as a project file or as an input data file (by the extension of `out`); an input
+// Writes a model as a project file, a JSON analysis or an input data file (by the extension of `out`); an input
 // data file's sounding goes to `cpt`. Throws InputError.
 void writeAnalysisFile(const Analysis& analysis, const std::filesystem::path& out, const std::filesystem::path& cpt);
 

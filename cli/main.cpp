@@ -7,6 +7,7 @@
 //   vorta keys
 //   vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]
 //   vorta batch DIR... [--jobs N] [--summary FILE.csv]   (DIR: also a project file)
+//   vorta serve [FOLDER] [--port N] [--host ADDR] [--open] [--read-only]
 //   vorta --version | --help
 //
 // The exit code is the run status: 0 completed, 1 stopped on its input, 2 a file could not be used.
@@ -24,6 +25,13 @@
 #include "problem_output.h"
 #include "vorta/analysis.h"
 #include "vorta/vorta.h"
+
+#ifndef VORTA_SERVER
+#define VORTA_SERVER 0
+#endif
+#if VORTA_SERVER
+#include "http_server.h"
+#endif
 
 namespace {
 
@@ -44,8 +52,9 @@ void printUsage(std::ostream& out) {
            "       "
         << kRunUsage
         << "       vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt]\n"
-           "                            convert between an input data file and a project file (.toml),\n"
-           "                            or a GEF, AGS4 or CSV file to a CPT file (vorta convert --help)\n"
+           "                            convert between an input data file, a project file (.toml)\n"
+           "                            and a JSON analysis (.json), or a GEF, AGS4 or CSV file to a\n"
+           "                            CPT file (vorta convert --help)\n"
            "       vorta check FILE [--cpt FILE] [--json]\n"
            "                            report every problem and advisory of an analysis without running it\n"
            "       vorta keys           print the reference of the project file's keys\n"
@@ -53,6 +62,9 @@ void printUsage(std::ostream& out) {
            "                            charts of a run from its plot-data file (vorta plot --help)\n"
            "       vorta batch DIR... [--jobs N] [--summary FILE.csv]\n"
            "                            run every case folder and project file found in parallel\n"
+           "       vorta serve [FOLDER] [--port N] [--host ADDR] [--open] [--read-only]\n"
+           "                            build, run and read analyses in the browser, at the address\n"
+           "                            printed on the first line (vorta serve --help)\n"
            "       vorta --version      print the engine version\n"
            "       vorta --help         print this text\n"
            "exit status: 0 completed, 1 stopped on its input, 2 a file could not be used\n";
@@ -201,6 +213,15 @@ int main(int argc, char** argv) {
     if (command == "check") return vorta::cli::checkCommand(rest, std::cout, std::cerr);
     if (command == "keys") return vorta::cli::keysCommand(rest, std::cout, std::cerr);
     if (command == "batch") return vorta::cli::runBatchCommand(std::span(args).subspan(1));
+    if (command == "serve") {
+#if VORTA_SERVER
+        return vorta::server::serveCommand(rest, std::cout, std::cerr);
+#else
+        std::cerr << "vorta: this build has no server (cpp-httplib, nlohmann json or toml++ was not found when it was "
+                     "built)\n";
+        return vorta::kRunFileError;
+#endif
+    }
     std::cerr << "vorta: unknown command " << command << "\n";
     printUsage(std::cerr);
     return kUsageError;

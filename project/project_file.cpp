@@ -1,4 +1,5 @@
 #include "project_file.h"
+#include "project_table.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,8 +57,9 @@ std::string listOfNames(std::span<const ChoiceName> choices) {
 // The reading of one file: the problems found so far and where they are.
 class Reader {
 public:
-    Reader(std::string fileName, fs::path folder, SourceLines* lines)
-        : fileName_(std::move(fileName)), folder_(std::move(folder)), lines_(lines) {}
+    // `withLines` false: the table was not read from a text (a JSON analysis), its keys have no line.
+    Reader(std::string fileName, fs::path folder, SourceLines* lines, bool withLines = true)
+        : fileName_(std::move(fileName)), folder_(std::move(folder)), lines_(lines), withLines_(withLines) {}
 
     // The line where a key's value was given, for the messages of the run about that value.
     void note(const std::string& key, const toml::node& node) {
@@ -67,13 +69,16 @@ public:
     }
 
     void problem(const toml::node* at, const std::string& key, const std::string& what) {
-        const unsigned line = at != nullptr ? at->source().begin.line : 0;
-        problems_.push_back(fileName_ + ", line " + std::to_string(line == 0 ? 1 : line) + ": " + key + ": " + what);
+        problemAtLine(at != nullptr ? at->source().begin.line : 0, key, what);
     }
     void problemAtLine(unsigned line, const std::string& key, const std::string& what) {
-        problems_.push_back(fileName_ + ", line " + std::to_string(line == 0 ? 1 : line) + ": " + key + ": " + what);
+        ProjectProblem p{key, withLines_ ? static_cast<int>(line == 0 ? 1 : line) : 0, what};
+        problems_.push_back(fileName_ + (p.line > 0 ? ", line " + std::to_string(p.line) : std::string()) + ": " + key +
+                            ": " + what);
+        details_.push_back(std::move(p));
     }
     const std::vector<std::string>& problems() const { return problems_; }
+    const std::vector<ProjectProblem>& details() const { return details_; }
     const fs::path& folder() const { return folder_; }
     const std::string& fileName() const { return fileName_; }
     UnitSystem units = UnitSystem::English;
@@ -268,7 +273,9 @@ private:
     std::string fileName_;
     fs::path folder_;
     std::vector<std::string> problems_;
+    std::vector<ProjectProblem> details_;
     SourceLines* lines_ = nullptr;
+    bool withLines_ = true;
 };
 
 // A layer's value: one number when it is the same at the top and the bottom, or [top, bottom].
@@ -841,8 +848,8 @@ void referenceTable(std::ostringstream& out, std::span<const FieldInfo<Owner>> l
 
 }  // namespace
 
-ProjectError::ProjectError(std::vector<std::string> problems)
-    : InputError(joinedProblems(problems)), problems_(std::move(problems)) {}
+ProjectError::ProjectError(std::vector<std::string> problems, std::vector<ProjectProblem> details)
+    : InputError(joinedProblems(problems)), problems_(std::move(problems)), details_(std::move(details)) {}
 
 void nameSoundingFileFrom(Analysis& analysis, const fs::path& projectFile) {
     if (!analysis.cpt.file) return;
@@ -865,13 +872,28 @@ Analysis readProjectText(std::string_view text, const std::string& fileName, con
     try {
         root = toml::parse(text, fileName);
     } catch (const toml::parse_error& e) {
-        throw ProjectError({fileName + ", line " + std::to_string(e.source().begin.line) + ": " +
-                            std::string(e.description())});
+        const int line = static_cast<int>(e.source().begin.line);
+        throw ProjectError({fileName + ", line " + std::to_string(line) + ": " + std::string(e.description())},
+                           {ProjectProblem{"", line, std::string(e.description())}});
     }
     Reader reader(fileName, folder, lines);
     Analysis a = readRoot(reader, root);
-    if (!reader.problems().empty()) throw ProjectError(reader.problems());
+    if (!reader.problems().empty()) throw ProjectError(reader.problems(), reader.details());
     return a;
+}
+
+Analysis readProjectTable(const toml::table& root, const std::string& sourceName, const fs::path& folder,
+                          bool linesKnown) {
+    Reader reader(sourceName, folder, nullptr, linesKnown);
+    Analysis a = readRoot(reader, root);
+    if (!reader.problems().empty()) throw ProjectError(reader.problems(), reader.details());
+    return a;
+}
+
+toml::table writeProjectTable(const Analysis& analysis) {
+    std::ostringstream text;
+    writeProjectFile(analysis, text);
+    return toml::parse(text.str());
 }
 
 Analysis readProjectFile(const fs::path& file, SourceLines* lines) {

@@ -13,15 +13,26 @@
 
 namespace vorta::project {
 
+// One problem of a project file: the key it concerns ("pile.length", "layers[2].shear_strength";
+// empty when the text itself cannot be read), the line (0 when the analysis was not read from a
+// text) and what was found and expected.
+struct ProjectProblem {
+    std::string key;
+    int line = 0;
+    std::string what;
+};
+
 // A project file that cannot be used. what() lists every problem found, one a line; each names the
 // file, the line and the key and says what was expected. A run reports it with status 2.
 class ProjectError : public InputError {
 public:
-    explicit ProjectError(std::vector<std::string> problems);
+    ProjectError(std::vector<std::string> problems, std::vector<ProjectProblem> details);
     const std::vector<std::string>& problems() const { return problems_; }
+    const std::vector<ProjectProblem>& details() const { return details_; }
 
 private:
     std::vector<std::string> problems_;
+    std::vector<ProjectProblem> details_;
 };
 
 // Reads a project file. A CPT file that the project names is read relative to the project file's

@@ -239,6 +239,11 @@ std::string shortestNumberText(double value);
 // moved (0.0013 m is 1.3 mm, and 1.3 mm reads back as 0.0013 m). A value that is not finite stays.
 double shiftedDecimal(double value, int powerOfTen);
 
+// The depth the engine takes as the water table (for the buoyancy of a pile's self weight): that of
+// the first soil point whose effective unit weight is below 75 pcf (English) or 12 kN/m3 (SI);
+// empty when there is none or the unit system is neither.
+std::optional<double> assumedWaterTableDepth(const Analysis& analysis);
+
 // ---------------------------------------------------------------------------------------------
 // Runs
 

@@ -157,7 +157,7 @@ private:
     // (12 kN/m3), which the program takes as the water table.
     void waterTable() {
         if (a_.loading.type != LoadingType::Tension) return;
-        const double limit = si_ ? 12.0 : 75.0;
+        const double limit = si_ ? kLightUnitWeightSi : kLightUnitWeightEnglish;
         const std::string light = si_ ? "12 kN/m3" : "75 pcf";
         const auto first = std::find_if(points_.begin(), points_.end(),
                                         [&](const ProfilePoint& p) { return p.effectiveUnitWeight < limit; });

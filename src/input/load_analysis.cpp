@@ -181,14 +181,14 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
             pt.column[kColRemoldedStrength] = 0.0;
         }
         if (d.unitSystem == kEnglish) {
-            if (d.lightSoilDepth >= 99999.0 && pt.column[kColEffUnitWeight] < 75.0) d.lightSoilDepth = pt.depth;
+            if (d.lightSoilDepth >= 99999.0 && pt.column[kColEffUnitWeight] < kLightUnitWeightEnglish) d.lightSoilDepth = pt.depth;
             // psf to ksf
             pt.column[kColMaxUnitFriction] = pt.column[kColMaxUnitFriction] / 1000.0;
             pt.column[kColMaxUnitBearing] = pt.column[kColMaxUnitBearing] / 1000.0;
             pt.column[kColShearStrength] = pt.column[kColShearStrength] / 1000.0;
             pt.column[kColRemoldedStrength] = pt.column[kColRemoldedStrength] / 1000.0;
         } else if (d.unitSystem == kSi) {
-            if (d.lightSoilDepth >= 99999.0 && pt.column[kColEffUnitWeight] < 12.0) d.lightSoilDepth = pt.depth;
+            if (d.lightSoilDepth >= 99999.0 && pt.column[kColEffUnitWeight] < kLightUnitWeightSi) d.lightSoilDepth = pt.depth;
             // mm to m for the t-z parameters
             pt.column[kColTzParam1] = pt.column[kColTzParam1] / 1000.0;
             pt.column[kColTzParam2] = pt.column[kColTzParam2] / 1000.0;
@@ -263,6 +263,15 @@ void loadSounding(AnalysisState& s, const Sounding& cpt) {
         c.cptDepth[i] = cpt.points[static_cast<std::size_t>(i - 1)].depth;
         c.cptQc[i] = cpt.points[static_cast<std::size_t>(i - 1)].coneResistance;
     }
+}
+
+std::optional<double> assumedWaterTableDepth(const Analysis& a) {
+    if (a.units != UnitSystem::English && a.units != UnitSystem::SI) return std::nullopt;
+    const double light = a.units == UnitSystem::English ? kLightUnitWeightEnglish : kLightUnitWeightSi;
+    for (const ProfilePoint& p : a.soilProfile) {
+        if (p.effectiveUnitWeight < light) return p.depth;
+    }
+    return std::nullopt;
 }
 
 void loadAnalysis(AnalysisState& s, const Analysis& a) {
