@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <type_traits>
 
 #include "engine/constants.h"
 #include "input/input.h"
@@ -90,11 +91,52 @@ ValuePlace soilPlace(const std::vector<ProfilePoint>& points, std::size_t k, std
     return place;
 }
 
-// One part of the model: how its values are named in words and in an input data file.
+// Calls use(field, owner, rowWords) with the field of `key` in `part`, the owner of the value in the
+// analysis (nullptr when the row or point is not there) and the words of a row of the part in an
+// input data file ("area row ").
+template <class Use>
+void visitField(const Analysis& a, std::string_view part, int number, std::string_view key, Use use) {
+    const std::size_t row = number >= 1 ? static_cast<std::size_t>(number - 1) : static_cast<std::size_t>(-1);
+    const auto pick = [&](auto fields, const auto* owner, std::string_view rowWords) {
+        for (const auto& f : fields) {
+            if (f.key == key) return use(f, owner, rowWords);
+        }
+    };
+    const auto at = [row](const auto& list) { return row < list.size() ? &list[row] : nullptr; };
+    const LoadTransferTables& t = a.loadTransfer;
+    if (part.empty()) pick(analysisFields(), &a, "");
+    else if (part == "pile") pick(pileFields(), &a.pile, "");
+    else if (part == "pile.area_table") pick(areaRowFields(), at(a.pile.areaTable), "area row ");
+    else if (part == "soil_profile") pick(soilPointFields(), at(a.soilProfile), "soil point ");
+    else if (part == "loading") pick(loadingFields(), &a.loading, "");
+    else if (part == "options") pick(optionFields(), &a.options, "");
+    else if (part == "load_transfer.modifiers") pick(tzModifierFields(), at(t.modifiers), "t-z modifier row ");
+    else if (part == "load_transfer.tip_curve_factors") pick(tipCurveFactorFields(), t.tipCurveFactors ? &*t.tipCurveFactors : nullptr, "");
+    else if (part == "load_transfer.verification_depths") pick(loadTransferListFields(), at(t.verificationDepths), "verification depth ");
+    else if (part == "load_transfer.tip_movements") pick(loadTransferListFields(), at(t.tipMovements), "tip movement ");
+    else if (part == "cpt.points") pick(cptPointFields(), at(a.cpt.points), "CPT point ");
+}
+
+// Where an input data file holds a value: "record 5, value 3", "soil point 3, column 4",
+// "area row 2 (record 14a, value 2)", "tip movement 1 (record 17b)"; empty for a value it does not hold.
+std::string deckPlaceOf(const Analysis& a, std::string_view part, int number, std::string_view key) {
+    std::string place;
+    visitField(a, part, number, key, [&](const auto& f, const auto* owner, std::string_view rowWords) {
+        const std::string row = std::string(rowWords) + std::to_string(number);
+        if constexpr (std::is_same_v<std::decay_t<decltype(f)>, FieldInfo<ProfilePoint>>) {
+            place = key == "depth" ? row + ", depth"
+                                   : row + ", column " + std::to_string(soilColumn(f, owner ? owner->soilType : SoilType::Clay));
+        } else {
+            place = number > 0 ? row + " (" + std::string(f.deckPlace) + ")" : std::string(f.deckPlace);
+        }
+    });
+    return place;
+}
+
+// One part of the model: how its values are named in words.
 struct Part {
-    std::string_view path;         // the part's keys in the model and in a project file ("" at the top level)
-    std::string_view words;        // what precedes the key in a value's name ("pile ")
-    std::string_view deckRow;      // a row of a list part in an input data file ("area row ")
+    std::string_view path;   // the part's keys in the model and in a project file ("" at the top level)
+    std::string_view words;  // what precedes the key in a value's name ("pile ")
 };
 
 class RangeCheck {
@@ -112,27 +154,19 @@ public:
             else if (f.type == FieldType::Integer) value = f.getInt(owner);
             else continue;
             if (inRange(f, value)) continue;
-            const std::string deck = number == 0 ? std::string(f.deckPlace)
-                                                 : std::string(part.deckRow) + std::to_string(number) + " (" +
-                                                       std::string(f.deckPlace) + ")";
-            add(f, value, part, number, deck, std::string(part.words) + words(f.key));
+            add(f, value, part, number, std::string(part.words) + words(f.key));
         }
     }
 
     // The soil profile, point by point.
     void soilProfile(const std::vector<ProfilePoint>& points) {
-        const Part part{"soil_profile", "", ""};
+        const Part part{"soil_profile", ""};
         for (std::size_t k = 0; k < points.size(); ++k) {
-            const int number = static_cast<int>(k) + 1;
-            const ProfilePoint& p = points[k];
             for (const FieldInfo<ProfilePoint>& f : soilPointFields()) {
                 if (f.type != FieldType::Real || !f.limits.limited()) continue;
-                const double value = f.getReal(p);
+                const double value = f.getReal(points[k]);
                 if (inRange(f, value)) continue;
-                const std::string point = "soil point " + std::to_string(number);
-                const bool depth = f.key == "depth";
-                add(f, value, part, number, depth ? point + ", depth" : point + ", column " + std::to_string(soilColumn(f, p.soilType)),
-                    depth ? "soil point depth" : words(f.key));
+                add(f, value, part, static_cast<int>(k) + 1, f.key == "depth" ? "soil point depth" : words(f.key));
             }
         }
     }
@@ -140,13 +174,9 @@ public:
     // A list of plain numbers (verification depths, tip movements); `path` is the list's key.
     void list(const FieldInfo<double>& f, const std::vector<double>& values, std::string_view path,
               std::string_view rowWords) {
-        const Part part{path, "", ""};
+        const Part part{path, ""};
         for (std::size_t i = 0; i < values.size(); ++i) {
-            if (inRange(f, values[i])) continue;
-            const int number = static_cast<int>(i) + 1;
-            add(f, values[i], part, number,
-                std::string(rowWords) + " " + std::to_string(number) + " (" + std::string(f.deckPlace) + ")",
-                std::string(rowWords));
+            if (!inRange(f, values[i])) add(f, values[i], part, static_cast<int>(i) + 1, std::string(rowWords));
         }
     }
 
@@ -161,7 +191,7 @@ private:
     }
 
     template <class Owner>
-    void add(const FieldInfo<Owner>& f, double value, const Part& part, int number, std::string deck, std::string name) {
+    void add(const FieldInfo<Owner>& f, double value, const Part& part, int number, std::string name) {
         ValueOutOfRange v;
         v.part = part.path;
         v.number = number;
@@ -170,7 +200,7 @@ private:
         v.unit = fieldUnit(f, units_);
         v.allowed = limitsText(f.limits, units_, v.unit);
         v.name = std::move(name);
-        v.deckPlace = std::move(deck);
+        v.deckPlace = deckPlaceOf(analysis_, part.path, number, f.key);
         found.push_back(std::move(v));
     }
 
@@ -231,23 +261,13 @@ void ValuePlaces::locate(Problem& p, std::string_view part, int number, std::str
     p.soilPoint = place.soilPoint;
     p.line = place.line;
     p.file = file;
-    // The value as given, and its unit, from the field tables.
-    const auto take = [&](auto fields, const auto& owner) {
-        for (const auto& f : fields) {
-            if (f.key != key) continue;
-            if (f.type == FieldType::Real) p.value = f.getReal(owner);
-            else if (f.getInt != nullptr) p.value = f.getInt(owner);
-            p.unit = std::string(fieldUnit(f, analysis.units));
-        }
-    };
-    const std::size_t row = static_cast<std::size_t>(number - 1);
-    if (part.empty()) take(analysisFields(), analysis);
-    else if (part == "pile") take(pileFields(), analysis.pile);
-    else if (part == "soil_profile" && number >= 1 && row < analysis.soilProfile.size()) take(soilPointFields(), analysis.soilProfile[row]);
-    else if (part == "cpt.points" && number >= 1 && row < analysis.cpt.points.size()) take(cptPointFields(), analysis.cpt.points[row]);
-    else if (part == "load_transfer.tip_movements" && number >= 1 && row < analysis.loadTransfer.tipMovements.size()) {
-        take(loadTransferListFields().subspan(1, 1), analysis.loadTransfer.tipMovements[row]);
-    }
+    // The value as given and its unit, and where an input data file holds it.
+    visitField(analysis, part, number, key, [&](const auto& f, const auto* owner, std::string_view) {
+        if (owner != nullptr && f.type == FieldType::Real) p.value = f.getReal(*owner);
+        else if (owner != nullptr && f.getInt != nullptr) p.value = f.getInt(*owner);
+        p.unit = std::string(fieldUnit(f, analysis.units));
+    });
+    if (source == ValueSource::InputDeck) p.place = deckPlaceOf(analysis, part, number, key);
 }
 
 Problem rangeProblem(const ValueOutOfRange& v, const ValuePlaces& places) {
@@ -258,7 +278,6 @@ Problem rangeProblem(const ValueOutOfRange& v, const ValuePlaces& places) {
     p.value = v.value;
     p.unit = std::string(v.unit);
     p.allowed = v.allowed;
-    if (places.source == ValueSource::InputDeck) p.place = v.deckPlace;
     const std::string where = places.source == ValueSource::InputDeck ? v.deckPlace : places.of(v.part, v.number, v.key).text();
     p.message = where + ": the " + v.name + " " + withUnit(shortestNumberText(v.value), v.unit) +
                 " is outside the allowed range " + v.allowed;
@@ -291,19 +310,19 @@ std::string limitsText(const ValueLimits& limits, UnitSystem units, std::string_
 
 std::vector<ValueOutOfRange> valuesOutOfRange(const Analysis& a) {
     RangeCheck check(a);
-    check.fields(analysisFields(), a, Part{"", "", ""});
-    check.fields(pileFields(), a.pile, Part{"pile", "pile ", ""});
+    check.fields(analysisFields(), a, Part{"", ""});
+    check.fields(pileFields(), a.pile, Part{"pile", "pile "});
     for (std::size_t i = 0; i < a.pile.areaTable.size(); ++i) {
-        check.fields(areaRowFields(), a.pile.areaTable[i], Part{"pile.area_table", "area table ", "area row "},
+        check.fields(areaRowFields(), a.pile.areaTable[i], Part{"pile.area_table", "area table "},
                      static_cast<int>(i) + 1);
     }
     check.soilProfile(a.soilProfile);
-    check.fields(loadingFields(), a.loading, Part{"loading", "", ""});
-    check.fields(optionFields(), a.options, Part{"options", "", ""});
+    check.fields(loadingFields(), a.loading, Part{"loading", ""});
+    check.fields(optionFields(), a.options, Part{"options", ""});
     const LoadTransferTables& t = a.loadTransfer;
     check.list(loadTransferListFields()[0], t.verificationDepths, "load_transfer.verification_depths", "verification depth");
     for (std::size_t i = 0; i < t.modifiers.size(); ++i) {
-        check.fields(tzModifierFields(), t.modifiers[i], Part{"load_transfer.modifiers", "t-z modifier ", "t-z modifier row "},
+        check.fields(tzModifierFields(), t.modifiers[i], Part{"load_transfer.modifiers", "t-z modifier "},
                      static_cast<int>(i) + 1);
     }
     check.list(loadTransferListFields()[1], t.tipMovements, "load_transfer.tip_movements", "tip movement");
@@ -311,10 +330,10 @@ std::vector<ValueOutOfRange> valuesOutOfRange(const Analysis& a) {
     // the input data file that states this analysis does.
     if (t.tipCurveFactors || t.tipCurveFactorSwitch == 1) {
         check.fields(tipCurveFactorFields(), t.tipCurveFactors.value_or(TipCurveFactors{0.0, 0.0}),
-                     Part{"load_transfer.tip_curve_factors", "tip curve ", ""});
+                     Part{"load_transfer.tip_curve_factors", "tip curve "});
     }
     for (std::size_t i = 0; i < a.cpt.points.size(); ++i) {
-        check.fields(cptPointFields(), a.cpt.points[i], Part{"cpt.points", "CPT ", "CPT point "}, static_cast<int>(i) + 1);
+        check.fields(cptPointFields(), a.cpt.points[i], Part{"cpt.points", "CPT "}, static_cast<int>(i) + 1);
     }
     return std::move(check.found);
 }

@@ -75,13 +75,16 @@ TEST(Problems, TheRunAndTheCheckAgreeOnWhatStopsFailsOrAdvises) {
         const char* what;
         std::function<void(Analysis&)> change;
         const char* firstCode;
+        const char* place = "";  // of the first problem in the input data file, where checked
     };
     const Case cases[] = {
         {"zero increment", [](Analysis& a) { a.pile.lengthIncrement = 0; }, "length_increment_not_positive"},
         {"no embedded length", [](Analysis& a) { a.pile.stickup = a.pile.length; }, "no_embedded_length"},
         {"unknown units", [](Analysis& a) { a.units = static_cast<UnitSystem>(3); }, "unknown_unit_system"},
-        {"negative strength", [](Analysis& a) { a.soilProfile[2].shearStrength = -5; }, "negative_soil_value"},
-        {"negative qc", [](Analysis& a) { a.cpt.points.at(1).coneResistance = -1; }, "negative_cone_resistance"},
+        {"negative strength", [](Analysis& a) { a.soilProfile[2].shearStrength = -5; }, "negative_soil_value",
+         "soil point 3, column 8"},
+        {"negative qc", [](Analysis& a) { a.cpt.points.at(1).coneResistance = -1; }, "negative_cone_resistance",
+         "CPT point 2 (CPT file, value 2 of a point)"},
         {"out of range", [](Analysis& a) { a.soilProfile[0].effectiveUnitWeight = 1.0e300; }, "out_of_range"},
         {"profile too short", [](Analysis& a) { a.deepestSoilDepth = 20; }, "profile_too_short"},
         {"too many segments", [](Analysis& a) { a.pile.lengthIncrement = 0.01; }, "too_many_segments"},
@@ -99,6 +102,7 @@ TEST(Problems, TheRunAndTheCheckAgreeOnWhatStopsFailsOrAdvises) {
         const std::vector<Problem> problems = expectRunAndCheckAgree(a, ValueSource::InputDeck, "input.dat");
         ASSERT_FALSE(problems.empty());
         EXPECT_EQ(problems[0].code, c.firstCode);
+        if (*c.place != '\0') EXPECT_EQ(problems[0].place, c.place);
     }
 }
 
