@@ -15,12 +15,8 @@
 #include "vorta/cpt_files.h"
 #include "vorta/units.h"
 
-#ifndef VORTA_PROJECT_FILES
-#define VORTA_PROJECT_FILES 0
-#endif
-#if VORTA_PROJECT_FILES
-#include "project_file.h"
-#endif
+#include "vorta/project.h"
+
 #ifndef VORTA_JSON_FILES
 #define VORTA_JSON_FILES 0
 #endif
@@ -37,23 +33,24 @@ constexpr int kUsageError = 64;
 // The most points of the engine's CPT file.
 constexpr std::size_t kMostSoundingPoints = 1000;
 
-bool sameFile(const fs::path& a, const fs::path& b) {
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec)) return true;
-    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
-}
-
 // Every line of a message on its own line after "vorta: ".
 void printProblems(std::ostream& err, const std::string& message) {
     std::istringstream lines(message);
     for (std::string line; std::getline(lines, line);) err << "vorta: " << line << "\n";
 }
 
-#if !VORTA_PROJECT_FILES
-[[noreturn]] void noProjectFiles(const fs::path& file) {
-    throw InputError(file.string() + ": this build of vorta reads no project files (toml++ was not found when it was built)");
+bool isProjectFile(const fs::path& file) { return analysisFileKind(file) == ValueSource::ProjectFile; }
+
+// A JSON analysis: the keys and nesting of a project file (extension .json).
+bool isJsonFile(const fs::path& file) {
+    std::string ext = file.extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".json";
 }
-#endif
+
+// A project file or a JSON analysis: the same keys, the sounding held where the analysis is.
+bool isModelFile(const fs::path& file) { return isProjectFile(file) || isJsonFile(file); }
+
 #if VORTA_JSON_FILES
 std::string readWhole(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -70,51 +67,32 @@ std::string readWhole(const fs::path& file) {
 }
 #endif
 
-// A project file or a JSON analysis: the same keys, the sounding held where the analysis is.
-bool isModelFile(const fs::path& file) { return isProjectFile(file) || isJsonFile(file); }
+// An analysis file of any kind the command line takes: a JSON analysis through the server's reader
+// (its messages name the keys, as a project file's do), the others through the library.
+AnalysisFile readAnyAnalysisFile(const fs::path& file, const ReadOptions& options) {
+    if (!isJsonFile(file)) return readAnalysisFile(file, options);
+#if VORTA_JSON_FILES
+    AnalysisFile read;
+    read.kind = ValueSource::ProjectFile;
+    read.analysis = analysis_json::readAnalysisJson(readWhole(file), file.string(), file.parent_path());
+    return read;
+#else
+    noJsonFiles(file);
+#endif
+}
+
+void writeAnyAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::path& cpt) {
+    if (!isJsonFile(out)) return writeAnalysisFile(analysis, out, cpt);
+#if VORTA_JSON_FILES
+    Analysis named = analysis;
+    project::nameSoundingFileFrom(named, out);
+    writeWholeFile(out, analysis_json::analysisJsonText(named));
+#else
+    noJsonFiles(out);
+#endif
+}
 
 }  // namespace
-
-bool projectFilesSupported() { return VORTA_PROJECT_FILES != 0; }
-
-bool isProjectFile(const fs::path& file) {
-    std::string ext = file.extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".toml";
-}
-
-bool isJsonFile(const fs::path& file) {
-    std::string ext = file.extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".json";
-}
-
-bool isForeignCptFile(const fs::path& cpt) { return !cpt.empty() && detectCptFileFormat(cpt) != CptFormat::Engine; }
-
-Analysis readAnalysisFile(const fs::path& file, const fs::path& cpt, SourceLines* lines, const SoundingFile& cptReading) {
-    if (isJsonFile(file)) {
-#if VORTA_JSON_FILES
-        return analysis_json::readAnalysisJson(readWhole(file), file.string(), file.parent_path());
-#else
-        noJsonFiles(file);
-#endif
-    }
-    if (isProjectFile(file)) {
-#if VORTA_PROJECT_FILES
-        return project::readProjectFile(file, lines);
-#else
-        (void)lines;
-        noProjectFiles(file);
-#endif
-    }
-    if (!isForeignCptFile(cpt)) return readInputDeck(file, cpt);
-    Analysis a = readInputDeck(file, fs::path());
-    SoundingFile ref = cptReading;
-    ref.name = cpt.generic_string();
-    ref.path = cpt;
-    a.cpt = readSoundingFile(ref, a.units);
-    return a;
-}
 
 void printSoundingNotes(const Analysis& analysis, std::ostream& err) {
     if (!analysis.cpt.file) return;
@@ -122,28 +100,6 @@ void printSoundingNotes(const Analysis& analysis, std::ostream& err) {
 }
 
 namespace {
-
-// A file written whole or not at all: the text goes to a file beside it that then takes its name.
-void save(const fs::path& file, const std::string& content) {
-    fs::path temporary = file;
-    temporary += ".vorta-new";
-    {
-        std::ofstream f(temporary, std::ios::binary | std::ios::trunc);
-        f << content;
-        f.close();
-        if (!f) {
-            std::error_code ec;
-            fs::remove(temporary, ec);
-            throw InputError(file.string() + ": the file cannot be written");
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporary, file, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        throw InputError(file.string() + ": the file cannot be written");
-    }
-}
 
 std::optional<UnitSystem> unitSystemNamed(std::string_view name) {
     std::string n(name);
@@ -185,7 +141,7 @@ int convertSounding(const ConvertArguments& c, std::ostream& out, std::ostream& 
         }
         std::ostringstream text;
         writeCptFile(reading.sounding, text);
-        save(c.to, text.str());
+        writeWholeFile(c.to, text.str());
         out << "Written " << c.to.string() << ": " << count << " points of the " << cptFormatName(reading.format)
             << " file " << c.in.string() << (reading.location.empty() ? "" : " (" + reading.location + ")") << ", depth in "
             << (*c.units == UnitSystem::SI ? "m, cone resistance in kPa" : "ft, cone resistance in psf") << "\n";
@@ -197,33 +153,6 @@ int convertSounding(const ConvertArguments& c, std::ostream& out, std::ostream& 
 }
 
 }  // namespace
-
-void writeAnalysisFile(const Analysis& analysis, const fs::path& out, const fs::path& cpt) {
-    std::ostringstream text;
-    std::ostringstream cptText;
-    if (isJsonFile(out)) {
-#if VORTA_JSON_FILES
-        Analysis named = analysis;
-        project::nameSoundingFileFrom(named, out);
-        text << analysis_json::analysisJsonText(named);
-#else
-        noJsonFiles(out);
-#endif
-    } else if (isProjectFile(out)) {
-#if VORTA_PROJECT_FILES
-        Analysis named = analysis;
-        project::nameSoundingFileFrom(named, out);
-        project::writeProjectFile(named, text);
-#else
-        noProjectFiles(out);
-#endif
-    } else {
-        writeInputDeck(analysis, text);
-        writeCptFile(analysis.cpt, cptText);
-    }
-    save(out, text.str());
-    if (!isModelFile(out)) save(cpt, cptText.str());
-}
 
 namespace {
 
@@ -315,10 +244,9 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
     }
     const bool deckOut = !isModelFile(c.to);
     const fs::path readCpt = isModelFile(c.in) ? fs::path() : c.cpt;
-    const fs::path writeCpt = deckOut ? (c.cpt.empty() || !isModelFile(c.in) ? fs::path(c.to).replace_extension(".cpt") : c.cpt)
+    const fs::path writeCpt = deckOut ? (c.cpt.empty() || !isModelFile(c.in) ? cptFileBeside(c.to) : c.cpt)
                                       : fs::path();
-    // A project file or a JSON analysis may be rewritten in place (it is read whole first); no other
-    // file may.
+    // A project file may be rewritten in place (it is read whole first); no other file may.
     const bool inPlace = isModelFile(c.in) && isModelFile(c.to);
     for (const fs::path& source : {c.in, readCpt}) {
         for (const fs::path& target : {c.to, writeCpt}) {
@@ -330,11 +258,11 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         }
     }
     try {
-        Analysis analysis = readAnalysisFile(c.in, readCpt, nullptr, c.reading);
+        Analysis analysis = readAnyAnalysisFile(c.in, ReadOptions{readCpt, c.reading}).analysis;
         printSoundingNotes(analysis, err);
         if (c.units) analysis = convertUnits(analysis, *c.units);
         if (c.embed) analysis.cpt.file.reset();
-        writeAnalysisFile(analysis, c.to, writeCpt);
+        writeAnyAnalysisFile(analysis, c.to, writeCpt);
     } catch (const InputError& e) {
         printProblems(err, e.what());
         return kRunFileError;
@@ -376,17 +304,15 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
     }
     CheckOutcome outcome;
     try {
-        SourceLines lines;
-        const Analysis analysis = readAnalysisFile(file, cpt, &lines);
-        outcome = checkAnalysis(analysis, isModelFile(file) ? ValueSource::ProjectFile : ValueSource::InputDeck, &lines,
-                                file.string());
-        if (!isModelFile(file)) {
+        const AnalysisFile read = readAnyAnalysisFile(file, ReadOptions{cpt, {}});
+        outcome = checkAnalysis(read.analysis, read.kind, &read.lines, file.string());
+        if (read.kind == ValueSource::InputDeck) {
             if (std::optional<Problem> unread = unreadCptFileAdvisory(file, cpt)) outcome.problems.insert(outcome.problems.begin(), *unread);
         }
         if (json) {
             // What reading the sounding file left out, as warnings before the engine's problems.
             std::vector<Problem> notes;
-            for (const std::string& note : analysis.cpt.file ? analysis.cpt.file->notes : std::vector<std::string>{}) {
+            for (const std::string& note : read.analysis.cpt.file ? read.analysis.cpt.file->notes : std::vector<std::string>{}) {
                 Problem p;
                 p.severity = Severity::Warning;
                 p.code = "sounding_file_note";
@@ -396,7 +322,7 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
             }
             outcome.problems.insert(outcome.problems.begin(), notes.begin(), notes.end());
         } else {
-            printSoundingNotes(analysis, err);
+            printSoundingNotes(read.analysis, err);
         }
     } catch (const InputError& e) {
         outcome.status = kRunFileError;
@@ -421,15 +347,13 @@ int keysCommand(std::span<const std::string_view> args, std::ostream& out, std::
                               "  prints the reference of every key of a project file (docs/project-file.md)\n";
         return help ? 0 : kUsageError;
     }
-#if VORTA_PROJECT_FILES
-    (void)err;
-    out << project::keyReference();
+    try {
+        out << project::keyReference();
+    } catch (const InputError& e) {
+        printProblems(err, e.what());
+        return kRunFileError;
+    }
     return 0;
-#else
-    (void)out;
-    err << "vorta: this build reads no project files (toml++ was not found when it was built)\n";
-    return kRunFileError;
-#endif
 }
 
 }  // namespace vorta::cli

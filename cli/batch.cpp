@@ -24,12 +24,9 @@
 #include <unistd.h>
 #endif
 
-#include "analysis_files.h"
 #include "csv_writer.h"
-#include "engine/analysis_state.h"
-#include "engine/run_control.h"
-#include "input/free_format_reader.h"
-#include "report/fortran_format.h"
+#include "vorta/methods.h"
+#include "vorta/project.h"
 
 namespace vorta::cli {
 namespace fs = std::filesystem;
@@ -40,6 +37,8 @@ constexpr unsigned kMaxJobs = 256;
 
 // ---------------------------------------------------------------------------------------------
 // Finding the cases
+
+bool isProjectFile(const fs::path& file) { return analysisFileKind(file) == ValueSource::ProjectFile; }
 
 bool hasRunControlFile(const fs::path& folder) {
     std::error_code ec;
@@ -114,7 +113,7 @@ fs::path resolvedFile(const fs::path& folder, const std::string& name) {
 
 // The files a case's names.dat names, read as the run reads them; none when names.dat cannot be
 // read (the run itself then says why).
-std::vector<CaseFile> filesOfCase(AnalysisState& scratch, const BatchCase& c) {
+std::vector<CaseFile> filesOfCase(const BatchCase& c) {
     std::vector<CaseFile> files;
     if (!c.projectFile.empty()) {
         const fs::path& p = c.projectFile;
@@ -124,25 +123,19 @@ std::vector<CaseFile> filesOfCase(AnalysisState& scratch, const BatchCase& c) {
         return files;
     }
     const fs::path& folder = c.folder;
-    std::istringstream noAnswers;
-    scratch.runControl = RunControl{};
-    scratch.console.attach(nullptr);
-    scratch.consoleInput = &noAnswers;
+    RunControlFiles rc;
     try {
-        readRunControl(scratch, folder / "names.dat");
+        rc = readRunControlFiles(folder / "names.dat");
     } catch (const InputError&) {
-        scratch.consoleInput = nullptr;
         return files;
     }
-    scratch.consoleInput = nullptr;
-    const RunControl& rc = scratch.runControl;
     auto add = [&](const std::string& name, const char* role, bool written) {
         if (!name.empty()) files.push_back(CaseFile{resolvedFile(folder, name), role, written});
     };
-    add(rc.reportFileName, "report file", true);
-    add(rc.plotFileName, "plot-data file", true);
-    add(rc.inputFileName, "input data file", false);
-    add(rc.cptFileName, "CPT file", false);
+    add(rc.report, "report file", true);
+    add(rc.plot, "plot-data file", true);
+    add(rc.input, "input data file", false);
+    add(rc.cpt, "CPT file", false);
     return files;
 }
 
@@ -162,10 +155,9 @@ void refuseSharedFiles(BatchRun& run, std::vector<char>& settled) {
     };
     std::map<fs::path, Owner> written;
     std::map<fs::path, Owner> read;
-    auto scratch = std::make_unique<AnalysisState>();
     for (std::size_t i = 0; i < run.cases.size(); ++i) {
         if (settled[i]) continue;
-        const std::vector<CaseFile> files = filesOfCase(*scratch, run.cases[i]);
+        const std::vector<CaseFile> files = filesOfCase(run.cases[i]);
         std::string conflict;
         for (const CaseFile& f : files) {
             const auto w = written.find(f.path);
@@ -207,10 +199,10 @@ CaseSummary runCase(const BatchCase& c, const BatchOptions& options) {
         if (!c.projectFile.empty()) {
             // A project file: its report and plot-data file beside it; a file it cannot be read
             // from fails the case with every problem found.
-            Analysis analysis;
-            SourceLines sourceLines;
             try {
-                analysis = readAnalysisFile(c.projectFile, {}, &sourceLines);
+                status = runFile(RunFiles{c.projectFile, projectReportFile(c.projectFile),
+                                          projectPlotFile(c.projectFile), {}, {}},
+                                 runOptions);
             } catch (const InputError& e) {
                 CaseSummary s;
                 s.status = kRunFileError;
@@ -218,11 +210,6 @@ CaseSummary runCase(const BatchCase& c, const BatchOptions& options) {
                 for (std::string line; std::getline(lines, line);) s.messages.push_back(line);
                 return s;
             }
-            runOptions.report = projectReportFile(c.projectFile);
-            runOptions.plot = projectPlotFile(c.projectFile);
-            runOptions.sourceName = c.projectFile.string();
-            runOptions.sourceLines = &sourceLines;
-            status = runAnalysis(analysis, runOptions);
         } else {
             status = runInDirectory(c.folder, runOptions);
         }
@@ -240,17 +227,6 @@ CaseSummary runCase(const BatchCase& c, const BatchOptions& options) {
 
 // ---------------------------------------------------------------------------------------------
 // The summary
-
-std::string trimmed(std::string text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// Numbers as the report prints them: the same decimals and the same rounding, in a field wide
-// enough that a value too wide for the report's column still shows.
-std::string fixedText(double value, int decimals) { return trimmed(formatFixed(value, 40, decimals)); }
-std::string exponentText(double value, int digits) { return trimmed(formatExponent(value, 40, digits)); }
 
 std::string statusText(RunStatus status) {
     switch (status) {
@@ -296,19 +272,19 @@ enum Column {
     kColumnCount = kTopMovement + 2
 };
 
+// The numbers' columns, their units those of the result columns they hold.
 struct NumberColumn {
     Column column;
     std::string_view name;
-    std::string_view englishUnit;
-    std::string_view siUnit;
+    ResultUnit unit;
 };
 constexpr NumberColumn kNumberColumns[] = {
-    {kEmbeddedLength, "embedded_length", "ft", "m"},
-    {kSkinFriction, "skin_friction", "kips", "kN"},
-    {kTip, "end_bearing_or_self_weight", "kips", "kN"},
-    {kUltimate, "ultimate_capacity", "kips", "kN"},
-    {kTopLoad, "top_load", "kips", "kN"},
-    {kTopMovement, "top_movement", "in", "m"},
+    {kEmbeddedLength, "embedded_length", resultField<CapacityRow>(kCapacityFields, "pile_length")->unit},
+    {kSkinFriction, "skin_friction", resultField<CapacityRow>(kCapacityFields, "skin_friction")->unit},
+    {kTip, "end_bearing_or_self_weight", resultField<CapacityRow>(kCapacityFields, "tip_resistance")->unit},
+    {kUltimate, "ultimate_capacity", resultField<CapacityRow>(kCapacityFields, "ultimate_capacity")->unit},
+    {kTopLoad, "top_load", resultField<LoadStep>(kLoadStepFields, "top_load")->unit},
+    {kTopMovement, "top_movement", resultField<LoadStep>(kLoadStepFields, "top_movement")->unit},
 };
 
 // The column of a number in the units of a case (the SI column follows the English one).
@@ -524,10 +500,8 @@ std::string progressLine(int done, int total, int failed, double seconds) {
 }
 
 std::string_view methodName(int selection) {
-    static constexpr std::string_view kNames[] = {"FHWA", "USACE", "Revised Lambda", "API RP-2A", "General",
-                                                  "NGI",  "ICP/MTD", "Fugro",        "UWA"};
-    if (selection < 1 || selection > 9) return {};
-    return kNames[selection - 1];
+    const MethodInfo* method = methodBySelection(selection);
+    return method != nullptr ? method->name : std::string_view();
 }
 
 std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
@@ -542,8 +516,8 @@ std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
     header[kMethod] = "method";
     header[kLoadTransferMethod] = "load_transfer_method";
     for (const NumberColumn& c : kNumberColumns) {
-        header[c.column] = std::string(c.name) + "_" + std::string(c.englishUnit);
-        header[c.column + 1] = std::string(c.name) + "_" + std::string(c.siUnit);
+        header[c.column] = std::string(c.name) + "_" + std::string(resultUnitText(c.unit, 1));
+        header[c.column + 1] = std::string(c.name) + "_" + std::string(resultUnitText(c.unit, 2));
     }
     table.push_back(std::move(header));
     for (std::size_t i = 0; i < run.cases.size() && i < run.outcomes.size(); ++i) {
@@ -562,8 +536,8 @@ std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
         record[kLoadTransferMethod] = std::string(methodName(s.loadTransferMethod));
         const int units = s.unitSystem;
         if (s.hasLoadStep) {
-            record[columnIn(kTopLoad, units)] = exponentText(s.topLoad, 4);
-            record[columnIn(kTopMovement, units)] = exponentText(s.topMovement, 4);
+            record[columnIn(kTopLoad, units)] = printedExponent(s.topLoad, 4);
+            record[columnIn(kTopMovement, units)] = printedExponent(s.topMovement, 4);
         }
         if (s.tables.empty()) {
             table.push_back(std::move(record));
@@ -573,10 +547,10 @@ std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
             std::vector<std::string> methodRecord = record;
             methodRecord[kMethod] = std::string(methodName(t.selection));
             if (t.hasRows) {
-                methodRecord[columnIn(kEmbeddedLength, units)] = fixedText(t.lastRow.pileLength, 2);
-                methodRecord[columnIn(kSkinFriction, units)] = fixedText(t.lastRow.skinFriction, 1);
-                methodRecord[columnIn(kTip, units)] = fixedText(t.lastRow.tipResistance, 1);
-                methodRecord[columnIn(kUltimate, units)] = fixedText(t.lastRow.ultimateCapacity, 1);
+                methodRecord[columnIn(kEmbeddedLength, units)] = printedFixed(t.lastRow.pileLength, 2);
+                methodRecord[columnIn(kSkinFriction, units)] = printedFixed(t.lastRow.skinFriction, 1);
+                methodRecord[columnIn(kTip, units)] = printedFixed(t.lastRow.tipResistance, 1);
+                methodRecord[columnIn(kUltimate, units)] = printedFixed(t.lastRow.ultimateCapacity, 1);
             }
             table.push_back(std::move(methodRecord));
         }

@@ -230,8 +230,8 @@ std::string renderChartPage(const AnalysisResult& r, const ChartPageOptions& opt
                   : r.unitSystem == 2 ? "SI (m, kN, kPa)"
                                       : "unit system " + std::to_string(r.unitSystem) + " (no unit labels)");
     if (!r.loadSteps.empty()) {
-        const std::string& method = methodTitle(r.loadTransferMethod);
-        fact("Load transfer from", method.empty() ? "method " + std::to_string(r.loadTransferMethod) : method);
+        const std::string_view method = methodTitle(r.loadTransferMethod);
+        fact("Load transfer from", method.empty() ? "method " + std::to_string(r.loadTransferMethod) : std::string(method));
     }
     for (const std::string& source : options.sources) fact("Drawn from", source);
     html += "</table>\n";

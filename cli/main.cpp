@@ -24,6 +24,7 @@
 #include "plot_command.h"
 #include "problem_output.h"
 #include "vorta/analysis.h"
+#include "vorta/project.h"
 #include "vorta/vorta.h"
 
 #ifndef VORTA_SERVER
@@ -125,18 +126,18 @@ int runExplicit(const std::vector<std::string_view>& args) {
     options.result = &result;
     vorta::RunStatus status = vorta::kRunCompleted;
     std::optional<vorta::Analysis> model;  // for the charts of the sounding
-    if (vorta::cli::isProjectFile(files.input) || vorta::cli::isForeignCptFile(files.cpt)) {
+    const bool projectFile = vorta::analysisFileKind(files.input) == vorta::ValueSource::ProjectFile;
+    if (projectFile || vorta::isForeignCptFile(files.cpt)) {
         // A project file holds its own sounding; the report header names the project file.
         // An input data file with a CPT file of another program (GEF, AGS4, CSV) is read the same way.
-        if (vorta::cli::isProjectFile(files.input) && !files.cpt.empty()) {
+        if (projectFile && !files.cpt.empty()) {
             std::cerr << "vorta: a project file holds its own CPT sounding; --cpt is for input data files\n";
             return kUsageError;
         }
-        vorta::Analysis analysis;
-        vorta::SourceLines sourceLines;
+        vorta::AnalysisFile read;
         try {
-            analysis = vorta::cli::readAnalysisFile(files.input, files.cpt, &sourceLines);
-            vorta::cli::printSoundingNotes(analysis, std::cerr);
+            read = vorta::readAnalysisFile(files.input, vorta::ReadOptions{files.cpt, {}});
+            vorta::cli::printSoundingNotes(read.analysis, std::cerr);
         } catch (const vorta::InputError& e) {
             std::istringstream lines(e.what());
             for (std::string line; std::getline(lines, line);) std::cerr << "vorta: " << line << "\n";
@@ -145,14 +146,15 @@ int runExplicit(const std::vector<std::string_view>& args) {
         options.report = files.report;
         options.plot = files.plot;
         options.sourceName = files.input.string();
-        options.sourceLines = &sourceLines;
-        status = vorta::runAnalysis(analysis, options);
-        model = std::move(analysis);
+        options.sourceKind = read.kind;
+        options.sourceLines = &read.lines;
+        status = vorta::runAnalysis(read.analysis, options);
+        model = std::move(read.analysis);
     } else {
         status = vorta::runOnFiles(files, options);
         if (!charts.empty() && status == vorta::kRunCompleted) {
             try {
-                model = vorta::cli::readAnalysisFile(files.input, files.cpt);
+                model = vorta::readAnalysisFile(files.input, vorta::ReadOptions{files.cpt, {}}).analysis;
             } catch (const vorta::InputError&) {
                 // The run read the files; the charts then go without the sounding.
             }

@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "chart_page.h"
-#include "input/free_format_reader.h"
 #include "plot_data.h"
 
 namespace vorta::cli {

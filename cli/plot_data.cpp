@@ -1,30 +1,40 @@
 // Reader of the plot-data file and of the report's title lines and table banners.
 #include "plot_data.h"
 
+#include "vorta/vorta.h"
+
 #include <array>
 #include <cmath>
 #include <fstream>
 #include <string_view>
 
-#include "input/free_format_reader.h"
 
 namespace vorta::cli {
 namespace {
 
-constexpr int kSelectionGeneral = 5;
 constexpr int kTipCurvePoints = 10;  // the tip q-w curve has no count record: always ten points
 constexpr double kPrintedLengthTolerance = 0.005;  // half the last digit of an F7.2 pile length
 
-const std::array<std::string, 10> kMethodTitles = {"",
-                                                   "FED. HWY. METHOD",
-                                                   "ARMY CORPS METHOD",
-                                                   "LAMBDA 2 METHOD",
-                                                   "API RP-2A (2010)",
-                                                   "GENERAL METHOD",
-                                                   "NORWEIGIAN GEOTECHNICAL INSTITUTE (NGI) METHOD",
-                                                   "IMPERIAL COLLEGE (MTD) METHOD",
-                                                   "FUGRO 2004 (FUGRO) METHOD",
-                                                   "UNIV. OF WESTERN AUSTRALIA (UWA) METHOD"};
+// The records of the plot-data file by the result columns they hold, in order.
+constexpr std::string_view kCapacityRecord[] = {"pile_length", "skin_friction", "tip_resistance", "ultimate_capacity",
+                                                "unit_friction"};
+constexpr std::string_view kCurvePointRecord[] = {"load", "movement"};
+constexpr std::string_view kSegmentRecord[] = {"distance_from_head", "axial_load", "movement"};
+constexpr std::string_view kLoadStepRecord[] = {"top_load", "top_movement", "tip_load", "tip_movement"};
+
+template <class Row>
+void setColumns(Row& row, std::span<const ResultField<Row>> fields, std::span<const std::string_view> keys,
+                const std::vector<double>& values) {
+    for (std::size_t i = 0; i < keys.size(); ++i) resultField(fields, keys[i])->set(row, values[i]);
+}
+
+template <class Row>
+Row rowOf(std::span<const ResultField<Row>> fields, std::span<const std::string_view> keys,
+          const std::vector<double>& values) {
+    Row row{};
+    setColumns(row, fields, keys, values);
+    return row;
+}
 
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ','; }
 
@@ -50,7 +60,7 @@ std::vector<std::string_view> tokensOf(std::string_view line) {
 
 bool isInteger(std::string_view token) {
     int v = 0;
-    return FreeFormatReader::parseInteger(token, v);
+    return parseInteger(token, v);
 }
 
 bool isFieldOverflow(std::string_view token) {
@@ -124,7 +134,7 @@ public:
         if (t.size() != count) fail(record, expected, line);
         std::vector<double> values(count);
         for (std::size_t i = 0; i < count; ++i) {
-            if (!FreeFormatReader::parseReal(t[i], values[i]) || !std::isfinite(values[i])) fail(record, expected, line);
+            if (!parseReal(t[i], values[i]) || !std::isfinite(values[i])) fail(record, expected, line);
         }
         return values;
     }
@@ -136,7 +146,7 @@ public:
         if (t.size() != count) fail(record, expected, line);
         std::vector<int> values(count);
         for (std::size_t i = 0; i < count; ++i) {
-            if (!FreeFormatReader::parseInteger(t[i], values[i])) fail(record, expected, line);
+            if (!parseInteger(t[i], values[i])) fail(record, expected, line);
         }
         return values;
     }
@@ -172,8 +182,8 @@ TransferCurve readTransferCurve(PlotLines& lines, const std::string& record, int
     const std::vector<std::string_view> t = tokensOf(line);
     TransferCurve curve;
     int points = 0;
-    if (t.size() != 3 || !FreeFormatReader::parseInteger(t[0], curve.number) ||
-        !FreeFormatReader::parseInteger(t[1], points) || !FreeFormatReader::parseReal(t[2], curve.depth) ||
+    if (t.size() != 3 || !parseInteger(t[0], curve.number) ||
+        !parseInteger(t[1], points) || !parseReal(t[2], curve.depth) ||
         !std::isfinite(curve.depth)) {
         lines.fail(record, expected, line);
     }
@@ -192,7 +202,7 @@ TransferCurve readTransferCurve(PlotLines& lines, const std::string& record, int
         const std::vector<double> v =
             lines.numbers(2, record + ", point " + std::to_string(i),
                           "a point of two numbers: load transfer and movement");
-        curve.points.push_back(CurvePoint{v[1], v[0]});
+        curve.points.push_back(rowOf<CurvePoint>(kTzCurveFields, kCurvePointRecord, v));
     }
     return curve;
 }
@@ -200,7 +210,7 @@ TransferCurve readTransferCurve(PlotLines& lines, const std::string& record, int
 void checkReportAgainstHeader(const PlotData& d, const ReportInfo& report, const std::string& fileName) {
     const int tables = static_cast<int>(report.tables.size());
     bool generalPrinted = false;
-    for (const ReportTable& t : report.tables) generalPrinted = generalPrinted || t.selection == kSelectionGeneral;
+    for (const ReportTable& t : report.tables) generalPrinted = generalPrinted || t.selection == static_cast<int>(Method::General);
     const bool countsAgree = d.methodCount == tables || (d.methodCount == tables + 1 && !generalPrinted);
     if (!countsAgree) {
         throw InputError(fileName + ", line 1 (header record): the header counts " + std::to_string(d.methodCount) +
@@ -221,14 +231,15 @@ void checkReportAgainstHeader(const PlotData& d, const ReportInfo& report, const
 
 }  // namespace
 
-const std::string& methodTitle(int selection) {
-    return kMethodTitles[selection >= 1 && selection <= 9 ? static_cast<std::size_t>(selection) : 0];
+std::string_view methodTitle(int selection) {
+    const MethodInfo* method = methodBySelection(selection);
+    return method != nullptr ? method->title : std::string_view();
 }
 
 ChartUnits chartUnitsFor(int unitSystem) {
-    if (unitSystem == 1) return ChartUnits{"ft", "kip", "psi", "in", "ksf"};
-    if (unitSystem == 2) return ChartUnits{"m", "kN", "kPa", "m", "kPa"};
-    return ChartUnits{};
+    const auto text = [unitSystem](ResultUnit unit) { return std::string(resultUnitText(unit, unitSystem)); };
+    return ChartUnits{text(ResultUnit::Length), text(ResultUnit::Force), text(ResultUnit::UnitTransfer),
+                      text(ResultUnit::Movement), text(ResultUnit::UnitFriction)};
 }
 
 ReportInfo readReportInfo(std::istream& in, const std::string& fileName) {
@@ -274,8 +285,8 @@ ReportInfo readReportInfo(std::istream& in, const std::string& fileName) {
         if (text.size() < 3 || text.front() != '*' || text.back() != '*') continue;
         const std::string_view inner = trimmed(text.substr(1, text.size() - 2));
         int selection = 0;
-        for (int s = 1; s <= 9; ++s) {
-            if (inner == kMethodTitles[static_cast<std::size_t>(s)]) selection = s;
+        for (const MethodInfo& m : kMethodTable) {
+            if (inner == m.title) selection = m.selection();
         }
         const std::string stars(text.size(), '*');
         if (selection == 0 || !lineIs(i - 1, stars) || !lineIs(i + 1, stars)) continue;
@@ -307,7 +318,7 @@ ReportInfo readReportInfo(std::istream& in, const std::string& fileName) {
         for (; row < lines.size() && !trimmed(lines[row]).empty(); ++row) {
             const std::vector<std::string_view> t = tokensOf(lines[row]);
             double length = 0.0;
-            if (t.size() < 4 || !FreeFormatReader::parseReal(t[0], length) || !std::isfinite(length)) {
+            if (t.size() < 4 || !parseReal(t[0], length) || !std::isfinite(length)) {
                 throw InputError(fileName + ", line " + std::to_string(row + 1) + " (" + table.title +
                                  " table): expected a table row starting with the pile length, found \"" +
                                  std::string(trimmed(lines[row])) + "\"");
@@ -416,7 +427,8 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
                 lines.failOnValue(record, "the pile length differs from row " + std::to_string(k) + " of the report's " +
                                               printed->title + " table; the report is not of this run");
             }
-            table.rows.push_back(CapacityRow{length, length, v[1], v[2], v[3], v[4], 0.0, false});
+            CapacityRow& row = table.rows.emplace_back(rowOf<CapacityRow>(kCapacityFields, kCapacityRecord, v));
+            row.depth = row.pileLength;  // the file has no depth column
         }
     }
 
@@ -430,7 +442,7 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
     for (int i = 1; i <= kTipCurvePoints; ++i) {
         const std::vector<double> v = lines.numbers(2, "tip curve point " + std::to_string(i),
                                                     "a tip curve point of two numbers: tip load and tip movement");
-        d.result.tipCurve.push_back(CurvePoint{v[1], v[0]});
+        d.result.tipCurve.push_back(rowOf<CurvePoint>(kTipCurveFields, kCurvePointRecord, v));
     }
 
     // Load steps: the load distribution of every step, one record per pile segment from the tip up.
@@ -441,7 +453,7 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
             const std::vector<double> v = lines.numbers(
                 3, "load step " + std::to_string(j) + ", segment " + std::to_string(m) + " from the tip",
                 "a segment record of three numbers: distance from the pile head, axial load and movement");
-            step.distribution.push_back(SegmentLoad{v[0], v[1], v[2]});
+            step.distribution.push_back(rowOf<SegmentLoad>(kDistributionFields, kSegmentRecord, v));
         }
     }
     // The load versus settlement curve.
@@ -449,11 +461,7 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
         const std::vector<double> v =
             lines.numbers(4, "load-settlement record " + std::to_string(j),
                           "a load-settlement record of four numbers: top load, top movement, tip load and tip movement");
-        LoadStep& step = d.result.loadSteps[static_cast<std::size_t>(j - 1)];
-        step.topLoad = v[0];
-        step.topMovement = v[1];
-        step.tipLoad = v[2];
-        step.tipMovement = v[3];
+        setColumns<LoadStep>(d.result.loadSteps[static_cast<std::size_t>(j - 1)], kLoadStepFields, kLoadStepRecord, v);
     }
 
     // Verification t-z curves, when the run listed depths.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "vorta/methods.h"
 #include "vorta/result.h"
 
 namespace vorta::cli {
@@ -44,7 +45,7 @@ ReportInfo readReportInfo(std::istream& in, const std::string& fileName);
 ReportInfo readReportInfo(const std::filesystem::path& file);
 
 // The method titles by selection index 1..9 (index 0 is empty), as the table banners print them.
-const std::string& methodTitle(int selection);
+std::string_view methodTitle(int selection);
 
 // The unit texts that charts print for a unit system (1 English, 2 SI; any other value: none).
 struct ChartUnits {

@@ -15,18 +15,17 @@ endif()
 # and nothing else, for the desktop front end, which loads vorta.dll: it is installed on Windows
 # only (beside a static libvorta.a a libvorta.so would take -lvorta and hide the C++ interface).
 install(TARGETS vorta_static vorta_datain EXPORT vortaTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vorta DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vorta DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} PATTERN "*.in" EXCLUDE)
+install(FILES ${PROJECT_BINARY_DIR}/include/vorta/version.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vorta)
 install(EXPORT vortaTargets NAMESPACE vorta:: DESTINATION ${VORTA_CMAKE_DIR})
 if(WIN32)
   install(TARGETS vorta_shared RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 endif()
 
-# The project-file library, and its header beside the engine's.
+# The library of analysis files (its header, vorta/project.h, is among the engine's).
 set(VORTA_PC_FILES vorta)
 if(TARGET vorta_project)
   install(TARGETS vorta_project EXPORT vortaProjectTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-  file(GLOB project_headers ${PROJECT_SOURCE_DIR}/project/*.h)
-  install(FILES ${project_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vorta)
   install(EXPORT vortaProjectTargets NAMESPACE vorta:: DESTINATION ${VORTA_CMAKE_DIR})
   list(APPEND VORTA_PC_FILES vorta-project)
 endif()

@@ -1,4 +1,4 @@
-#include "project_file.h"
+#include "vorta/project.h"
 #include "project_table.h"
 
 #include <algorithm>
@@ -416,9 +416,7 @@ void readMethods(Reader& r, const toml::table& root, Analysis& a) {
         r.problem(selected, "methods.selected", "expected a list of method names, of " + listOfNames(methodNames()));
     }
     if (t->get("run_cpt_methods") == nullptr) {
-        const bool cpt = m.isSelected(Method::Ngi) || m.isSelected(Method::Icp) || m.isSelected(Method::Fugro) ||
-                         m.isSelected(Method::Uwa);
-        m.cptMethods = cpt ? 1 : 0;
+        m.cptMethods = m.selectsCptMethod() ? 1 : 0;
     }
 }
 
@@ -842,7 +840,7 @@ void referenceTable(std::ostringstream& out, std::span<const FieldInfo<Owner>> l
             meaning += " (true or false)";
         }
         out << "| `" << f.key << "` | " << unit << " | " << markdownCell(defaultText(f)) << " | "
-            << markdownCell(rangeText(f)) << " | " << markdownCell(meaning) << " | " << f.deckPlace << " |\n";
+            << markdownCell(rangeText(f)) << " | " << markdownCell(meaning) << " | " << deckPlace(f) << " |\n";
     }
 }
 
@@ -850,21 +848,6 @@ void referenceTable(std::ostringstream& out, std::span<const FieldInfo<Owner>> l
 
 ProjectError::ProjectError(std::vector<std::string> problems, std::vector<ProjectProblem> details)
     : InputError(joinedProblems(problems)), problems_(std::move(problems)), details_(std::move(details)) {}
-
-void nameSoundingFileFrom(Analysis& analysis, const fs::path& projectFile) {
-    if (!analysis.cpt.file) return;
-    std::error_code ec;
-    const fs::path target = fs::weakly_canonical(fs::absolute(analysis.cpt.file->path, ec), ec);
-    const fs::path folder = fs::weakly_canonical(fs::absolute(projectFile, ec), ec).parent_path();
-    const fs::path relative = target.lexically_relative(folder);
-    analysis.cpt.file->name = (relative.empty() ? target : relative).generic_string();
-}
-
-bool isProjectFileName(const fs::path& file) {
-    std::string ext = file.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".toml";
-}
 
 Analysis readProjectText(std::string_view text, const std::string& fileName, const fs::path& folder,
                          SourceLines* lines) {
@@ -933,8 +916,7 @@ void writeProjectFile(const Analysis& a, std::ostream& out) {
     }
     w.line("selected", "[" + selected + "]", "");
     const Methods& m = a.methods;
-    const bool cpt = m.isSelected(Method::Ngi) || m.isSelected(Method::Icp) || m.isSelected(Method::Fugro) ||
-                     m.isSelected(Method::Uwa);
+    const bool cpt = m.selectsCptMethod();
     for (const FieldInfo<Methods>& f : methodFields()) {
         if (f.key == "run_cpt_methods") {
             if (m.cptMethods != (cpt ? 1 : 0)) w.line(f.key, fieldText(f, m), "");

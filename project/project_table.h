@@ -8,7 +8,7 @@
 
 #include <toml++/toml.h>
 
-#include "project_file.h"
+#include "vorta/project.h"
 
 namespace vorta::project {
 

@@ -25,16 +25,10 @@
 
 #include "results.h"
 #include "vorta/analysis.h"
+#include "vorta/project.h"
 #include "vorta/cpt_files.h"
 #include "vorta/units.h"
 #include "vorta/vorta.h"
-
-#ifndef VORTA_PROJECT_FILES
-#define VORTA_PROJECT_FILES 0
-#endif
-#if VORTA_PROJECT_FILES
-#include "project_file.h"
-#endif
 
 namespace vorta::python {
 namespace {
@@ -224,7 +218,7 @@ std::string fieldDoc(const FieldInfo<Owner>& f) {
         const std::string si = limitsText(f.limits, UnitSystem::SI, f.siUnit);
         doc += ". Allowed: " + (english == si ? english : english + " (English), " + si + " (SI)");
     }
-    doc += ". Input data file: " + std::string(f.deckPlace) + ".";
+    doc += ". Input data file: " + deckPlace(f) + ".";
     return doc;
 }
 
@@ -450,11 +444,6 @@ AnalysisObject copyAnalysis(const AnalysisObject& a) {
 // ---------------------------------------------------------------------------------------------
 // The analysis and the engine's model
 
-bool anyCptMethod(const Methods& m) {
-    return m.isSelected(Method::Ngi) || m.isSelected(Method::Icp) || m.isSelected(Method::Fugro) ||
-           m.isSelected(Method::Uwa);
-}
-
 std::string depthText(double v) { return shortestNumberText(v); }
 
 // The engine's model of an analysis; every list checked, and what an input data file cannot
@@ -464,7 +453,7 @@ Analysis toModel(const AnalysisObject& a) {
     m.pile = a.pile.pile;
     m.pile.areaTable = elements<AreaTableRow>(a.pile.areaTable, "pile.area_table", "AreaRow");
     m.methods = a.methods.methods;
-    if (a.methods.cptFollowsSelection) m.methods.cptMethods = anyCptMethod(m.methods) ? 1 : 0;
+    if (a.methods.cptFollowsSelection) m.methods.cptMethods = m.methods.selectsCptMethod() ? 1 : 0;
     const std::vector<LayerObject> layers = elements<LayerObject>(a.layers, "layers", "Layer");
     m.soilProfile.clear();
     for (std::size_t i = 0; i < layers.size(); ++i) {
@@ -522,7 +511,7 @@ AnalysisObject fromModel(const Analysis& model, const std::string& source) {
     a.pile.pile.areaTable.clear();
     for (const AreaTableRow& row : model.pile.areaTable) a.pile.areaTable.append(py::cast(row));
     a.methods.methods = model.methods;
-    a.methods.cptFollowsSelection = model.methods.cptMethods == (anyCptMethod(model.methods) ? 1 : 0);
+    a.methods.cptFollowsSelection = model.methods.cptMethods == (model.methods.selectsCptMethod() ? 1 : 0);
     a.loadTransfer.tables = model.loadTransfer;
     a.loadTransfer.tables.modifiers.clear();
     a.loadTransfer.tables.tipCurveFactors.reset();
@@ -531,38 +520,8 @@ AnalysisObject fromModel(const Analysis& model, const std::string& source) {
     return a;
 }
 
-bool isProjectFileName(const fs::path& file) {
-    std::string ext = file.extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".toml";
-}
-
-#if !VORTA_PROJECT_FILES
-[[noreturn]] void noProjectFiles(const fs::path& file) {
-    throw InputError(file.string() + ": this build of the module reads and writes no project files (toml++ was not "
-                                     "found when it was built)");
-}
-#endif
-
 Analysis readModel(const fs::path& file, const std::optional<fs::path>& cpt) {
-    if (isProjectFileName(file)) {
-        if (cpt) throw InputError(file.string() + ": a project file holds its own CPT sounding; cpt is for input data files");
-#if VORTA_PROJECT_FILES
-        return project::readProjectFile(file);
-#else
-        noProjectFiles(file);
-#endif
-    }
-    // A CPT file of another program (GEF, AGS4, CSV) is read in the units of the input data file.
-    if (cpt && detectCptFileFormat(*cpt) != CptFormat::Engine) {
-        Analysis a = readInputDeck(file, fs::path());
-        SoundingFile ref;
-        ref.name = cpt->generic_string();
-        ref.path = *cpt;
-        a.cpt = readSoundingFile(ref, a.units);
-        return a;
-    }
-    return readInputDeck(file, cpt.value_or(fs::path()));
+    return readAnalysisFile(file, ReadOptions{cpt.value_or(fs::path())}).analysis;
 }
 
 void save(const fs::path& file, const std::string& text) {
@@ -586,26 +545,33 @@ LocalDateTime clockOf(py::handle when) {
     return t;
 }
 
-// A run on a model in memory, the engine without the interpreter lock. Outputs that are not named
-// are kept as text, and handed on when keepText.
-Result runModel(const Analysis& model, bool keepText, const std::optional<fs::path>& report,
-                const std::optional<fs::path>& plot, py::handle clock, const std::string& sourceName) {
+// A run whose console is kept as text, which gets empty answers to prompts and fills a result.
+struct QuietRun {
     AnalysisResult result;
     std::ostringstream console;
     std::istringstream noAnswers;
     RunOptions options;
-    options.console = &console;
-    options.consoleInput = &noAnswers;
-    options.result = &result;
+    QuietRun() {
+        options.console = &console;
+        options.consoleInput = &noAnswers;
+        options.result = &result;
+    }
+};
+
+// A run on a model in memory, the engine without the interpreter lock. Outputs that are not named
+// are kept as text, and handed on when keepText.
+Result runModel(const Analysis& model, bool keepText, const std::optional<fs::path>& report,
+                const std::optional<fs::path>& plot, py::handle clock) {
+    QuietRun run;
+    RunOptions& options = run.options;
     if (report) options.report = *report;
     if (plot) options.plot = *plot;
-    options.sourceName = sourceName;
     if (!clock.is_none()) options.clock = clockOf(clock);
     {
         py::gil_scoped_release release;
         runAnalysis(model, options);
     }
-    Result out = makeResult(result, console.str(), keepText);
+    Result out = makeResult(run.result, run.console.str(), keepText);
     if (report) out.reportText.reset();
     if (plot) out.plotText.reset();
     return out;
@@ -638,50 +604,42 @@ private:
 
 // vorta.run: an input data file with its CPT file, or a project file; the report and the plot
 // data go where named, else into a folder removed afterwards.
-Result runFile(const fs::path& input, const std::optional<fs::path>& cpt, const std::optional<fs::path>& report,
+Result runPath(const fs::path& input, const std::optional<fs::path>& cpt, const std::optional<fs::path>& report,
                const std::optional<fs::path>& plot) {
     ScratchFolder scratch;
     const fs::path reportFile = report ? *report : scratch.path() / "report.out";
     const fs::path plotFile = plot ? *plot : scratch.path() / "plot.plt";
-    if (isProjectFileName(input) || (cpt && detectCptFileFormat(*cpt) != CptFormat::Engine)) {
-        Analysis model;
-        try {
-            model = readModel(input, cpt);
-        } catch (const InputError& e) {
-            std::vector<std::string> lines;
-            std::istringstream text(e.what());
-            for (std::string line; std::getline(text, line);) lines.push_back(line);
-            return failedResult(kRunFileError, lines);
-        }
-        return runModel(model, false, reportFile, plotFile, py::none(), input.string());
-    }
     RunFiles files;
     files.input = input;
     files.cpt = cpt.value_or(fs::path());
     files.report = reportFile;
     files.plot = plotFile;
-    AnalysisResult result;
-    std::ostringstream console;
-    std::istringstream noAnswers;
-    RunOptions options;
-    options.console = &console;
-    options.consoleInput = &noAnswers;
-    options.result = &result;
-    {
+    QuietRun run;
+    try {
         py::gil_scoped_release release;
-        runOnFiles(files, options);
+        vorta::runFile(files, run.options);
+    } catch (const InputError& e) {
+        std::vector<std::string> lines;
+        std::istringstream text(e.what());
+        for (std::string line; std::getline(text, line);) lines.push_back(line);
+        return failedResult(kRunFileError, lines);
     }
-    return makeResult(result, console.str());
+    return makeResult(run.result, run.console.str());
+}
+
+// The methods' keys, in report order: "FHWA, USACE, ...".
+std::string methodKeys() {
+    std::string keys;
+    for (const MethodInfo& m : kMethodTable) keys += (keys.empty() ? "" : ", ") + std::string(m.key);
+    return keys;
 }
 
 // ---------------------------------------------------------------------------------------------
-// Layers: a value is one number for the whole layer or (top, bottom).
+// Layers: a value reads as a vorta.LayerValue (top, bottom), and is set as one value for the whole
+// layer or as a pair.
 
 py::object layerValue(const FieldInfo<ProfilePoint>& f, const LayerObject& l) {
-    py::object top = fieldValue(f, l.top);
-    py::object bottom = fieldValue(f, l.bottom);
-    if (top.equal(bottom)) return top;
-    return py::make_tuple(top, bottom);
+    return py::module_::import("vorta._values").attr("LayerValue")(fieldValue(f, l.top), fieldValue(f, l.bottom));
 }
 
 void setLayerValue(const FieldInfo<ProfilePoint>& f, LayerObject& l, py::handle v, const std::string& path) {
@@ -738,9 +696,7 @@ void setSelected(Methods& m, py::handle v) {
 
 template <class Owner>
 const FieldInfo<Owner>& fieldNamed(std::span<const FieldInfo<Owner>> list, std::string_view key) {
-    for (const FieldInfo<Owner>& f : list) {
-        if (f.key == key) return f;
-    }
+    if (const FieldInfo<Owner>* f = findField(list, key)) return *f;
     throw std::logic_error("no field " + std::string(key));
 }
 
@@ -914,6 +870,14 @@ void bindModel(py::module_& m) {
                 return s;
             },
             [](const Sounding& s) { return s; })
+        .def(
+            "frame",
+            [](py::object s, py::object units) {
+                return py::module_::import("vorta._frames").attr("sounding_frame")(s, units);
+            },
+            py::arg("units") = py::none(),
+            "The points as a pandas frame: depth, cone_resistance, sleeve_friction and pore_pressure (NaN\n"
+            "where a point has none); `units` ('English' or 'SI') fills frame.attrs['units'].")
         .def("__len__", [](const Sounding& s) { return s.points.size(); })
         .def_static(
             "read",
@@ -943,9 +907,9 @@ void bindModel(py::module_& m) {
 
     // Layers.
     PartClass<LayerObject> layer(m, "Layer", "layer",
-                                 "A layer of the soil profile. Every value but the name and the depths is one value for the\n"
-                                 "whole layer or a pair (top, bottom), linear in depth between them; a value that differs at\n"
-                                 "the top and the bottom reads as the pair.");
+                                 "A layer of the soil profile. Every value but the name and the depths reads as a\n"
+                                 "vorta.LayerValue (top, bottom), linear in depth between them; assign one value for the\n"
+                                 "whole layer or a pair.");
     layer.property(
         "name", [](const LayerObject& l) { return l.top.name; },
         [](LayerObject& l, py::handle v) { l.top.name = textValue(v, "layer.name"); },
@@ -965,7 +929,7 @@ void bindModel(py::module_& m) {
         layer.property(
             std::string(f.key).c_str(), [field](const LayerObject& l) { return layerValue(*field, l); },
             [field, path](LayerObject& l, py::handle v) { setLayerValue(*field, l, v, path); },
-            (fieldDoc(f) + " One value, or (top, bottom).").c_str());
+            (fieldDoc(f) + " A LayerValue (top, bottom); assign one value or a pair.").c_str());
     }
     layer
         .finish([](const LayerObject& l) { return py::make_tuple(pointState(l.top), pointState(l.bottom)); },
@@ -996,8 +960,9 @@ void bindModel(py::module_& m) {
         .property(
             "selected", [](const MethodsObject& o) { return selectedNames(o.methods); },
             [](MethodsObject& o, py::handle v) { setSelected(o.methods, v); },
-            "the methods to compute, by name (FHWA, USACE, Revised_Lambda, API_RP2A, General, NGI, ICP_MTD, Fugro,\n"
-            "UWA) or selection index; reads as a tuple, assign a list to change it")
+            ("the methods to compute, by name (" + methodKeys() +
+             ") or selection index; reads as a tuple, assign a list to change it")
+                .c_str())
         .fields(methodFields(), [](MethodsObject& o) -> Methods& { return o.methods; }, {"run_cpt_methods"})
         .property(
             "run_cpt_methods",
@@ -1015,7 +980,7 @@ void bindModel(py::module_& m) {
                 py::tuple selected(kMethodCountInModel);
                 for (int i = 0; i < kMethodCountInModel; ++i) selected[i] = o.methods.selected[static_cast<std::size_t>(i)];
                 Methods effective = o.methods;  // a value that follows is compared as it follows
-                if (o.cptFollowsSelection) effective.cptMethods = anyCptMethod(o.methods) ? 1 : 0;
+                if (o.cptFollowsSelection) effective.cptMethods = o.methods.selectsCptMethod() ? 1 : 0;
                 return py::make_tuple(selected, rawState(methodFields(), effective), o.cptFollowsSelection);
             },
             [](const py::tuple& s) {
@@ -1071,7 +1036,7 @@ void bindModel(py::module_& m) {
                 if (field->getInt(t.tables) == kAbsentSwitch && !v.is_none()) badValue(path, "a whole number or None", v);
             },
             (std::string(f.meaning) + ". None: follows from the table (1 when it has rows). Input data file: " +
-             std::string(f.deckPlace) + ".")
+             deckPlace(f) + ".")
                 .c_str());
     }
     loadTransfer.finish(
@@ -1106,7 +1071,7 @@ void bindModel(py::module_& m) {
                 });
             },
             (std::string(deepest.meaning) + " [ft or m]. None: the bottom of the last layer. Input data file: " +
-             std::string(deepest.deckPlace) + ".")
+             deckPlace(deepest) + ".")
                 .c_str())
         .property(
             "soil_point_count", [](const AnalysisObject& a) { return noneOr(a.model.negativeSoilPointCount); },
@@ -1179,7 +1144,7 @@ void bindModel(py::module_& m) {
             [](const AnalysisObject& a, bool keepText, const std::optional<fs::path>& report,
                const std::optional<fs::path>& plot, py::handle clock) {
                 const Analysis model = toModel(a);
-                return runModel(model, keepText, report, plot, clock, "");
+                return runModel(model, keepText, report, plot, clock);
             },
             py::arg("keep_text") = false, py::arg("report") = py::none(), py::arg("plot") = py::none(),
             py::arg("clock") = py::none(), "Analysis.run without the Python wrapper that makes it picklable.")
@@ -1206,23 +1171,26 @@ void bindModel(py::module_& m) {
             "What the engine's input checks find without running the analysis (a vorta.CheckOutcome):\n"
             "the problems a run acts on, advisories included, and the status it would end with.")
         .def(
+            "layers_frame",
+            [](py::object a) { return py::module_::import("vorta._frames").attr("layers_frame")(a); },
+            "The soil profile as a pandas frame, one row per layer (vorta._frames.layers_frame).")
+        .def(
+            "with_layers",
+            [](py::object a, py::object frame) {
+                return py::module_::import("vorta._frames").attr("with_layers")(a, frame);
+            },
+            py::arg("frame"),
+            "A copy of the analysis whose soil profile is the rows of a frame in the columns of\n"
+            "layers_frame() (vorta._frames.with_layers).")
+        .def(
             "write_deck",
             [](const AnalysisObject& a, const fs::path& path, const std::optional<fs::path>& cpt) {
                 const Analysis model = toModel(a);
-                std::ostringstream deck;
-                std::ostringstream sounding;
                 try {
-                    writeInputDeck(model, deck);
-                    writeCptFile(model.cpt, sounding);
+                    writeDeckFiles(model, path, cpt.value_or(fs::path()));
                 } catch (const InputError& e) {
                     throw py::value_error(e.what());
                 }
-                const fs::path cptPath = cpt ? *cpt : fs::path(path).replace_extension(".cpt");
-                if (fs::weakly_canonical(cptPath) == fs::weakly_canonical(path)) {
-                    throw py::value_error(cptPath.string() + ": the CPT file would be the input data file; name another");
-                }
-                save(path, deck.str());
-                save(cptPath, sounding.str());
             },
             py::arg("path"), py::arg("cpt") = py::none(),
             "Writes the analysis as an input data file and its sounding as a CPT file (None: beside it,\n"
@@ -1231,7 +1199,6 @@ void bindModel(py::module_& m) {
             "write_project",
             [](const AnalysisObject& a, const fs::path& path) {
                 const Analysis model = toModel(a);
-#if VORTA_PROJECT_FILES
                 std::ostringstream text;
                 Analysis named = model;
                 project::nameSoundingFileFrom(named, path);
@@ -1241,14 +1208,11 @@ void bindModel(py::module_& m) {
                     throw py::value_error(e.what());
                 }
                 save(path, text.str());
-#else
-                noProjectFiles(path);
-#endif
             },
             py::arg("path"), "Writes the analysis as a project file (TOML), the sounding inline.")
 ;
 
-    m.def("run", &runFile, py::arg("input"), py::arg("cpt") = py::none(), py::arg("report") = py::none(),
+    m.def("run", &runPath, py::arg("input"), py::arg("cpt") = py::none(), py::arg("report") = py::none(),
           py::arg("plot") = py::none(),
           "Runs one analysis on an input data file and its CPT file (None: a sounding with no points),\n"
           "or on a project file (.toml). The report and the plot-data file go where named, else into a\n"
@@ -1272,7 +1236,7 @@ void bindModel(py::module_& m) {
                     d["meaning"] = std::string(f.meaning);
                     d["required"] = f.required;
                     d["default"] = std::string(f.defaultNote);
-                    d["input_data_file"] = std::string(f.deckPlace);
+                    d["input_data_file"] = deckPlace(f);
                     py::list names;
                     for (const ChoiceName& c : f.choices) names.append(py::make_tuple(std::string(c.name), c.code));
                     d["choices"] = names;

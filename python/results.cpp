@@ -8,6 +8,8 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include "vorta/methods.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,68 +59,37 @@ private:
     py::object numpy_;
 };
 
+// Every column of a field table, from the rows, into `columns`.
+template <class Row>
+py::dict columnsOf(std::span<const ResultField<Row>> fields, const std::vector<Row>& rows, const ColumnMaker& col) {
+    py::dict columns;
+    for (const ResultField<Row>& f : fields) {
+        columns[py::str(std::string(f.key))] = f.flag ? col.flags(rows, [&f](const Row& r) { return f.get(r) != 0.0; })
+                                                      : col.floats(rows, f.get);
+    }
+    return columns;
+}
+
 Table makeTable(const vorta::MethodTable& t, const ColumnMaker& col) {
-    using Row = vorta::CapacityRow;
     Table out;
     out.method = t.selection;
     out.title = t.title;
     out.tension = t.tension;
     out.battered = t.battered;
     out.plugColumn = t.plugColumn;
-    out.pileLength = col.floats(t.rows, [](const Row& r) { return r.pileLength; });
-    out.depth = col.floats(t.rows, [](const Row& r) { return r.depth; });
-    out.skinFriction = col.floats(t.rows, [](const Row& r) { return r.skinFriction; });
-    out.tipResistance = col.floats(t.rows, [](const Row& r) { return r.tipResistance; });
-    out.ultimateCapacity = col.floats(t.rows, [](const Row& r) { return r.ultimateCapacity; });
-    out.unitFriction = col.floats(t.rows, [](const Row& r) { return r.unitFriction; });
-    out.plugLength = col.floats(t.rows, [](const Row& r) { return r.plugLength; });
-    out.plugMark = col.flags(t.rows, [](const Row& r) { return r.plugMark; });
-    out.columns["pile_length"] = out.pileLength;
-    out.columns["depth"] = out.depth;
-    out.columns["skin_friction"] = out.skinFriction;
-    out.columns["tip_resistance"] = out.tipResistance;
-    out.columns["ultimate_capacity"] = out.ultimateCapacity;
-    out.columns["unit_friction"] = out.unitFriction;
-    out.columns["plug_length"] = out.plugLength;
-    out.columns["plug_mark"] = out.plugMark;
-    return out;
-}
-
-Curve makeCurve(const std::vector<vorta::CurvePoint>& points, const ColumnMaker& col) {
-    using Point = vorta::CurvePoint;
-    Curve out;
-    out.movement = col.floats(points, [](const Point& p) { return p.movement; });
-    out.load = col.floats(points, [](const Point& p) { return p.load; });
-    out.columns["movement"] = out.movement;
-    out.columns["load"] = out.load;
+    out.columns = columnsOf<CapacityRow>(kCapacityFields, t.rows, col);
     return out;
 }
 
 TransferCurve makeTransferCurve(const vorta::TransferCurve& c, const ColumnMaker& col) {
-    Curve points = makeCurve(c.points, col);
-    TransferCurve out;
-    out.number = c.number;
-    out.depth = c.depth;
-    out.movement = points.movement;
-    out.load = points.load;
-    out.columns = points.columns;
-    return out;
+    return TransferCurve{c.number, c.depth, columnsOf<CurvePoint>(kTzCurveFields, c.points, col)};
 }
 
 LoadStep makeLoadStep(const vorta::LoadStep& step, const ColumnMaker& col) {
-    using Segment = vorta::SegmentLoad;
     LoadStep out;
-    out.topLoad = step.topLoad;
-    out.topMovement = step.topMovement;
-    out.tipLoad = step.tipLoad;
-    out.tipMovement = step.tipMovement;
-    LoadDistribution& d = out.distribution;
-    d.distanceFromHead = col.floats(step.distribution, [](const Segment& g) { return g.distanceFromHead; });
-    d.axialLoad = col.floats(step.distribution, [](const Segment& g) { return g.axialLoad; });
-    d.movement = col.floats(step.distribution, [](const Segment& g) { return g.movement; });
-    d.columns["distance_from_head"] = d.distanceFromHead;
-    d.columns["axial_load"] = d.axialLoad;
-    d.columns["movement"] = d.movement;
+    out.values = step;
+    out.values.distribution.clear();
+    out.distribution.columns = columnsOf<SegmentLoad>(kDistributionFields, step.distribution, col);
     return out;
 }
 
@@ -138,7 +109,7 @@ Result makeResult(const vorta::AnalysisResult& r, std::string console, bool keep
     out.loadTransferMethod = r.loadTransferMethod;
     for (const vorta::MethodTable& t : r.tables) out.tables.push_back(makeTable(t, col));
     for (const vorta::TransferCurve& c : r.layerCurves) out.layerCurves.push_back(makeTransferCurve(c, col));
-    out.tipCurve = makeCurve(r.tipCurve, col);
+    out.tipCurve.columns = columnsOf<CurvePoint>(kTipCurveFields, r.tipCurve, col);
     for (const vorta::LoadStep& step : r.loadSteps) out.loadSteps.push_back(makeLoadStep(step, col));
     for (const vorta::TransferCurve& c : r.verificationCurves) {
         out.verificationCurves.push_back(makeTransferCurve(c, col));
@@ -179,137 +150,144 @@ std::string countText(const std::vector<T>& v, const char* what) {
     return std::to_string(v.size()) + " " + what;
 }
 
-// Pickling: each object is its constructor's arguments; the columns travel as they are.
-template <typename T>
-T columnsOnly(const py::dict& columns, std::initializer_list<std::pair<const char*, py::object T::*>> names) {
-    T out;
-    out.columns = columns;
-    for (const auto& [name, member] : names) out.*member = columns[name];
+// A column's documentation: its meaning and its unit in each unit system.
+template <class Row>
+std::string columnDoc(const ResultField<Row>& f) {
+    std::string doc(f.meaning);
+    const std::string_view english = resultUnitText(f.unit, 1);
+    const std::string_view si = resultUnitText(f.unit, 2);
+    if (!english.empty()) doc += " (" + std::string(english) + (si == english ? "" : " or " + std::string(si)) + ")";
+    return doc;
+}
+
+// Every column of a field table as a read-only attribute of the object, read from its `columns`.
+template <class Object, class Row>
+void bindColumns(py::class_<Object>& cls, std::span<const ResultField<Row>> fields) {
+    for (const ResultField<Row>& f : fields) {
+        const std::string key(f.key);
+        cls.def_property_readonly(key.c_str(), [key](const Object& o) { return o.columns[key.c_str()]; },
+                                  columnDoc(f).c_str());
+    }
+    cls.def_readonly("columns", &Object::columns, "the columns by name, in print order");
+    const std::string first(fields.front().key);
+    cls.def("__len__", [first](const Object& o) { return py::len(o.columns[first.c_str()]); });
+}
+
+// A result's columns as one dict a field, for the frames: key, meaning, flag and unit by system.
+template <class Row>
+py::list columnList(std::span<const ResultField<Row>> fields) {
+    py::list out;
+    for (const ResultField<Row>& f : fields) {
+        py::dict d;
+        d["key"] = std::string(f.key);
+        d["meaning"] = std::string(f.meaning);
+        d["flag"] = f.flag;
+        d["english_unit"] = std::string(resultUnitText(f.unit, 1));
+        d["si_unit"] = std::string(resultUnitText(f.unit, 2));
+        out.append(d);
+    }
     return out;
 }
 
-Table tableFrom(const py::tuple& s) {
-    Table t = columnsOnly<Table>(s[5].cast<py::dict>(),
-                                 {{"pile_length", &Table::pileLength},
-                                  {"depth", &Table::depth},
-                                  {"skin_friction", &Table::skinFriction},
-                                  {"tip_resistance", &Table::tipResistance},
-                                  {"ultimate_capacity", &Table::ultimateCapacity},
-                                  {"unit_friction", &Table::unitFriction},
-                                  {"plug_length", &Table::plugLength},
-                                  {"plug_mark", &Table::plugMark}});
-    t.method = s[0].cast<int>();
-    t.title = s[1].cast<std::string>();
-    t.tension = s[2].cast<bool>();
-    t.battered = s[3].cast<bool>();
-    t.plugColumn = s[4].cast<bool>();
-    return t;
+// A method of the result made by the function of that name in vorta._frames (pandas is imported
+// only when a frame is asked for).
+auto frameOf(const char* function) {
+    return [function](py::object result) { return py::module_::import("vorta._frames").attr(function)(result); };
 }
 
-Curve curveFrom(const py::dict& columns) {
-    return columnsOnly<Curve>(columns, {{"movement", &Curve::movement}, {"load", &Curve::load}});
-}
-
-TransferCurve transferCurveFrom(const py::tuple& s) {
-    TransferCurve c = columnsOnly<TransferCurve>(s[2].cast<py::dict>(),
-                                                 {{"movement", &TransferCurve::movement}, {"load", &TransferCurve::load}});
-    c.number = s[0].cast<int>();
-    c.depth = s[1].cast<double>();
-    return c;
-}
-
-LoadDistribution distributionFrom(const py::dict& columns) {
-    return columnsOnly<LoadDistribution>(columns, {{"distance_from_head", &LoadDistribution::distanceFromHead},
-                                                   {"axial_load", &LoadDistribution::axialLoad},
-                                                   {"movement", &LoadDistribution::movement}});
+std::string methodListText() {
+    std::string text;
+    for (const MethodInfo& m : kMethodTable) {
+        text += (text.empty() ? "" : ", ") + std::to_string(m.selection()) + " " + std::string(m.name);
+    }
+    return text;
 }
 
 }  // namespace
 
 void bindResults(py::module_& m) {
-    py::class_<Table>(m, "Table", "One printed capacity table: one value per printed row in each column.")
-        .def_readonly("method", &Table::method,
-                      "1 FHWA, 2 USACE, 3 Revised Lambda, 4 API RP-2A, 5 general, 6 NGI, 7 ICP/MTD, 8 Fugro, 9 UWA")
+    py::class_<Table> table(m, "Table", "One printed capacity table: one value per printed row in each column.");
+    table.def_readonly("method", &Table::method, ("the method's selection index: " + methodListText()).c_str())
         .def_readonly("title", &Table::title, "the table banner, e.g. 'FED. HWY. METHOD'")
         .def_readonly("tension", &Table::tension, "the tip column is the self weight")
         .def_readonly("battered", &Table::battered, "the table prints a depth column")
         .def_readonly("plug_column", &Table::plugColumn, "the table prints a plug-length column")
-        .def_readonly("pile_length", &Table::pileLength, "pile length below ground (ft or m)")
-        .def_readonly("depth", &Table::depth, "vertical depth of the tip (ft or m)")
-        .def_readonly("skin_friction", &Table::skinFriction, "kips or kN")
-        .def_readonly("tip_resistance", &Table::tipResistance,
-                      "end bearing in compression, self weight in tension (kips or kN)")
-        .def_readonly("ultimate_capacity", &Table::ultimateCapacity, "kips or kN")
-        .def_readonly("unit_friction", &Table::unitFriction, "the plot-data column (ksf or kPa)")
-        .def_readonly("plug_length", &Table::plugLength, "ft or m; 0 when the table has no plug column")
-        .def_readonly("plug_mark", &Table::plugMark, "the friction of the soil plug governs the tip ('*')")
-        .def_readonly("columns", &Table::columns, "the columns by name, in print order")
-        .def("__len__", [](const Table& t) { return py::len(t.pileLength); })
         .def(py::pickle(
             [](const Table& t) { return py::make_tuple(t.method, t.title, t.tension, t.battered, t.plugColumn, t.columns); },
-            &tableFrom))
+            [](const py::tuple& s) {
+                return Table{s[0].cast<int>(),  s[1].cast<std::string>(), s[2].cast<bool>(),
+                             s[3].cast<bool>(), s[4].cast<bool>(),        s[5].cast<py::dict>()};
+            }))
         .def("__repr__", [](const Table& t) {
             return "<vorta.Table " + std::to_string(t.method) + " '" + t.title + "', " +
-                   std::to_string(py::len(t.pileLength)) + " rows>";
+                   std::to_string(py::len(t.columns["pile_length"])) + " rows>";
         });
+    bindColumns<Table, CapacityRow>(table, kCapacityFields);
 
-    py::class_<Curve>(m, "Curve", "The tip curve: load (kips or kN) against movement (in or m).")
-        .def_readonly("movement", &Curve::movement)
-        .def_readonly("load", &Curve::load)
-        .def_readonly("columns", &Curve::columns)
-        .def("__len__", [](const Curve& c) { return py::len(c.movement); })
-        .def(py::pickle([](const Curve& c) { return py::make_tuple(c.columns); },
-                        [](const py::tuple& s) { return curveFrom(s[0].cast<py::dict>()); }))
-        .def("__repr__", [](const Curve& c) { return "<vorta.Curve, " + std::to_string(py::len(c.movement)) + " points>"; });
+    py::class_<Curve> curve(m, "Curve", "The tip curve: load against movement.");
+    curve.def(py::pickle([](const Curve& c) { return py::make_tuple(c.columns); },
+                         [](const py::tuple& s) { return Curve{s[0].cast<py::dict>()}; }))
+        .def("__repr__", [](const Curve& c) { return "<vorta.Curve, " + std::to_string(py::len(c.columns["load"])) + " points>"; });
+    bindColumns<Curve, CurvePoint>(curve, kTipCurveFields);
 
-    py::class_<TransferCurve>(m, "TransferCurve",
-                              "A t-z curve: unit load transfer (psi or kPa) against movement (in or m).")
-        .def_readonly("number", &TransferCurve::number)
+    py::class_<TransferCurve> transferCurve(m, "TransferCurve", "A t-z curve: unit load transfer against movement.");
+    transferCurve.def_readonly("number", &TransferCurve::number)
         .def_readonly("depth", &TransferCurve::depth, "below ground (ft or m)")
-        .def_readonly("movement", &TransferCurve::movement)
-        .def_readonly("load", &TransferCurve::load)
-        .def_readonly("columns", &TransferCurve::columns)
-        .def("__len__", [](const TransferCurve& c) { return py::len(c.movement); })
         .def(py::pickle([](const TransferCurve& c) { return py::make_tuple(c.number, c.depth, c.columns); },
-                        &transferCurveFrom))
+                        [](const py::tuple& s) {
+                            return TransferCurve{s[0].cast<int>(), s[1].cast<double>(), s[2].cast<py::dict>()};
+                        }))
         .def("__repr__", [](const TransferCurve& c) {
             return "<vorta.TransferCurve " + std::to_string(c.number) + " at " + std::to_string(c.depth) + ", " +
-                   std::to_string(py::len(c.movement)) + " points>";
+                   std::to_string(py::len(c.columns["load"])) + " points>";
         });
+    bindColumns<TransferCurve, CurvePoint>(transferCurve, kTzCurveFields);
 
-    py::class_<LoadDistribution>(m, "LoadDistribution",
-                                 "Axial load and movement at the mid-points of the segments, from the tip upward.")
-        .def_readonly("distance_from_head", &LoadDistribution::distanceFromHead, "ft or m")
-        .def_readonly("axial_load", &LoadDistribution::axialLoad, "kips or kN")
-        .def_readonly("movement", &LoadDistribution::movement, "in or m")
-        .def_readonly("columns", &LoadDistribution::columns)
-        .def("__len__", [](const LoadDistribution& d) { return py::len(d.axialLoad); })
-        .def(py::pickle([](const LoadDistribution& d) { return py::make_tuple(d.columns); },
-                        [](const py::tuple& s) { return distributionFrom(s[0].cast<py::dict>()); }));
+    py::class_<LoadDistribution> distribution(m, "LoadDistribution",
+                                              "Axial load and movement at the mid-points of the segments, from the tip upward.");
+    distribution.def(py::pickle([](const LoadDistribution& d) { return py::make_tuple(d.columns); },
+                                [](const py::tuple& s) { return LoadDistribution{s[0].cast<py::dict>()}; }));
+    bindColumns<LoadDistribution, SegmentLoad>(distribution, kDistributionFields);
 
-    py::class_<LoadStep>(m, "LoadStep", "One step of the load-settlement curve.")
-        .def_readonly("top_load", &LoadStep::topLoad, "kips or kN")
-        .def_readonly("top_movement", &LoadStep::topMovement, "in or m")
-        .def_readonly("tip_load", &LoadStep::tipLoad, "kips or kN")
-        .def_readonly("tip_movement", &LoadStep::tipMovement, "in or m")
-        .def_readonly("distribution", &LoadStep::distribution)
+    py::class_<LoadStep> loadStep(m, "LoadStep", "One step of the load-settlement curve.");
+    for (const ResultField<vorta::LoadStep>& f : kLoadStepFields) {
+        const auto get = f.get;
+        loadStep.def_property_readonly(std::string(f.key).c_str(), [get](const LoadStep& s) { return get(s.values); },
+                                       columnDoc(f).c_str());
+    }
+    loadStep.def_readonly("distribution", &LoadStep::distribution)
         .def(py::pickle(
             [](const LoadStep& s) {
-                return py::make_tuple(s.topLoad, s.topMovement, s.tipLoad, s.tipMovement, s.distribution);
+                return py::make_tuple(s.values.topLoad, s.values.topMovement, s.values.tipLoad, s.values.tipMovement,
+                                      s.distribution);
             },
             [](const py::tuple& t) {
                 LoadStep s;
-                s.topLoad = t[0].cast<double>();
-                s.topMovement = t[1].cast<double>();
-                s.tipLoad = t[2].cast<double>();
-                s.tipMovement = t[3].cast<double>();
+                s.values.topLoad = t[0].cast<double>();
+                s.values.topMovement = t[1].cast<double>();
+                s.values.tipLoad = t[2].cast<double>();
+                s.values.tipMovement = t[3].cast<double>();
                 s.distribution = t[4].cast<LoadDistribution>();
                 return s;
             }))
         .def("__repr__", [](const LoadStep& s) {
-            return "<vorta.LoadStep top load " + std::to_string(s.topLoad) + ", top movement " +
-                   std::to_string(s.topMovement) + ">";
+            return "<vorta.LoadStep top load " + std::to_string(s.values.topLoad) + ", top movement " +
+                   std::to_string(s.values.topMovement) + ">";
         });
+
+    // The result columns of each kind, for the frames.
+    m.def(
+        "result_columns",
+        [](const std::string& kind) {
+            if (kind == "capacity") return columnList<CapacityRow>(kCapacityFields);
+            if (kind == "tz_curve") return columnList<CurvePoint>(kTzCurveFields);
+            if (kind == "tip_curve") return columnList<CurvePoint>(kTipCurveFields);
+            if (kind == "distribution") return columnList<SegmentLoad>(kDistributionFields);
+            if (kind == "load_steps") return columnList<vorta::LoadStep>(kLoadStepFields);
+            throw py::value_error("result_columns: no kind " + kind +
+                                  "; expected capacity, tz_curve, tip_curve, distribution or load_steps");
+        },
+        py::arg("kind"), "The columns of a kind of result: key, meaning, flag, english_unit and si_unit.");
 
     using vorta::Problem;
     using vorta::Severity;
@@ -364,6 +342,7 @@ void bindResults(py::module_& m) {
         .def_readonly("problems", &vorta::CheckOutcome::problems, "every vorta.Problem, in the order a run finds them")
         .def_property_readonly("advisories", [](const vorta::CheckOutcome& c) { return advisoriesOf(c.problems); },
                                "the problems that are advisories")
+        .def("frame", frameOf("problems_frame"), "The problems as a pandas frame, one row each (vorta._frames.problems_frame).")
         .def("__repr__", [](const vorta::CheckOutcome& c) {
             return "<vorta.CheckOutcome status " + std::to_string(c.status) + ", " + std::to_string(c.problems.size()) +
                    " problems>";
@@ -389,6 +368,16 @@ void bindResults(py::module_& m) {
         .def_readonly("tip_curve", &Result::tipCurve)
         .def_readonly("load_steps", &Result::loadSteps)
         .def_readonly("verification_curves", &Result::verificationCurves)
+        .def("frame", frameOf("capacity_frame"),
+             "Every printed capacity table as one pandas frame, one row per printed row, with the method's\n"
+             "name; frame.attrs holds the units (vorta._frames.capacity_frame).")
+        .def("load_settlement_frame", frameOf("load_settlement_frame"), "The load-settlement curve as a pandas frame.")
+        .def("load_distribution_frame", frameOf("load_distribution_frame"),
+             "The load distribution of every load step as a pandas frame, in long form.")
+        .def("tz_curves_frame", frameOf("tz_curves_frame"), "The t-z curves as a pandas frame, in long form.")
+        .def("tip_curve_frame", frameOf("tip_curve_frame"), "The tip curve as a pandas frame.")
+        .def("problems_frame", frameOf("problems_frame"),
+             "The problems of the run as a pandas frame, one row each (vorta._frames.problems_frame).")
         .def_readonly("report_text", &Result::reportText,
                       "the report of a run in memory when kept (run(keep_text=True)), else None")
         .def_readonly("plot_text", &Result::plotText,

@@ -15,40 +15,34 @@ namespace vorta::python {
 
 namespace py = pybind11;
 
-// The Python-side objects. Each keeps its columns both as attributes and, in print order, in the
-// dict `columns` (pandas.DataFrame(table.columns) makes a frame of the table).
+// The Python-side objects. Each keeps its columns, in print order, in the dict `columns`
+// (pandas.DataFrame(table.columns) makes a frame of the table); the attribute of each column is
+// bound from the result field tables and reads the dict.
 struct Table {
     int method = 0;
     std::string title;
     bool tension = false;
     bool battered = false;
     bool plugColumn = false;
-    py::object pileLength, depth, skinFriction, tipResistance, ultimateCapacity, unitFriction, plugLength, plugMark;
     py::dict columns;
 };
 
 struct Curve {
-    py::object movement, load;
     py::dict columns;
 };
 
 struct TransferCurve {
     int number = 0;
     double depth = 0.0;
-    py::object movement, load;
     py::dict columns;
 };
 
 struct LoadDistribution {
-    py::object distanceFromHead, axialLoad, movement;
     py::dict columns;
 };
 
 struct LoadStep {
-    double topLoad = 0.0;
-    double topMovement = 0.0;
-    double tipLoad = 0.0;
-    double tipMovement = 0.0;
+    vorta::LoadStep values;  // the top and tip loads and movements; not its distribution
     LoadDistribution distribution;
 };
 

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "project_file.h"
+#include "vorta/project.h"
 #include "vorta/analysis.h"
 
 namespace vorta::analysis_json {

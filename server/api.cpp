@@ -263,7 +263,10 @@ RunAnswer runOf(const Api& api, const Analysis& analysis, const std::string& nam
     options.result = &answer.result;
     // A project file's name lets the run's messages name the keys; the report's header names where
     // it lies.
-    if (project::isProjectFileName(name)) options.sourceName = (api.folder().root() / name).string();
+    if (analysisFileKind(name) == ValueSource::ProjectFile) {
+        options.sourceName = (api.folder().root() / name).string();
+        options.sourceKind = ValueSource::ProjectFile;
+    }
     answer.status = runAnalysis(analysis, options);
     return answer;
 }

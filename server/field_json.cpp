@@ -91,7 +91,7 @@ ordered_json fieldJson(const FieldInfo<Owner>& f, std::string_view key) {
         out["allowed"] = nullptr;
     }
     out["choices"] = f.type == FieldType::Choice ? choicesJson(f.choices) : ordered_json();
-    out["deck_place"] = f.deckPlace;
+    out["deck_place"] = deckPlace(f);
     return out;
 }
 

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "project_file.h"
+#include "vorta/project.h"
 #include "vorta/analysis.h"
 #include "vorta/vorta.h"
 

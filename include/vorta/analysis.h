@@ -23,8 +23,10 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
+#include "vorta/methods.h"
 #include "vorta/problems.h"
 #include "vorta/vorta.h"
 
@@ -43,9 +45,6 @@ enum class PileType : int {
     HPile = 6,                // H-pile or other non-circular steel pile
     MonotubeTaper = 7,        // tapered portion of a monotube pile
 };
-// Selection index of a method (report order).
-enum class Method : int { Fhwa = 1, Usace = 2, RevisedLambda = 3, Api = 4, General = 5, Ngi = 6, Icp = 7, Fugro = 8, Uwa = 9 };
-inline constexpr int kMethodCountInModel = 9;
 enum class LoadingType : int { Compression = 0, Tension = 1 };
 enum class PlugCondition : int { Computed = 0, Plugged = 1, Unplugged = 2 };
 enum class CriticalDepthRule : int { Density = 0, Stress = 1, User = 2 };
@@ -94,6 +93,13 @@ struct Methods {
 
     bool isSelected(Method m) const { return selected[static_cast<std::size_t>(static_cast<int>(m) - 1)] == 1; }
     void select(Method m, bool on = true) { selected[static_cast<std::size_t>(static_cast<int>(m) - 1)] = on ? 1 : 0; }
+    // Whether a method that works from cone resistance is selected.
+    bool selectsCptMethod() const {
+        for (const MethodInfo& info : kMethodTable) {
+            if (info.cptBased && isSelected(info.method)) return true;
+        }
+        return false;
+    }
 };
 
 // One point of the soil profile. A layer is two points, its top and its bottom; values between
@@ -250,14 +256,10 @@ std::optional<double> assumedWaterTableDepth(const Analysis& analysis);
 // Runs an analysis held in memory: no input file is read. The report and the plot-data file go
 // where options.report and options.plot name them; one that is not named is kept as text in
 // options.result (reportText, plotText). The header names options.sourceName as the input
-// file, or says that the analysis was given in memory when it is empty.
+// file, or says that the analysis was given in memory when it is empty; options.sourceKind says
+// in whose words the messages name a value.
 RunStatus runAnalysis(const Analysis& analysis, const RunOptions& options = {});
 
-// Where the values of an analysis were given, for the messages that name them: an input data file
-// (soil point and column, or record), a project file (its keys and their lines) or a program (the
-// keys of a project file, without lines). A run on an analysis in memory takes ProjectFile when RunOptions::sourceName ends in
-// .toml, InputDeck when it names another file and Program when it is empty.
-enum class ValueSource { Program, InputDeck, ProjectFile };
 
 // Every problem the engine's own input checks find in an analysis, without running it: the same
 // list, in the same order, that a run of it acts on and keeps in AnalysisResult::problems (stops,
@@ -335,7 +337,6 @@ struct FieldInfo {
     std::string_view meaning;
     bool required;                 // a project file must give it
     std::string_view defaultNote;  // the default when it is not the model's own default value
-    std::string_view deckPlace;    // where the value sits in the input data file
     double (*getReal)(const Owner&) = nullptr;
     void (*setReal)(Owner&, double) = nullptr;
     int (*getInt)(const Owner&) = nullptr;
@@ -364,6 +365,43 @@ std::span<const FieldInfo<double>> loadTransferListFields();
 inline constexpr int kAbsentSwitch = -2147483647 - 1;
 std::span<const ChoiceName> methodNames();
 std::span<const ChoiceName> soilTypeNames();
+
+// The part of the model whose values a field table holds, as a field's path begins ("" at the top
+// level, "pile", "pile.area_table", "methods", "soil_profile", "loading", "options",
+// "load_transfer" (its switches and its lists of plain numbers), "load_transfer.modifiers",
+// "load_transfer.tip_curve_factors", "cpt.points").
+template <class Owner>
+constexpr std::string_view modelPartOf() {
+    if constexpr (std::is_same_v<Owner, Pile>) return "pile";
+    else if constexpr (std::is_same_v<Owner, AreaTableRow>) return "pile.area_table";
+    else if constexpr (std::is_same_v<Owner, Methods>) return "methods";
+    else if constexpr (std::is_same_v<Owner, ProfilePoint>) return "soil_profile";
+    else if constexpr (std::is_same_v<Owner, Loading>) return "loading";
+    else if constexpr (std::is_same_v<Owner, AnalysisOptions>) return "options";
+    else if constexpr (std::is_same_v<Owner, LoadTransferTables> || std::is_same_v<Owner, double>) return "load_transfer";
+    else if constexpr (std::is_same_v<Owner, TzModifier>) return "load_transfer.modifiers";
+    else if constexpr (std::is_same_v<Owner, TipCurveFactors>) return "load_transfer.tip_curve_factors";
+    else if constexpr (std::is_same_v<Owner, CptPoint>) return "cpt.points";
+    else return "";
+}
+
+// Where a value sits in the input data file or the CPT file ("record 5, value 3", "line 1",
+// "record 10b, value 4 (not for sand)", "CPT file, value 1 of a point"; "not stated" for a value
+// that neither file holds), from the files' layout.
+std::string deckPlace(std::string_view part, std::string_view key);
+template <class Owner>
+std::string deckPlace(const FieldInfo<Owner>& f) {
+    return deckPlace(modelPartOf<Owner>(), f.key);
+}
+
+// The entry of a field by its key; nullptr when the table has none.
+template <class Owner>
+const FieldInfo<Owner>* findField(std::span<const FieldInfo<Owner>> fields, std::string_view key) {
+    for (const FieldInfo<Owner>& f : fields) {
+        if (f.key == key) return &f;
+    }
+    return nullptr;
+}
 
 // The unit of a field in a unit system ("" when it has none).
 template <class Owner>

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vorta/problems.h"
@@ -79,5 +81,89 @@ struct AnalysisResult {
     std::string reportText;  // the report, when a run on an analysis in memory names no report file
     std::string plotText;    // the plot data, likewise
 };
+
+// ---------------------------------------------------------------------------------------------
+// The result columns: one entry per value of a row, its name as the Python attributes and frames
+// give it, its meaning and its unit. The Python module, the plot-data reader and the chart labels
+// read these tables.
+
+// The kinds of unit of the results.
+enum class ResultUnit { None, Length, Force, UnitFriction, Movement, UnitTransfer };
+
+// The text of a unit in a unit system (1 English: ft, kips, ksf, in, psi; 2 SI: m, kN, kPa, m,
+// kPa); empty for ResultUnit::None and for any other unit system.
+constexpr std::string_view resultUnitText(ResultUnit unit, int unitSystem) {
+    constexpr std::string_view english[] = {"", "ft", "kips", "ksf", "in", "psi"};
+    constexpr std::string_view si[] = {"", "m", "kN", "kPa", "m", "kPa"};
+    const auto i = static_cast<std::size_t>(unit);
+    return unitSystem == 1 ? english[i] : unitSystem == 2 ? si[i] : std::string_view();
+}
+
+template <class Row>
+struct ResultField {
+    std::string_view key;      // snake_case name of the column
+    std::string_view meaning;
+    ResultUnit unit;
+    double (*get)(const Row&);
+    void (*set)(Row&, double);
+    bool flag = false;         // a yes-or-no column (get gives 1 or 0)
+};
+
+#define VORTA_RESULT(Row, key, member, unit, meaning)                                              \
+    ResultField<Row> {                                                                               \
+        key, meaning, ResultUnit::unit, [](const Row& r) -> double { return r.member; },             \
+            [](Row& r, double v) { r.member = v; }                                                   \
+    }
+
+// The columns of a capacity table, in the order of CapacityRow.
+inline constexpr ResultField<CapacityRow> kCapacityFields[] = {
+    VORTA_RESULT(CapacityRow, "pile_length", pileLength, Length, "pile length below ground"),
+    VORTA_RESULT(CapacityRow, "depth", depth, Length, "vertical depth of the tip"),
+    VORTA_RESULT(CapacityRow, "skin_friction", skinFriction, Force, "skin friction"),
+    VORTA_RESULT(CapacityRow, "tip_resistance", tipResistance, Force,
+                 "end bearing in compression, self weight in tension (factored)"),
+    VORTA_RESULT(CapacityRow, "ultimate_capacity", ultimateCapacity, Force, "ultimate capacity"),
+    VORTA_RESULT(CapacityRow, "unit_friction", unitFriction, UnitFriction, "unit skin friction (the plot-data column)"),
+    VORTA_RESULT(CapacityRow, "plug_length", plugLength, Length, "plug length (0 when the table has no plug column)"),
+    ResultField<CapacityRow>{"plug_mark", "the friction of the soil plug governs the tip (\"*\")", ResultUnit::None,
+                             [](const CapacityRow& r) -> double { return r.plugMark ? 1.0 : 0.0; },
+                             [](CapacityRow& r, double v) { r.plugMark = v != 0.0; }, true},
+};
+
+// A t-z curve's points and the tip curve's points.
+inline constexpr ResultField<CurvePoint> kTzCurveFields[] = {
+    VORTA_RESULT(CurvePoint, "movement", movement, Movement, "movement"),
+    VORTA_RESULT(CurvePoint, "load", load, UnitTransfer, "unit load transfer"),
+};
+inline constexpr ResultField<CurvePoint> kTipCurveFields[] = {
+    VORTA_RESULT(CurvePoint, "movement", movement, Movement, "movement of the tip"),
+    VORTA_RESULT(CurvePoint, "load", load, Force, "load at the tip"),
+};
+
+// The load distribution of a load step, from the tip upward.
+inline constexpr ResultField<SegmentLoad> kDistributionFields[] = {
+    VORTA_RESULT(SegmentLoad, "distance_from_head", distanceFromHead, Length, "distance from the pile head"),
+    VORTA_RESULT(SegmentLoad, "axial_load", axialLoad, Force, "axial load"),
+    VORTA_RESULT(SegmentLoad, "movement", movement, Movement, "movement"),
+};
+
+// The load-settlement curve: one row per load step.
+inline constexpr ResultField<LoadStep> kLoadStepFields[] = {
+    VORTA_RESULT(LoadStep, "top_load", topLoad, Force, "load at the pile head"),
+    VORTA_RESULT(LoadStep, "top_movement", topMovement, Movement, "movement of the pile head"),
+    VORTA_RESULT(LoadStep, "tip_load", tipLoad, Force, "load at the tip"),
+    VORTA_RESULT(LoadStep, "tip_movement", tipMovement, Movement, "movement of the tip"),
+};
+
+#undef VORTA_RESULT
+
+// The entry of a column by its key; nullptr when there is none.
+template <class Row>
+constexpr const ResultField<Row>* resultField(std::span<const ResultField<Row>> fields, std::string_view key) {
+    for (const ResultField<Row>& f : fields) {
+        if (f.key == key) return &f;
+    }
+    return nullptr;
+}
 
 }  // namespace vorta

@@ -45,6 +45,11 @@ struct LocalDateTime {
 // about a value can name its line.
 using SourceLines = std::map<std::string, int, std::less<>>;
 
+// Where the values of an analysis were given, for the messages that name them: an input data file
+// (soil point and column, or record), a project file (its keys) or a program (the model's field
+// names).
+enum class ValueSource { Program, InputDeck, ProjectFile };
+
 struct RunOptions {
     std::ostream* console = nullptr;       // banner, progress and messages; nullptr: standard output
     std::istream* consoleInput = nullptr;  // answers to the file-name prompts; nullptr: standard input
@@ -57,6 +62,7 @@ struct RunOptions {
     std::string sourceName;        // the file the analysis was read from, named in the report header;
                                    // empty: the header says that it was given in memory
     std::string versionText;       // shown in the banner; empty: the engine's own version
+    ValueSource sourceKind = ValueSource::Program;  // what sourceName is
     const SourceLines* sourceLines = nullptr;  // of the project file named by sourceName, for messages
 };
 
@@ -74,7 +80,28 @@ struct RunFiles {
 };
 RunStatus runOnFiles(const RunFiles& files, const RunOptions& options = {});
 
-// Version of this engine build, as the banner shows it when names.dat gives none.
+// Version of this engine build, as the banner shows it when names.dat gives none
+// (VORTA_VERSION_STRING of vorta/version.h).
 std::string_view engineVersion();
+
+// The four files a run-control file (names.dat) names, as a run reads them; a name that the file
+// does not give is empty. Throws InputError when the file cannot be read.
+struct RunControlFiles {
+    std::string input;
+    std::string report;
+    std::string plot;
+    std::string cpt;
+};
+RunControlFiles readRunControlFiles(const std::filesystem::path& runControlFile);
+
+// A number as the report prints it, without the blanks of its column: fixed point with `decimals`
+// digits after the point, or exponent form (0.dddE+xx) with `digits` digits.
+std::string printedFixed(double value, int decimals);
+std::string printedExponent(double value, int digits);
+
+// A number as the engine reads one from its files (a Fortran integer or real constant, blanks
+// around it not allowed); false when the text is not one.
+bool parseInteger(std::string_view text, int& value);
+bool parseReal(std::string_view text, double& value);
 
 }  // namespace vorta

@@ -11,19 +11,6 @@ EXAMPLES = Path(os.environ.get("VORTA_EXAMPLES", Path(__file__).resolve().parent
 STOPPING_EXAMPLE = "stop-profile-too-short"
 
 # Table banners of the report and the method numbers they stand for.
-METHOD_OF_TITLE = {
-    "FED. HWY. METHOD": 1,
-    "ARMY CORPS METHOD": 2,
-    "LAMBDA 2 METHOD": 3,
-    "API RP-2A (2010)": 4,
-    "GENERAL METHOD": 5,
-    "NORWEIGIAN GEOTECHNICAL INSTITUTE (NGI) METHOD": 6,
-    "IMPERIAL COLLEGE (MTD) METHOD": 7,
-    "FUGRO 2004 (FUGRO) METHOD": 8,
-    "UNIV. OF WESTERN AUSTRALIA (UWA) METHOD": 9,
-}
-
-
 def example_names():
     return sorted(p.name for p in EXAMPLES.iterdir() if (p / "input.dat").is_file())
 
@@ -71,99 +58,6 @@ def overflowed(field):
 def as_key(value):
     """A float as an exact, comparable key (NaN included)."""
     return float(value).hex()
-
-
-# --- The report ---------------------------------------------------------------------------------
-
-
-def _is_star_rule(line):
-    text = line.strip()
-    return text != "" and set(text) == {"*"}
-
-
-def report_tables(report):
-    """The capacity tables of the report in order: (title, units row, rows of fields)."""
-    lines = report.splitlines()
-    tables = []
-    i = 1
-    while i + 1 < len(lines):
-        m = re.fullmatch(r"\s*\*\s+(.*?)\s+\*\s*", lines[i])
-        if m and m.group(1) in METHOD_OF_TITLE and _is_star_rule(lines[i - 1]) and _is_star_rule(lines[i + 1]):
-            j = i + 2
-            while not lines[j].strip():
-                j += 1
-            units = lines[j + 2].split()
-            j += 3  # two heading lines and the units line
-            rows = []
-            while j < len(lines) and lines[j].strip():
-                rows.append(lines[j].split())
-                j += 1
-            tables.append((m.group(1), units, rows))
-            i = j
-        else:
-            i += 1
-    return tables
-
-
-def _rows_after(lines, heading, skip):
-    """The field rows of the block that starts `skip` lines after the first line holding
-    `heading`, up to the next empty line."""
-    for i, line in enumerate(lines):
-        if heading in line:
-            j = i + skip
-            while j < len(lines) and not lines[j].strip():
-                j += 1
-            rows = []
-            while j < len(lines) and lines[j].strip():
-                rows.append(lines[j].split())
-                j += 1
-            return rows
-    return None
-
-
-def report_load_steps(report):
-    """Rows of the load-versus-settlement table: top load, top movement, tip load, tip movement."""
-    return _rows_after(report.splitlines(), "TOP  LOAD     TOP MOVEMENT", 2)
-
-
-def report_tip_curve(report):
-    """Rows of the tip curve: load, movement."""
-    return _rows_after(report.splitlines(), "TIP   LOAD        TIP MOVEMENT", 2)
-
-
-def _curves_from(lines, start):
-    curves = []
-    j = start + 2
-    while j < len(lines) and not lines[j].strip():
-        j += 1
-    while j < len(lines) and lines[j].strip():
-        fields = lines[j].split()
-        j += 1
-        if len(fields) != 3 or not fields[0].isdigit():
-            continue
-        number, count, depth = int(fields[0]), int(fields[1]), fields[2]
-        if j < len(lines) and "NOT PRINTED" in lines[j]:
-            continue  # a verification depth outside the soil: a heading and no points
-        points = [lines[j + k].split() for k in range(count)]
-        j += count
-        curves.append((number, depth, points))
-    return curves
-
-
-def report_transfer_curves(report):
-    """The printed t-z curves: (layer curves, verification curves), each a list of
-    (number, depth field, [(load transfer, movement)])."""
-    lines = report.splitlines()
-    starts = [i for i, line in enumerate(lines) if "T-Z CURVE   NO. OF   DEPTH TO CURVE" in line]
-    verification_banner = next((i for i, line in enumerate(lines) if "CURVES FOR VERIFICATION" in line), None)
-    layer, verification = [], []
-    for start in starts:
-        curves = _curves_from(lines, start)
-        if verification_banner is not None and start > verification_banner:
-            verification.extend(curves)
-        else:
-            layer.extend(curves)
-    return layer, verification
 
 
 # --- The plot-data file -------------------------------------------------------------------------

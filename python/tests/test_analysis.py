@@ -137,6 +137,31 @@ class Edits(unittest.TestCase):
         self.assertSameAsFile(text)
 
 
+class LayerValues(unittest.TestCase):
+    def test_every_layer_value_is_a_pair_that_stands_for_its_one_value_where_it_does_not_vary(self):
+        layer = vorta.Analysis.read(EXAMPLES / "closed-pipe-si" / "project.toml").layers[1]
+        varying, uniform, choice = layer.shear_strength, layer.effective_unit_weight, layer.soil_type
+        for value in (varying, uniform, choice):
+            self.assertIsInstance(value, vorta.LayerValue)
+            top, bottom = value
+            self.assertEqual((value.top, value.bottom), (top, bottom))
+        self.assertEqual(tuple(varying), (25.0, 40.0))
+        self.assertEqual(varying, (25.0, 40.0))
+        self.assertNotEqual(varying, 25.0)
+        self.assertEqual(choice, "clay")
+        self.assertEqual(float(uniform), uniform.top)
+        self.assertEqual(f"{uniform:.1f}", f"{uniform.top:.1f}")
+        self.assertEqual(str(choice), "clay")
+        # Arithmetic on both ends, a number or a pair on either side.
+        self.assertEqual(varying * 2, (50.0, 80.0))
+        self.assertEqual(100 - varying, (75.0, 60.0))
+        self.assertEqual(varying + (1, 2), (26.0, 42.0))
+        with self.assertRaisesRegex(TypeError, "varies from 25.0 to 40.0"):
+            float(varying)
+        layer.shear_strength = varying * 2
+        self.assertEqual(layer.shear_strength, (50.0, 80.0))
+
+
 class Values(unittest.TestCase):
     def test_bad_values_raise_value_error_naming_the_field(self):
         a = vorta.Analysis.read(EXAMPLES / "closed-pipe-si" / "project.toml")

@@ -13,16 +13,10 @@ import vorta
 
 from support import (
     EXAMPLES,
-    METHOD_OF_TITLE,
     STOPPING_EXAMPLE,
     completed_example_names,
     example_files,
-    fixed,
-    report_load_steps,
-    report_tables,
-    report_tip_curve,
     result_key,
-    significant,
 )
 
 try:
@@ -43,46 +37,41 @@ class Frames(unittest.TestCase):
     def run_example(self, name):
         return vorta.Analysis.read(*example_files(name)).run(keep_text=True)
 
-    def test_capacity_frame_holds_every_printed_row(self):
-        for name in ("open-pipe-sand-over-clay", "battered-pipe-pile", "closed-pipe-si", "timber-pile-tension"):
+    def test_capacity_frame_holds_every_table_row_with_its_method_and_units(self):
+        # The result's columns hold the printed numbers (test_printed_values); the frame lays them
+        # out one printed row a row, with the method's name and the units of each column.
+        for name in ("open-pipe-sand-over-clay", "closed-pipe-si", "timber-pile-tension"):
             r = self.run_example(name)
             frame = r.frame()
-            printed = report_tables(r.report_text)
-            self.assertEqual(len(frame), sum(len(rows) for _, _, rows in printed))
-            rows = frame.itertuples(index=False)
-            for title, units, printed_rows in printed:
-                for fields in printed_rows:
-                    row, f = next(rows), iter(fields)
-                    what = f"{name}, {title}, {fields}"
-                    self.assertEqual(row.method, METHOD_NAMES[METHOD_OF_TITLE[title]], what)
-                    self.assertEqual(fixed(row.pile_length, 2), float(next(f)), what)
-                    printed_depth = float(next(f)) if name == "battered-pipe-pile" else fixed(row.pile_length, 2)
-                    self.assertEqual(fixed(row.depth, 2), printed_depth, what)
-                    self.assertEqual(fixed(row.skin_friction, 1), float(next(f)), what)
-                    tip = next(f)
-                    self.assertEqual(bool(row.plug_mark), tip.endswith("*"), what)
-                    self.assertEqual(fixed(row.tip_resistance, 1), float(tip.rstrip("*")), what)
-                    self.assertEqual(fixed(row.ultimate_capacity, 1), float(next(f)), what)
-                    plug = next(f, None)
-                    self.assertEqual(fixed(row.plug_length, 2), float(plug) if plug else 0.0, what)
-            english = units[0] == "FT."
+            self.assertEqual(len(frame), sum(len(t) for t in r.tables))
+            start = 0
+            for table in r.tables:
+                rows = frame.iloc[start : start + len(table)]
+                start += len(table)
+                self.assertEqual(set(rows["method"]), {METHOD_NAMES[table.method]}, name)
+                for column, values in table.columns.items():
+                    self.assertEqual(list(rows[column]), list(values), f"{name}, {table.title}, {column}")
+            english = r.unit_system == 1
             self.assertEqual(frame.attrs["units"]["pile_length"], "ft" if english else "m")
             self.assertEqual(frame.attrs["units"]["ultimate_capacity"], "kips" if english else "kN")
+            self.assertEqual(frame.attrs["units"]["unit_friction"], "ksf" if english else "kPa")
+            self.assertNotIn("plug_mark", frame.attrs["units"])
             self.assertEqual(frame.attrs["tip_resistance"], "self weight" if "tension" in name else "end bearing")
 
-    def test_load_settlement_and_tip_curve_frames_hold_the_printed_curves(self):
+    def test_curve_and_load_step_frames_hold_the_result_columns(self):
         r = self.run_example("verification-curves-and-modifiers")
-        for frame, printed, columns in (
-            (r.load_settlement_frame(), report_load_steps(r.report_text),
-             ["top_load", "top_movement", "tip_load", "tip_movement"]),
-            (r.tip_curve_frame(), report_tip_curve(r.report_text), ["load", "movement"]),
-        ):
-            self.assertEqual(len(frame), len(printed))
-            for (_, row), fields in zip(frame.iterrows(), printed):
-                self.assertEqual([significant(row[c], 4) for c in columns], [float(v) for v in fields])
+        steps = r.load_settlement_frame()
+        for column in ("top_load", "top_movement", "tip_load", "tip_movement"):
+            self.assertEqual(list(steps[column]), [getattr(s, column) for s in r.load_steps])
+        self.assertEqual(steps.attrs["units"], {"top_load": "kips", "top_movement": "in", "tip_load": "kips",
+                                                "tip_movement": "in"})
+        tip = r.tip_curve_frame()
+        self.assertEqual((list(tip["load"]), list(tip["movement"])), (list(r.tip_curve.load), list(r.tip_curve.movement)))
+        self.assertEqual(tip.attrs["units"], {"movement": "in", "load": "kips"})
         tz = r.tz_curves_frame()
         self.assertEqual(sorted(set(tz["kind"])), ["layer", "verification"])
         self.assertEqual(sorted(set(tz[tz["kind"] == "verification"]["depth"])), [5.0, 18.0, 35.0])
+        self.assertEqual(tz.attrs["units"], {"depth": "ft", "movement": "in", "load": "psi"})
         self.assertEqual(len(r.load_distribution_frame()), sum(len(s.distribution) for s in r.load_steps))
 
     def test_layers_frame_round_trip_on_every_example(self):

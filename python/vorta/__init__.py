@@ -37,12 +37,11 @@ from ._vorta import (
     TzModifier,
     __version__,
     fields,
+    result_columns,
     run,
 )
-from . import _frames
 from ._many import run_many
-
-_frames.attach(Analysis, Result, Sounding, CheckOutcome)
+from ._values import LayerValue
 
 
 def _run(self, keep_text=False, report=None, plot=None, clock=None):
@@ -73,6 +72,7 @@ __all__ = [
     "Curve",
     "InputError",
     "Layer",
+    "LayerValue",
     "LoadDistribution",
     "Loading",
     "LoadStep",
@@ -89,6 +89,7 @@ __all__ = [
     "TransferCurve",
     "TzModifier",
     "fields",
+    "result_columns",
     "run",
     "run_many",
 ]

@@ -5,15 +5,6 @@ import math
 
 from . import _vorta
 
-# The units of the result columns, English and SI.
-_UNITS = {
-    "length": ("ft", "m"),
-    "force": ("kips", "kN"),
-    "unit_friction": ("ksf", "kPa"),
-    "movement": ("in", "m"),
-    "unit_transfer": ("psi", "kPa"),
-}
-
 
 def _pandas(what):
     try:
@@ -34,15 +25,21 @@ def _method_names():
     return names
 
 
-def _unit(result, kind):
-    english, si = _UNITS[kind]
-    return {1: english, 2: si}.get(result.unit_system, "")
+def _columns(kind):
+    return _vorta.result_columns(kind)
 
 
-def _frame(result, what, columns, units):
+def _frame(result, what, columns, kinds):
+    """A frame of `columns` with the units of the result columns of `kinds` in frame.attrs."""
     pandas = _pandas(what)
     frame = pandas.DataFrame(columns)
-    frame.attrs["units"] = {name: _unit(result, kind) for name, kind in units.items()}
+    unit_key = {1: "english_unit", 2: "si_unit"}.get(result.unit_system)
+    units = {}
+    for kind in kinds:
+        for column in _columns(kind):
+            if column["key"] in columns and unit_key and column[unit_key]:
+                units[column["key"]] = column[unit_key]
+    frame.attrs["units"] = units
     frame.attrs["unit_system"] = result.units
     frame.attrs["title"] = result.title
     return frame
@@ -50,71 +47,67 @@ def _frame(result, what, columns, units):
 
 def capacity_frame(result):
     """Every printed capacity table in long form, one row per printed row: method (its name as a
-    project file writes it), pile_length, depth, skin_friction, tip_resistance (end bearing in
-    compression, self weight in tension), ultimate_capacity, unit_friction, plug_length and
-    plug_mark, in report order. frame.attrs holds the units of each column ("units"), the unit
-    system, the title and what the tip column holds ("tip_resistance")."""
+    project file writes it), then the columns of vorta.Table (pile_length, depth, skin_friction,
+    tip_resistance, ultimate_capacity, unit_friction, plug_length, plug_mark), in report order.
+    frame.attrs holds the units of each column ("units"), the unit system, the title and what the
+    tip column holds ("tip_resistance")."""
     names = _method_names()
-    columns = {"method": [], "pile_length": [], "depth": [], "skin_friction": [], "tip_resistance": [],
-               "ultimate_capacity": [], "unit_friction": [], "plug_length": [], "plug_mark": []}
+    keys = [c["key"] for c in _columns("capacity")]
+    columns = {"method": [], **{key: [] for key in keys}}
     for table in result.tables:
         columns["method"].extend([names.get(table.method, str(table.method))] * len(table))
         for name, values in table.columns.items():
-            columns[name].extend(bool(v) if name == "plug_mark" else float(v) for v in values)
-    frame = _frame(result, "Result.frame()", columns, {
-        "pile_length": "length", "depth": "length", "skin_friction": "force", "tip_resistance": "force",
-        "ultimate_capacity": "force", "unit_friction": "unit_friction", "plug_length": "length",
-    })
+            columns[name].extend(values.tolist() if hasattr(values, "tolist") else list(values))
+    frame = _frame(result, "Result.frame()", columns, ["capacity"])
     tension = any(t.tension for t in result.tables)
     frame.attrs["tip_resistance"] = "self weight" if tension else "end bearing"
     return frame
 
 
 def load_settlement_frame(result):
-    """The load versus settlement curve: one row per load step with top_load, top_movement,
-    tip_load and tip_movement."""
-    columns = {"top_load": [], "top_movement": [], "tip_load": [], "tip_movement": []}
-    for step in result.load_steps:
-        for name in columns:
-            columns[name].append(getattr(step, name))
-    return _frame(result, "Result.load_settlement_frame()", columns, {
-        "top_load": "force", "top_movement": "movement", "tip_load": "force", "tip_movement": "movement"})
+    """The load versus settlement curve: one row per load step with the columns of vorta.LoadStep
+    (top_load, top_movement, tip_load and tip_movement)."""
+    keys = [c["key"] for c in _columns("load_steps")]
+    columns = {key: [getattr(step, key) for step in result.load_steps] for key in keys}
+    return _frame(result, "Result.load_settlement_frame()", columns, ["load_steps"])
 
 
 def load_distribution_frame(result):
-    """The load distribution along the pile at every load step, in long form: step (from 0),
-    distance_from_head, axial_load and movement, from the tip upward."""
-    columns = {"step": [], "distance_from_head": [], "axial_load": [], "movement": []}
+    """The load distribution along the pile at every load step, in long form: step (from 0), then
+    the columns of vorta.LoadDistribution (distance_from_head, axial_load and movement), from the
+    tip upward."""
+    keys = [c["key"] for c in _columns("distribution")]
+    columns = {"step": [], **{key: [] for key in keys}}
     for k, step in enumerate(result.load_steps):
         d = step.distribution
         columns["step"].extend([k] * len(d))
-        for name in ("distance_from_head", "axial_load", "movement"):
-            columns[name].extend(float(v) for v in d.columns[name])
-    return _frame(result, "Result.load_distribution_frame()", columns, {
-        "distance_from_head": "length", "axial_load": "force", "movement": "movement"})
+        for key in keys:
+            columns[key].extend(float(v) for v in d.columns[key])
+    return _frame(result, "Result.load_distribution_frame()", columns, ["distribution"])
 
 
 def tz_curves_frame(result):
     """The t-z curves in long form: kind ("layer", or "verification" for the curves printed at
-    the verification depths), curve number, depth, movement and load (the unit load transfer)."""
-    columns = {"kind": [], "curve": [], "depth": [], "movement": [], "load": []}
+    the verification depths), curve number, depth, and the columns of vorta.TransferCurve
+    (movement and load, the unit load transfer)."""
+    keys = [c["key"] for c in _columns("tz_curve")]
+    columns = {"kind": [], "curve": [], "depth": [], **{key: [] for key in keys}}
     for kind, curves in (("layer", result.layer_curves), ("verification", result.verification_curves)):
         for curve in curves:
             n = len(curve)
             columns["kind"].extend([kind] * n)
             columns["curve"].extend([curve.number] * n)
             columns["depth"].extend([curve.depth] * n)
-            columns["movement"].extend(float(v) for v in curve.movement)
-            columns["load"].extend(float(v) for v in curve.load)
-    return _frame(result, "Result.tz_curves_frame()", columns, {
-        "depth": "length", "movement": "movement", "load": "unit_transfer"})
+            for key in keys:
+                columns[key].extend(float(v) for v in curve.columns[key])
+    # The depth in the length unit of the capacity tables' depth column.
+    return _frame(result, "Result.tz_curves_frame()", columns, ["tz_curve", "capacity"])
 
 
 def tip_curve_frame(result):
-    """The tip (q-w) curve: movement and load."""
-    columns = {"movement": [float(v) for v in result.tip_curve.movement],
-               "load": [float(v) for v in result.tip_curve.load]}
-    return _frame(result, "Result.tip_curve_frame()", columns, {"movement": "movement", "load": "force"})
+    """The tip (q-w) curve: the columns of vorta.Curve (movement and load)."""
+    columns = {key: [float(v) for v in values] for key, values in result.tip_curve.columns.items()}
+    return _frame(result, "Result.tip_curve_frame()", columns, ["tip_curve"])
 
 
 _PROBLEM_COLUMNS = ("severity", "code", "path", "layer_end", "soil_point", "value", "unit", "allowed", "file",
@@ -158,14 +151,13 @@ def layers_frame(analysis):
         key = field["key"]
         unit = field["si_unit"] if si else field["english_unit"]
         values = [getattr(layer, key) for layer in layers]
-        if any(isinstance(v, tuple) for v in values):
-            pairs = [v if isinstance(v, tuple) else (v, v) for v in values]
+        if not all(v.uniform for v in values):
             for end, position in (("top", 0), ("bottom", 1)):
-                columns[f"{key}_{end}"] = [p[position] for p in pairs]
+                columns[f"{key}_{end}"] = [v[position] for v in values]
                 if unit:
                     units[f"{key}_{end}"] = unit
         else:
-            columns[key] = values
+            columns[key] = [v.top for v in values]
             if unit:
                 units[key] = unit
     frame = pandas.DataFrame(columns)
@@ -253,15 +245,3 @@ def sounding_frame(sounding, units=None):
                                 "pore_pressure": stress}
     return frame
 
-
-def attach(analysis_class, result_class, sounding_class, check_class):
-    sounding_class.frame = sounding_frame
-    result_class.problems_frame = problems_frame
-    check_class.frame = problems_frame
-    result_class.frame = capacity_frame
-    result_class.load_settlement_frame = load_settlement_frame
-    result_class.load_distribution_frame = load_distribution_frame
-    result_class.tz_curves_frame = tz_curves_frame
-    result_class.tip_curve_frame = tip_curve_frame
-    analysis_class.layers_frame = layers_frame
-    analysis_class.with_layers = with_layers

@@ -149,8 +149,7 @@ struct InputData {
     Array1<double, kMaxSoilPoints> tzParam1AsRead;  // column 17 before the SI division by 1000: the adhesion case
     double lightSoilDepth = 99999.0;
 
-    int tzOutputFlag = 0;
-    int tzOutputDepthCount = 0;  // 0 unless the flag is 1 and depths were read
+    int tzOutputDepthCount = 0;
     Array1<double, kMaxVerificationDepths> tzOutputDepths;
 
     int loadingType = 0;
@@ -167,9 +166,7 @@ struct InputData {
     int criticalDepthMethod = 0;
     double criticalDepth = 0.0;
 
-    int tzModifierFlag = 0;
-    int tzModifierCount = 0;
-    int tzModifierRowsRead = 0;  // rows actually read (0 when the flag skips them or the count is 1)
+    int tzModifierRowsRead = 0;  // rows read (none when the switch skips them or the count is 1)
     Array1<TzModifierRow, kMaxModifierRows> tzModifierTable;
 
     int tipMovementListFlag = 0;

@@ -1,12 +1,16 @@
 #include <memory>
+#include <sstream>
 
 #include "engine/analysis_state.h"
+#include "engine/run_control.h"
 #include "engine/run_driver.h"
+#include "input/free_format_reader.h"
+#include "vorta/version.h"
 #include "vorta/vorta.h"
 
 namespace vorta {
 
-std::string_view engineVersion() { return VORTA_VERSION; }
+std::string_view engineVersion() { return VORTA_VERSION_STRING; }
 
 namespace {
 
@@ -15,7 +19,32 @@ namespace {
 // and clear it a second time.
 std::unique_ptr<AnalysisState> newAnalysisState() { return std::unique_ptr<AnalysisState>(new AnalysisState); }
 
+std::string withoutBlanks(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 }  // namespace
+
+RunControlFiles readRunControlFiles(const std::filesystem::path& runControlFile) {
+    auto state = newAnalysisState();
+    // A names.dat that asks for file names gets empty answers, and nothing goes to the console.
+    std::istringstream noAnswers;
+    state->console.attach(nullptr);
+    state->consoleInput = &noAnswers;
+    readRunControl(*state, runControlFile);
+    const RunControl& rc = state->runControl;
+    return RunControlFiles{rc.inputFileName, rc.reportFileName, rc.plotFileName, rc.cptFileName};
+}
+
+// In a field wide enough that a value too wide for the report's column still shows.
+std::string printedFixed(double value, int decimals) { return withoutBlanks(formatFixed(value, 40, decimals)); }
+std::string printedExponent(double value, int digits) { return withoutBlanks(formatExponent(value, 40, digits)); }
+
+bool parseInteger(std::string_view text, int& value) { return FreeFormatReader::parseInteger(text, value); }
+bool parseReal(std::string_view text, double& value) { return FreeFormatReader::parseReal(text, value); }
+
 
 RunStatus runInDirectory(const std::filesystem::path& workingDirectory, const RunOptions& options) {
     auto state = newAnalysisState();
@@ -56,8 +85,6 @@ RunStatus runAnalysis(const Analysis& analysis, const RunOptions& options) {
 CheckOutcome checkAnalysis(const Analysis& analysis, ValueSource source, const SourceLines* sourceLines,
                            const std::string& sourceName) {
     auto state = newAnalysisState();
-    state->input.lightSoilDepth = 99999.0;
-    state->input.tensionReductionFactor = 1.0;
     return checkInputOf(*state, analysis, ValuePlaces{analysis, source, sourceLines, sourceName});
 }
 

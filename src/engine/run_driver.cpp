@@ -83,15 +83,10 @@ void keepProblems(AnalysisState& s, const CheckedProblems& found) {
     }
 }
 
-// Where the values of a run were given: an input data file, or a model that came from a project
-// file (by its name), from another file (an input data file read into the model) or from memory.
+// Where the values of a run were given: an input data file the run reads, or a model whose
+// caller says where it came from.
 ValueSource valueSourceOf(const RunRequest& request) {
-    if (request.analysis == nullptr) return ValueSource::InputDeck;
-    const std::string& name = request.names.inputFileName;
-    if (request.names.inputInMemory || name.empty()) return ValueSource::Program;
-    std::string extension = std::filesystem::path(name).extension().string();
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == ".toml" ? ValueSource::ProjectFile : ValueSource::InputDeck;
+    return request.analysis == nullptr ? ValueSource::InputDeck : request.options.sourceKind;
 }
 
 // A stop on the input: the message of the check that stopped the run is in the report, or, when
@@ -104,10 +99,7 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
               std::ostringstream& plotText) {
     const std::filesystem::path& dir = request.workingDirectory;
 
-    // 1. A cleared state, with the values a run starts from.
-    s.input.lightSoilDepth = 99999.0;
-    s.input.tensionReductionFactor = 1.0;
-    s.runControl.inputFileName = "ucheck";
+    // 1. A cleared state: a fresh record holds the values a run starts from.
 
     // 2. The file names.
     if (request.useRunControlFile) {

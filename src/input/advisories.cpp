@@ -237,11 +237,7 @@ private:
         p.unit = unit;
     }
 
-    bool cptMethodsRun() const {
-        if (a_.methods.cptMethods != 1) return false;
-        return a_.methods.isSelected(Method::Ngi) || a_.methods.isSelected(Method::Icp) ||
-               a_.methods.isSelected(Method::Fugro) || a_.methods.isSelected(Method::Uwa);
-    }
+    bool cptMethodsRun() const { return a_.methods.cptMethods == 1 && a_.methods.selectsCptMethod(); }
 
     // Whether ground between two depths lies in a layer (an interval) without cone resistance at
     // either end.

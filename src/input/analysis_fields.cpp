@@ -1,6 +1,7 @@
 // The field tables of the analysis model: every value's name, unit, meaning, default, allowed range
 // and place in the input data file, in one list per part of the model.
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "vorta/analysis.h"
@@ -8,22 +9,22 @@
 namespace vorta {
 namespace {
 
-#define VORTA_REAL(O, key, member, eu, su, req, note, place, meaning, limits)                                 \
+#define VORTA_REAL(O, key, member, eu, su, req, note, meaning, limits)                                 \
     FieldInfo<O> {                                                                                          \
-        key, FieldType::Real, eu, su, meaning, req, note, place, [](const O& o) -> double { return o.member; }, \
+        key, FieldType::Real, eu, su, meaning, req, note, [](const O& o) -> double { return o.member; }, \
             [](O& o, double v) { o.member = v; }, nullptr, nullptr, nullptr, nullptr, {}, limits            \
     }
-#define VORTA_INT(O, type, key, member, req, note, place, meaning, choices, limits)                              \
+#define VORTA_INT(O, type, key, member, req, note, meaning, choices, limits)                              \
     FieldInfo<O> {                                                                                              \
-        key, type, "", "", meaning, req, note, place, nullptr, nullptr,                                          \
+        key, type, "", "", meaning, req, note, nullptr, nullptr,                                          \
             [](const O& o) -> int { return static_cast<int>(o.member); },                                       \
             [](O& o, int v) { o.member = static_cast<std::remove_reference_t<decltype(o.member)>>(v); }, nullptr, \
             nullptr, choices, limits                                                                             \
     }
 
-#define VORTA_TEXT(O, key, member, note, place, meaning)                                                \
+#define VORTA_TEXT(O, key, member, note, meaning)                                                \
     FieldInfo<O> {                                                                                    \
-        key, FieldType::Text, "", "", meaning, false, note, place, nullptr, nullptr, nullptr, nullptr, \
+        key, FieldType::Text, "", "", meaning, false, note, nullptr, nullptr, nullptr, nullptr, \
             [](const O& o) -> std::string { return o.member; },                                      \
             [](O& o, const std::string& v) { o.member = v; }                                          \
     }
@@ -78,194 +79,192 @@ constexpr ChoiceName kPileTypeNames[] = {{1, "steel_pipe"},         {2, "timber"
                                          {7, "monotube_taper"}};
 constexpr ChoiceName kTipNames[] = {{0, "open"}, {1, "closed"}};
 constexpr ChoiceName kAxialAreaNames[] = {{0, "computed"}, {1, "uniform"}, {2, "table"}};
-constexpr ChoiceName kMethodNames[] = {{1, "FHWA"},    {2, "USACE"},   {3, "Revised_Lambda"}, {4, "API_RP2A"},
-                                       {4, "API"},     {5, "General"}, {6, "NGI"},            {7, "ICP_MTD"},
-                                       {7, "ICP"},     {8, "Fugro"},   {9, "UWA"}};
+// The methods by their keys, and their aliases after each key.
+constexpr auto kMethodNames = [] {
+    constexpr std::size_t count = [] {
+        std::size_t n = 0;
+        for (const MethodInfo& m : kMethodTable) n += m.alias.empty() ? 1 : 2;
+        return n;
+    }();
+    std::array<ChoiceName, count> names{};
+    std::size_t i = 0;
+    for (const MethodInfo& m : kMethodTable) {
+        names[i++] = ChoiceName{m.selection(), m.key};
+        if (!m.alias.empty()) names[i++] = ChoiceName{m.selection(), m.alias};
+    }
+    return names;
+}();
 constexpr ChoiceName kSoilTypeNames[] = {{1, "sand"}, {2, "clay"}, {3, "silt"}};
 constexpr ChoiceName kLoadingNames[] = {{0, "compression"}, {1, "tension"}};
 constexpr ChoiceName kPlugNames[] = {{0, "computed"}, {1, "plugged"}, {2, "unplugged"}};
 constexpr ChoiceName kCriticalDepthNames[] = {{0, "density"}, {1, "stress"}, {2, "user"}};
 
 const FieldInfo<Analysis> kAnalysisFields[] = {
-    VORTA_TEXT(Analysis, "title", titles.title, "empty", "line 1", "title of the analysis (one line, 72 characters)"),
-    VORTA_TEXT(Analysis, "designer", titles.designer, "empty", "line 2", "designer (one line, 72 characters)"),
-    VORTA_TEXT(Analysis, "job_number", titles.jobNumber, "empty", "line 3", "job number (one line, 72 characters)"),
-    VORTA_INT(Analysis, FieldType::Choice, "units", units, true, "", "record 4, value 1",
+    VORTA_TEXT(Analysis, "title", titles.title, "empty", "title of the analysis (one line, 72 characters)"),
+    VORTA_TEXT(Analysis, "designer", titles.designer, "empty", "designer (one line, 72 characters)"),
+    VORTA_TEXT(Analysis, "job_number", titles.jobNumber, "empty", "job number (one line, 72 characters)"),
+    VORTA_INT(Analysis, FieldType::Choice, "units", units, true, "",
               "unit system of every value: English or SI", kUnitNames, kNoLimits),
-    VORTA_INT(Analysis, FieldType::Integer, "output_step", outputStep, false, "", "record 4, value 2",
+    VORTA_INT(Analysis, FieldType::Integer, "output_step", outputStep, false, "",
               "the result tables print every output_step-th pile length", {}, within(1, 2147483647)),
     VORTA_REAL(Analysis, "deepest_soil_depth", deepestSoilDepth, "ft", "m", false,
-               "the depth of the last soil point", "record 9, value 1",
+               "the depth of the last soil point",
                "depth to which the soil column is divided into segments", kDepthLimits),
 };
 
 const FieldInfo<Pile> kPileFields[] = {
-    VORTA_INT(Pile, FieldType::Choice, "type", type, true, "", "record 7, value 3",
+    VORTA_INT(Pile, FieldType::Choice, "type", type, true, "",
               "pile type (steel_pipe also for the straight part of a monotube, h_pile also for other "
               "non-circular steel piles, monotube_taper for the tapered part of a monotube)",
               kPileTypeNames, kNoLimits),
-    VORTA_INT(Pile, FieldType::Choice, "tip", tip, false, "", "record 4, value 4",
+    VORTA_INT(Pile, FieldType::Choice, "tip", tip, false, "",
               "tip of a pipe or circular concrete pile: open or closed", kTipNames, kNoLimits),
-    VORTA_REAL(Pile, "outside_diameter", outsideDiameter, "in", "mm", true, "", "record 5, value 3",
+    VORTA_REAL(Pile, "outside_diameter", outsideDiameter, "in", "mm", true, "",
                "outside diameter (at the butt of a tapered pile)", orZero(within(1, 600, 25, 15000))),
-    VORTA_REAL(Pile, "inside_diameter", insideDiameter, "in", "mm", false, "", "record 5, value 4",
+    VORTA_REAL(Pile, "inside_diameter", insideDiameter, "in", "mm", false, "",
                "inside diameter; 0 for a solid section", kDiameterLimits),
-    VORTA_REAL(Pile, "perimeter", perimeter, "in", "mm", false, "", "record 5, value 1",
+    VORTA_REAL(Pile, "perimeter", perimeter, "in", "mm", false, "",
                "perimeter of a non-circular pile; 0 for a circular pile", orZero(within(3, 2000, 75, 50000))),
-    VORTA_REAL(Pile, "tip_area", tipArea, "in2", "m2", false, "", "record 5, value 2",
+    VORTA_REAL(Pile, "tip_area", tipArea, "in2", "m2", false, "",
                "tip area of a non-circular pile", kAreaLimits),
-    VORTA_REAL(Pile, "elastic_modulus", elasticModulus, "psi", "kPa", true, "", "record 5, value 5",
+    VORTA_REAL(Pile, "elastic_modulus", elasticModulus, "psi", "kPa", true, "",
                "modulus of elasticity of the pile material", orZero(within(1.0e4, 1.0e8, 7.0e4, 7.0e8))),
-    VORTA_REAL(Pile, "length", length, "ft", "m", true, "", "record 5, value 6",
+    VORTA_REAL(Pile, "length", length, "ft", "m", true, "",
                "total pile length, stickup included", within(1, 3300, 0.3, 1000)),
-    VORTA_REAL(Pile, "stickup", stickup, "ft", "m", false, "", "record 5, value 7",
+    VORTA_REAL(Pile, "stickup", stickup, "ft", "m", false, "",
                "length of pile above the ground surface (less than the pile length)", kDepthLimits),
-    VORTA_REAL(Pile, "enhanced_end_length", enhancedEndLength, "ft", "m", false, "", "record 6, value 1",
+    VORTA_REAL(Pile, "enhanced_end_length", enhancedEndLength, "ft", "m", false, "",
                "length of the enhanced (thickened) end section; 0 (below 0.00001) for none", orNotPositive(kDepthLimits)),
     VORTA_REAL(Pile, "enhanced_end_inside_diameter", enhancedEndInsideDiameter, "in", "mm", false, "",
-               "record 6, value 2",
                "inside diameter of the enhanced end section (without one, the pile's inside diameter)", kDiameterLimits),
-    VORTA_REAL(Pile, "batter_angle", batterAngle, "deg", "deg", false, "", "record 6, value 3",
+    VORTA_REAL(Pile, "batter_angle", batterAngle, "deg", "deg", false, "",
                "batter angle from the vertical", aboveLeast(belowGreatest(within(-90, 90)))),
-    VORTA_REAL(Pile, "zero_friction_length", zeroFrictionLength, "ft", "m", false, "", "record 7, value 1",
+    VORTA_REAL(Pile, "zero_friction_length", zeroFrictionLength, "ft", "m", false, "",
                "length below the ground surface that carries no friction", kDepthLimits),
-    VORTA_REAL(Pile, "length_increment", lengthIncrement, "ft", "m", true, "", "record 7, value 2",
+    VORTA_REAL(Pile, "length_increment", lengthIncrement, "ft", "m", true, "",
                "increment of pile length used in the computation (the segment length); more than 500 segments "
                "down to the deepest soil depth stop the run", aboveLeast(within(0, 100, 0, 30))),
-    VORTA_REAL(Pile, "taper_angle", taperAngle, "deg", "deg", false, "", "record 7, value 4",
+    VORTA_REAL(Pile, "taper_angle", taperAngle, "deg", "deg", false, "",
                "angle of taper of a tapered pile", within(0, 30)),
-    VORTA_INT(Pile, FieldType::Choice, "axial_area", axialArea, false, "", "record 14, value 2",
+    VORTA_INT(Pile, FieldType::Choice, "axial_area", axialArea, false, "",
               "cross-section area for the axial stiffness: computed (from the diameters, or the tip "
               "area of a non-circular pile), uniform (cross_section_area) or table (area_table)",
               kAxialAreaNames, kNoLimits),
-    VORTA_REAL(Pile, "cross_section_area", crossSectionArea, "in2", "m2", false, "", "record 9, value 2",
+    VORTA_REAL(Pile, "cross_section_area", crossSectionArea, "in2", "m2", false, "",
                "uniform cross-section area, for axial_area = \"uniform\"", kAreaLimits),
 };
 
 const FieldInfo<AreaTableRow> kAreaRowFields[] = {
-    VORTA_REAL(AreaTableRow, "distance", distance, "ft", "m", true, "", "record 14a, value 1",
+    VORTA_REAL(AreaTableRow, "distance", distance, "ft", "m", true, "",
                "distance from the pile top", kDepthLimits),
-    VORTA_REAL(AreaTableRow, "area", area, "in2", "m2", true, "", "record 14a, value 2",
+    VORTA_REAL(AreaTableRow, "area", area, "in2", "m2", true, "",
                "cross-section area from this distance on", orZero(within(0.01, 150000, 1.0e-5, 100))),
 };
 
 const FieldInfo<Methods> kMethodFields[] = {
-    VORTA_INT(Methods, FieldType::Choice, "load_transfer", loadTransfer, true, "", "record 7, value 5",
+    VORTA_INT(Methods, FieldType::Choice, "load_transfer", loadTransfer, true, "",
               "the method whose unit load transfers drive the load-settlement analysis", kMethodNames, kNoLimits),
     VORTA_INT(Methods, FieldType::Switch, "run_cpt_methods", cptMethods, false,
-              "true when a CPT-based method (NGI, ICP_MTD, Fugro, UWA) is selected", "record 7, value 6",
+              "true when a CPT-based method (NGI, ICP_MTD, Fugro, UWA) is selected",
               "run the selected CPT-based methods and print the CPT table of the input echo "
               "(an integer restates an input data file: 1 runs them, above 0 prints the table)",
               {}, kNoLimits),
     VORTA_INT(Methods, FieldType::Switch, "reduced_side_friction", reducedSideFriction, false, "",
-              "record 7, value 7",
               "hand the reduced (LRFD-factored) unit side friction to the load transfer instead of the "
               "unfactored one",
               {}, kNoLimits),
 };
 
 const FieldInfo<ProfilePoint> kSoilPointFields[] = {
-    VORTA_REAL(ProfilePoint, "depth", depth, "ft", "m", true, "", "record 10a, value 1",
+    VORTA_REAL(ProfilePoint, "depth", depth, "ft", "m", true, "",
                "depth below the ground surface (top and bottom of a layer)", kDepthLimits),
-    VORTA_TEXT(ProfilePoint, "name", name, "none", "not stated", "a name for the layer, for the reader"),
-    VORTA_INT(ProfilePoint, FieldType::Choice, "soil_type", soilType, true, "", "record 10a, value 2",
+    VORTA_TEXT(ProfilePoint, "name", name, "none", "a name for the layer, for the reader"),
+    VORTA_INT(ProfilePoint, FieldType::Choice, "soil_type", soilType, true, "",
               "sand, clay or silt", kSoilTypeNames, kNoLimits),
-    VORTA_REAL(ProfilePoint, "lateral_earth_pressure", lateralEarthPressure, "", "", false, "",
-               "record 10a, value 3", "lateral earth pressure coefficient K; 0: assumed by the program (0.8)", within(0, 10)),
-    VORTA_REAL(ProfilePoint, "effective_unit_weight", effectiveUnitWeight, "pcf", "kN/m3", true, "",
-               "record 10a, value 4", "effective (buoyant below the water table) unit weight", within(0, 300, 0, 50)),
-    VORTA_REAL(ProfilePoint, "friction_angle", frictionAngle, "deg", "deg", false, "", "record 10a, value 5",
+    VORTA_REAL(ProfilePoint, "lateral_earth_pressure", lateralEarthPressure, "", "", false, "", "lateral earth pressure coefficient K; 0: assumed by the program (0.8)", within(0, 10)),
+    VORTA_REAL(ProfilePoint, "effective_unit_weight", effectiveUnitWeight, "pcf", "kN/m3", true, "", "effective (buoyant below the water table) unit weight", within(0, 300, 0, 50)),
+    VORTA_REAL(ProfilePoint, "friction_angle", frictionAngle, "deg", "deg", false, "",
                "friction angle; 0: estimated from the blow count", belowGreatest(within(0, 90))),
-    VORTA_REAL(ProfilePoint, "bearing_capacity_factor", bearingCapacityFactor, "", "", false, "",
-               "record 10a, value 6", "bearing capacity factor Nq; 0: estimated from the friction angle", within(0, 1000)),
-    VORTA_REAL(ProfilePoint, "max_unit_friction", maxUnitFriction, "psf", "kPa", false, "", "record 10b, value 1",
+    VORTA_REAL(ProfilePoint, "bearing_capacity_factor", bearingCapacityFactor, "", "", false, "", "bearing capacity factor Nq; 0: estimated from the friction angle", within(0, 1000)),
+    VORTA_REAL(ProfilePoint, "max_unit_friction", maxUnitFriction, "psf", "kPa", false, "",
                "limit on the unit skin friction; 0 (or less): not limited", kUnitLimitLimits),
-    VORTA_REAL(ProfilePoint, "max_unit_bearing", maxUnitBearing, "psf", "kPa", false, "", "record 10b, value 2",
+    VORTA_REAL(ProfilePoint, "max_unit_bearing", maxUnitBearing, "psf", "kPa", false, "",
                "limit on the unit end bearing; 0 (or less): not limited", kUnitLimitLimits),
-    VORTA_REAL(ProfilePoint, "shear_strength", shearStrength, "psf", "kPa", false, "", "record 10b, value 3",
+    VORTA_REAL(ProfilePoint, "shear_strength", shearStrength, "psf", "kPa", false, "",
                "undisturbed undrained shear strength", kSoilStrengthLimits),
-    VORTA_REAL(ProfilePoint, "remolded_strength", remoldedStrength, "psf", "kPa", false, "",
-               "record 10b, value 4 (not for sand)", "remolded shear strength; not used for sand", kSoilStrengthLimits),
+    VORTA_REAL(ProfilePoint, "remolded_strength", remoldedStrength, "psf", "kPa", false, "", "remolded shear strength; not used for sand", kSoilStrengthLimits),
     VORTA_REAL(ProfilePoint, "blow_count_or_yield_stress_ratio", blowCountOrYieldStressRatio, "", "", false, "",
-               "record 10b, value 5 (sand: value 4)",
                "blow count N of sand and silt, yield stress ratio of clay (the CPT-based methods read it "
                "as yield stress ratio)", within(0, 1000)),
-    VORTA_REAL(ProfilePoint, "plasticity_index", plasticityIndex, "%", "%", false, "", "record 10b, value 6",
+    VORTA_REAL(ProfilePoint, "plasticity_index", plasticityIndex, "%", "%", false, "",
                "plasticity index (a negative value: the CPT-based methods print \"ERROR - NO DATA FOUND FOR PLASTIC "
                "INDEX.\" for each such clay segment and go on)",
                within(-1000, 1000)),
-    VORTA_REAL(ProfilePoint, "cone_resistance", coneResistance, "psf", "kPa", false, "", "record 10b, value 7",
+    VORTA_REAL(ProfilePoint, "cone_resistance", coneResistance, "psf", "kPa", false, "",
                "cone resistance qc at the point; 0: from the CPT sounding", kUnitBearingLimits),
-    VORTA_REAL(ProfilePoint, "user_unit_friction", userUnitFriction, "psf", "kPa", false, "",
-               "record 10b, value 8", "unit skin friction of the user-specified (general) method", kSoilStrengthLimits),
-    VORTA_REAL(ProfilePoint, "user_unit_bearing", userUnitBearing, "psf", "kPa", false, "", "record 10b, value 9",
+    VORTA_REAL(ProfilePoint, "user_unit_friction", userUnitFriction, "psf", "kPa", false, "", "unit skin friction of the user-specified (general) method", kSoilStrengthLimits),
+    VORTA_REAL(ProfilePoint, "user_unit_bearing", userUnitBearing, "psf", "kPa", false, "",
                "unit end bearing of the user-specified (general) method", kUnitBearingLimits),
-    VORTA_REAL(ProfilePoint, "lrfd_friction_factor", lrfdFrictionFactor, "", "", false, "", "record 10b, value 10",
+    VORTA_REAL(ProfilePoint, "lrfd_friction_factor", lrfdFrictionFactor, "", "", false, "",
                "LRFD resistance factor on the unit friction", kResistanceFactorLimits),
-    VORTA_REAL(ProfilePoint, "lrfd_bearing_factor", lrfdBearingFactor, "", "", false, "", "record 10b, value 11",
+    VORTA_REAL(ProfilePoint, "lrfd_bearing_factor", lrfdBearingFactor, "", "", false, "",
                "LRFD resistance factor on the unit bearing", kResistanceFactorLimits),
     VORTA_REAL(ProfilePoint, "adhesion_case_or_tip_movement", adhesionCaseOrTipMovement, "in", "mm", false, "",
-               "record 10b, value 12",
                "FHWA adhesion case chosen by the user by the integer part of the value: 1, 2 or 3, in SI also "
                "1000 to 3999 (the thousands of an SI input data file); any other value lets the method choose. "
                "The USACE tip curve reads the same value as its reference tip movement (0 or less: 5% of the "
                "diameter)", orNotPositive(within(0.001, 100, 0.025, 4000))),
-    VORTA_REAL(ProfilePoint, "peak_movement", peakMovement, "in", "mm", false, "", "record 10b, value 13",
+    VORTA_REAL(ProfilePoint, "peak_movement", peakMovement, "in", "mm", false, "",
                "movement at peak side resistance of the t-z curves; 0 (or less): 1% of the diameter", kMovementLimits),
-    VORTA_REAL(ProfilePoint, "residual_ratio", residualRatio, "", "", false, "", "record 10b, value 14",
+    VORTA_REAL(ProfilePoint, "residual_ratio", residualRatio, "", "", false, "",
                "residual over peak side resistance of the clay t-z curve; 0 (or less): 0.9", orNotPositive(within(0, 5))),
 };
 
 const FieldInfo<Loading> kLoadingFields[] = {
-    VORTA_INT(Loading, FieldType::Choice, "type", type, false, "", "record 12, value 1",
+    VORTA_INT(Loading, FieldType::Choice, "type", type, false, "",
               "compression or tension", kLoadingNames, kNoLimits),
     VORTA_REAL(Loading, "tension_reduction_factor", tensionReductionFactor, "", "", false, "",
-               "record 12, value 2",
                "in tension, the factor on the unit friction of every method (the user's unit values of the "
                "general method too); not used in compression", kResistanceFactorLimits),
 };
 
 const FieldInfo<AnalysisOptions> kOptionFields[] = {
     VORTA_INT(AnalysisOptions, FieldType::Choice, "plug_condition", plugCondition, false, "",
-              "record 13, value 2",
               "open-ended piles: computed (the program decides), plugged or unplugged", kPlugNames, kNoLimits),
-    VORTA_INT(AnalysisOptions, FieldType::Switch, "icp_drained_clay", icpDrainedClay, false, "",
-              "record 13, value 1", "drained condition for clay in ICP/MTD (otherwise undrained)", {}, kNoLimits),
-    VORTA_INT(AnalysisOptions, FieldType::Switch, "long_pile_option", longPileOption, false, "",
-              "record 13, value 3", "the long pile option of the USACE method", {}, kNoLimits),
+    VORTA_INT(AnalysisOptions, FieldType::Switch, "icp_drained_clay", icpDrainedClay, false, "", "drained condition for clay in ICP/MTD (otherwise undrained)", {}, kNoLimits),
+    VORTA_INT(AnalysisOptions, FieldType::Switch, "long_pile_option", longPileOption, false, "", "the long pile option of the USACE method", {}, kNoLimits),
     VORTA_INT(AnalysisOptions, FieldType::Choice, "critical_depth_rule", criticalDepthRule, false, "",
-              "record 15, value 1",
               "critical depth of sand in the USACE method: density (10 to 20 diameters by density), "
               "stress (where the effective stress reaches 3,500 psf or 185 kPa) or user (critical_depth)",
               kCriticalDepthNames, kNoLimits),
-    VORTA_REAL(AnalysisOptions, "critical_depth", criticalDepth, "ft", "m", false, "", "record 15, value 2",
+    VORTA_REAL(AnalysisOptions, "critical_depth", criticalDepth, "ft", "m", false, "",
                "critical depth of the rule \"user\" (not used by the other rules)", kDepthLimits),
 };
 
 const FieldInfo<TzModifier> kTzModifierFields[] = {
-    VORTA_REAL(TzModifier, "depth", depth, "ft", "m", true, "", "record 16b, value 1", "depth of the row", kDepthLimits),
-    VORTA_REAL(TzModifier, "load_factor", loadFactor, "", "", false, "", "record 16b, value 2",
+    VORTA_REAL(TzModifier, "depth", depth, "ft", "m", true, "", "depth of the row", kDepthLimits),
+    VORTA_REAL(TzModifier, "load_factor", loadFactor, "", "", false, "",
                "factor on the unit load transfer of the t-z curves", kFactorLimits),
-    VORTA_REAL(TzModifier, "movement_factor", movementFactor, "", "", false, "", "record 16b, value 3",
+    VORTA_REAL(TzModifier, "movement_factor", movementFactor, "", "", false, "",
                "factor on the movements of the t-z curves", kMovementFactorLimits),
 };
 
 const FieldInfo<TipCurveFactors> kTipCurveFactorFields[] = {
-    VORTA_REAL(TipCurveFactors, "load_factor", loadFactor, "", "", false, "", "record 18a, value 1",
+    VORTA_REAL(TipCurveFactors, "load_factor", loadFactor, "", "", false, "",
                "factor on the loads of the tip (q-w) curve", kFactorLimits),
-    VORTA_REAL(TipCurveFactors, "movement_factor", movementFactor, "", "", false, "", "record 18a, value 2",
+    VORTA_REAL(TipCurveFactors, "movement_factor", movementFactor, "", "", false, "",
                "factor on the movements of the tip curve", kMovementFactorLimits),
 };
 
 const FieldInfo<CptPoint> kCptPointFields[] = {
-    VORTA_REAL(CptPoint, "depth", depth, "ft", "m", true, "", "CPT file, value 1 of a point", "depth", kDepthLimits),
-    VORTA_REAL(CptPoint, "cone_resistance", coneResistance, "psf", "kPa", true, "", "CPT file, value 2 of a point",
+    VORTA_REAL(CptPoint, "depth", depth, "ft", "m", true, "", "depth", kDepthLimits),
+    VORTA_REAL(CptPoint, "cone_resistance", coneResistance, "psf", "kPa", true, "",
                "cone tip resistance qc", kUnitBearingLimits),
 };
 
-#define VORTA_SWITCH(key, member, place, meaning)                                                               \
+#define VORTA_SWITCH(key, member, meaning)                                                               \
     FieldInfo<LoadTransferTables> {                                                                             \
-        key, FieldType::Integer, "", "", meaning, false, "follows from the table", place, nullptr, nullptr,    \
+        key, FieldType::Integer, "", "", meaning, false, "follows from the table", nullptr, nullptr,    \
             [](const LoadTransferTables& o) -> int { return o.member.value_or(kAbsentSwitch); },               \
             [](LoadTransferTables& o, int v) {                                                                  \
                 if (v == kAbsentSwitch) o.member.reset();                                                       \
@@ -274,14 +273,14 @@ const FieldInfo<CptPoint> kCptPointFields[] = {
     }
 
 const FieldInfo<LoadTransferTables> kSwitchFields[] = {
-    VORTA_SWITCH("verification_flag", verificationSwitch, "record 11",
+    VORTA_SWITCH("verification_flag", verificationSwitch,
                  "the switch of the verification depths (1 reads them)"),
-    VORTA_SWITCH("modifier_flag", modifierSwitch, "record 16", "the switch of the t-z modifier table (1 reads it)"),
-    VORTA_SWITCH("modifier_count", modifierCount, "record 16a",
+    VORTA_SWITCH("modifier_flag", modifierSwitch, "the switch of the t-z modifier table (1 reads it)"),
+    VORTA_SWITCH("modifier_count", modifierCount,
                  "the row count of the t-z modifier table (a count of 1 reads no row)"),
-    VORTA_SWITCH("tip_movement_flag", tipMovementSwitch, "record 17",
+    VORTA_SWITCH("tip_movement_flag", tipMovementSwitch,
                  "the switch of the tip movement list (1 reads it; 1 with no movements gives no load step)"),
-    VORTA_SWITCH("tip_curve_factor_flag", tipCurveFactorSwitch, "record 18",
+    VORTA_SWITCH("tip_curve_factor_flag", tipCurveFactorSwitch,
                  "the switch of the tip-curve factors (1 reads them)"),
 };
 
@@ -290,11 +289,11 @@ const FieldInfo<double> kListFields[] = {
     FieldInfo<double>{"verification_depths", FieldType::Real, "ft", "m",
                       "depths at which the t-z curves are printed for verification (outside the soil profile: "
                       "not printed)",
-                      false, "none", "record 11b", [](const double& v) { return v; }, [](double& v, double x) { v = x; },
+                      false, "none", [](const double& v) { return v; }, [](double& v, double x) { v = x; },
                       nullptr, nullptr, nullptr, nullptr, {}, kNoLimits},
     FieldInfo<double>{"tip_movements", FieldType::Real, "in", "mm",
                       "tip movements of the load steps (an empty list: no load step)", false,
-                      "the program's own movements", "record 17b", [](const double& v) { return v; },
+                      "the program's own movements", [](const double& v) { return v; },
                       [](double& v, double x) { v = x; }, nullptr, nullptr, nullptr, nullptr, {},
                       within(0, 100, 0, 2500)},
 };

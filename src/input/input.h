@@ -2,11 +2,20 @@
 // division of the pile into segments, the node preparation of each pass and the input echo.
 #pragma once
 
+#include <optional>
+
 #include "engine/analysis_state.h"
 #include "input/free_format_reader.h"
 #include "vorta/analysis.h"
 
 namespace vorta {
+
+// A title line of the input data file holds 72 characters.
+inline constexpr std::size_t kTitleWidth = 72;
+
+// The switch of an optional table as the input data file states it: the one the model keeps, or
+// 1 when the table has rows and 0 when it has none.
+inline int switchOf(const std::optional<int>& kept, bool hasRows) { return kept.value_or(hasRows ? 1 : 0); }
 
 // Reads the input data file, record by record, into the model as written (the CPT sounding is
 // left empty). Throws InputError for a malformed or truncated file or a count over a table's

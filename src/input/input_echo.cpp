@@ -7,23 +7,10 @@
 #include "capacity/soil_tables.h"
 #include "engine/constants.h"
 #include "input/input.h"
+#include "vorta/methods.h"
 
 namespace vorta {
 namespace {
-
-// Method texts by selection index, as the echo lists them.
-constexpr std::string_view kMethodText[] = {
-    "",
-    "- FHWA (Federal Highway Administration)",
-    "- USACE (U.S. Army Corps of Engineers)",
-    "- Revised Lambda",
-    "- API RP 2A (American Petroleum Institute)",
-    "- Load-transfer Units specified by User",
-    "- NGI (Norwegian Geotechnical Institute)",
-    "- ICP/MTD (Imperial College of London)",
-    "- FUGRO (Offshore Driven Piles in Sand)",
-    "- UWA (University of Western Australia)",
-};
 
 bool selected(const InputData& d, int index) { return d.methodSelected[index] == 1; }
 
@@ -38,8 +25,8 @@ void writeHeadingAndTitles(AnalysisState& s) {
 void writeMethods(AnalysisState& s) {
     const InputData& d = s.input;
     s.report.write("(/,/,10X,\"METHOD FOR UNIT LOAD TRANSFERS : \",/)");
-    if (d.loadTransferMethod >= 1 && d.loadTransferMethod <= 9) {
-        s.report.write("(10X,A)", kMethodText[d.loadTransferMethod]);
+    if (const MethodInfo* method = methodBySelection(d.loadTransferMethod)) {
+        s.report.write("(10X,A)", method->echoText);
     }
     if (d.reducedSideFriction == 1) {
         s.report.write("(10X,\"  Reduced Unit Side Friction and \",\"Unit Side Resistance are used.\")");
@@ -48,9 +35,10 @@ void writeMethods(AnalysisState& s) {
     }
 
     s.report.write("(/,/,/,10X,\"COMPUTATION METHOD(S) FOR PILE CAPACITY : \",/)");
-    for (int index = 1; index <= 9; ++index) {
+    for (const MethodInfo& method : kMethodTable) {
+        const int index = method.selection();
         if (!selected(d, index)) continue;
-        s.report.write("(10X,A)", kMethodText[index]);
+        s.report.write("(10X,A)", method.echoText);
         if (index == kSelUsace) {
             switch (d.criticalDepthMethod) {
                 case 0:

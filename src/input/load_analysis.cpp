@@ -1,15 +1,16 @@
 // The one way into a run: the analysis model, values as written, becomes the engine's InputData,
-// with the normalisations and unit conversions made in the order of the input data file's records.
+// with the normalisations and unit conversions made in the order of the input data file's records
+// (the soil columns in the order of its layout).
 #include <cmath>
 #include <string>
 
 #include "engine/constants.h"
+#include "input/deck_layout.h"
 #include "input/input.h"
 
 namespace vorta {
 namespace {
 
-constexpr std::size_t kTitleWidth = 72;
 
 std::string titleField(const std::string& text) {
     std::string field = text.substr(0, kTitleWidth);
@@ -37,9 +38,6 @@ void checkFinite(std::span<const FieldInfo<Owner>> fields, const Owner& owner, c
         }
     }
 }
-
-// The switch of a table as the engine reads it.
-int switchOf(const std::optional<int>& kept, bool hasRows) { return kept.value_or(hasRows ? 1 : 0); }
 
 }  // namespace
 
@@ -92,7 +90,6 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
     checkStatable(a);
     InputData& d = s.input;
     const Pile& p = a.pile;
-    d.lightSoilDepth = 99999.0;
     d.title = titleField(a.titles.title);
     d.designer = titleField(a.titles.designer);
     d.jobNumber = titleField(a.titles.jobNumber);
@@ -149,37 +146,14 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
     // Records 10a and 10b, point by point.
     for (int k = 1; k <= static_cast<int>(a.soilProfile.size()); ++k) {
         const ProfilePoint& from = a.soilProfile[static_cast<std::size_t>(k - 1)];
-        const bool sand = from.soilType == SoilType::Sand;
         d.frictionUnlimited[k] = 0;
         d.bearingUnlimited[k] = 0;
         SoilPoint& pt = d.soilPoints[k];
         pt.depth = from.depth;
-        pt.column[kColSoilType] = static_cast<double>(static_cast<int>(from.soilType));
-        pt.column[kColLateralK] = from.lateralEarthPressure;
-        pt.column[kColEffUnitWeight] = from.effectiveUnitWeight;
-        pt.column[kColFrictionAngle] = from.frictionAngle;
-        pt.column[kColBearingFactorNq] = from.bearingCapacityFactor;
-        pt.column[kColMaxUnitFriction] = from.maxUnitFriction;
-        pt.column[kColMaxUnitBearing] = from.maxUnitBearing;
-        pt.column[kColShearStrength] = from.shearStrength;
-        pt.column[kColRemoldedStrength] = sand ? from.blowCountOrYieldStressRatio : from.remoldedStrength;
-        pt.column[kColBlowCountOrYsr] = sand ? from.unusedSandColumn10 : from.blowCountOrYieldStressRatio;
-        pt.column[kColPlasticityIndex] = from.plasticityIndex;
-        pt.column[kColPointQc] = from.coneResistance;
-        pt.column[kColUserUnitFriction] = from.userUnitFriction;
-        pt.column[kColUserUnitBearing] = from.userUnitBearing;
-        pt.column[kColLrfdFrictionFactor] = from.lrfdFrictionFactor;
-        pt.column[kColLrfdBearingFactor] = from.lrfdBearingFactor;
-        pt.column[kColTzParam1] = from.adhesionCaseOrTipMovement;
-        pt.column[kColTzParam2] = from.peakMovement;
-        pt.column[kColTzParam3] = from.residualRatio;
+        for (int c = 1; c <= static_cast<int>(kSoilColumns); ++c) pt.column[c] = soilFieldAtColumn(from, c);
         d.tzParam1AsRead[k] = pt.column[kColTzParam1];
-
-        // Sand carries its blow count in the remolded-strength position.
-        if (pt.column[kColSoilType] == 1.0) {
-            pt.column[kColBlowCountOrYsr] = pt.column[kColRemoldedStrength];
-            pt.column[kColRemoldedStrength] = 0.0;
-        }
+        // Sand has its blow count in column 10 and no remolded strength.
+        if (pt.column[kColSoilType] == 1.0) pt.column[kColRemoldedStrength] = 0.0;
         if (d.unitSystem == kEnglish) {
             if (d.lightSoilDepth >= 99999.0 && pt.column[kColEffUnitWeight] < kLightUnitWeightEnglish) d.lightSoilDepth = pt.depth;
             // psf to ksf
@@ -204,10 +178,9 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
         }
     }
 
-    // Record 11: verification depths.
+    // Record 11: verification depths (a model that holds them has its switch at 1).
     const LoadTransferTables& t = a.loadTransfer;
-    d.tzOutputFlag = switchOf(t.verificationSwitch, !t.verificationDepths.empty());
-    d.tzOutputDepthCount = d.tzOutputFlag == 1 ? static_cast<int>(t.verificationDepths.size()) : 0;
+    d.tzOutputDepthCount = static_cast<int>(t.verificationDepths.size());
     for (int i = 1; i <= d.tzOutputDepthCount; ++i) d.tzOutputDepths[i] = t.verificationDepths[static_cast<std::size_t>(i - 1)];
 
     // Records 12 to 15.
@@ -226,17 +199,10 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
     d.criticalDepth = a.options.criticalDepth;
 
     // Record 16: t-z modifiers. A count of 1 reads no row.
-    d.tzModifierFlag = switchOf(t.modifierSwitch, !t.modifiers.empty());
-    d.tzModifierCount = 0;
-    d.tzModifierRowsRead = 0;
-    if (d.tzModifierFlag == 1) {
-        d.tzModifierCount = t.modifierCount.value_or(static_cast<int>(t.modifiers.size()));
-        if (d.tzModifierCount < 0) d.tzModifierCount = 0;
-        d.tzModifierRowsRead = static_cast<int>(t.modifiers.size());
-        for (int i = 1; i <= d.tzModifierRowsRead; ++i) {
-            const TzModifier& m = t.modifiers[static_cast<std::size_t>(i - 1)];
-            d.tzModifierTable[i] = TzModifierRow{m.depth, m.loadFactor, m.movementFactor};
-        }
+    d.tzModifierRowsRead = static_cast<int>(t.modifiers.size());
+    for (int i = 1; i <= d.tzModifierRowsRead; ++i) {
+        const TzModifier& m = t.modifiers[static_cast<std::size_t>(i - 1)];
+        d.tzModifierTable[i] = TzModifierRow{m.depth, m.loadFactor, m.movementFactor};
     }
 
     // Record 17: tip movements.

@@ -1,13 +1,13 @@
 // The range check of an analysis: every value against the limits of its field in the field
 // tables, with the place where it was given in words of the source (input data file, project file
 // or program).
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <string>
 #include <type_traits>
 
 #include "engine/constants.h"
+#include "input/deck_layout.h"
 #include "input/input.h"
 #include "vorta/analysis.h"
 
@@ -35,22 +35,11 @@ std::string words(std::string_view key) {
     return text;
 }
 
-// The column of a soil point value in the input data file (1 to 19), from its place in the
-// records: value n of record 10a is column n - 1, value n of record 10b column n + 5. A sand point
-// carries its blow count in column 9.
+// The column of a soil point value in the input data file (1 to 19). A sand point carries its
+// blow count in column 9; a remolded strength given for one is named by its own column.
 int soilColumn(const FieldInfo<ProfilePoint>& f, SoilType type) {
-    if (f.key == "blow_count_or_yield_stress_ratio" && type == SoilType::Sand) return 9;
-    const std::string_view place = f.deckPlace;
-    const std::string_view first = "record 10a, value ";
-    const std::string_view second = "record 10b, value ";
-    int value = 0;
-    const bool onFirst = place.substr(0, first.size()) == first;
-    const bool onSecond = place.substr(0, second.size()) == second;
-    if (!onFirst && !onSecond) return 0;
-    for (std::size_t i = first.size(); i < place.size() && std::isdigit(static_cast<unsigned char>(place[i])); ++i) {
-        value = value * 10 + (place[i] - '0');
-    }
-    return onFirst ? value - 1 : value + 5;
+    const int column = deckSoilColumnOf(f.key, type);
+    return column >= 0 ? column : deckSoilColumnOf(f.key, SoilType::Clay);
 }
 
 // Values that the analysis does not use, which no limit need hold: the diameters of a
@@ -127,7 +116,7 @@ std::string deckPlaceOf(const Analysis& a, std::string_view part, int number, st
             place = key == "depth" ? row + ", depth"
                                    : row + ", column " + std::to_string(soilColumn(f, owner ? owner->soilType : SoilType::Clay));
         } else {
-            place = number > 0 ? row + " (" + std::string(f.deckPlace) + ")" : std::string(f.deckPlace);
+            place = number > 0 ? row + " (" + deckPlace(f) + ")" : deckPlace(f);
         }
     });
     return place;

@@ -7,27 +7,12 @@
 
 #include "engine/constants.h"
 #include "methods/conventional/row_steps.h"
+#include "vorta/methods.h"
 
 namespace vorta {
 namespace {
 
 int usableRows(const AnalysisState& s) { return std::clamp(s.rowCount, 0, static_cast<int>(kMaxRows)); }
-
-// Table titles by method code, for the in-memory results (the banners without their stars).
-constexpr const char* kTitleOfCode[10] = {"",
-                                          "FED. HWY. METHOD",
-                                          "ARMY CORPS METHOD",
-                                          "LAMBDA 2 METHOD",
-                                          "API RP-2A (2010)",
-                                          "NORWEIGIAN GEOTECHNICAL INSTITUTE (NGI) METHOD",
-                                          "IMPERIAL COLLEGE (MTD) METHOD",
-                                          "FUGRO 2004 (FUGRO) METHOD",
-                                          "UNIV. OF WESTERN AUSTRALIA (UWA) METHOD",
-                                          "GENERAL METHOD"};
-
-// Selection index of each method code 1..9.
-constexpr int kSelectionOfCode[10] = {0, kSelFhwa, kSelUsace, kSelLambda, kSelApi, kSelNgi,
-                                      kSelIcp, kSelFugro, kSelUwa, kSelUser};
 
 // The row formats, parsed once when the program is compiled (a format written at the call builds
 // its parsed form anew at every row).
@@ -64,19 +49,11 @@ bool PrintedRowSelector::printsRow(int row) {
     return false;
 }
 
-int selectionOfCode(int code) { return code >= 1 && code <= 9 ? kSelectionOfCode[code] : 0; }
-
-int codeOfSelection(int selection) {
-    for (int code = 1; code <= 9; ++code) {
-        if (kSelectionOfCode[code] == selection) return code;
-    }
-    return 0;
-}
-
 MethodTableColumns tableColumnsFor(AnalysisState& s, int code) {
     MethodTableColumns c;
     c.code = code;
-    c.selection = selectionOfCode(code);
+    const MethodInfo* method = methodByCode(code);
+    c.selection = method != nullptr ? method->selection() : 0;
     if (code == kCodeFhwa || code == kCodeUsace || code == kCodeUser) {
         MethodColumns& copy = s.methodColumns[static_cast<std::size_t>(code)];
         c.skinFriction = &copy.rowSkinFriction;
@@ -135,38 +112,15 @@ TableVariant tableVariantFor(const AnalysisState& s, int code) {
 }
 
 void writeTableBanner(AnalysisState& s, int code) {
-    RecordWriter& r = s.report;
-    switch (code) {
-        case kCodeFhwa:
-            r.write("(/,/,/,28X,22('*'),/,28X,\"*  FED. HWY. METHOD  *\",/,28X,22('*'),/)");
-            break;
-        case kCodeUsace:
-            r.write("(/,/,/,28X,22('*'),/,28X,\"* ARMY CORPS METHOD  *\",/,28X,22('*'),/)");
-            break;
-        case kCodeLambda:
-            r.write("(/,/,/,28X,22('*'),/,28X,\"*  LAMBDA 2 METHOD   *\",/,28X,22('*'),/)");
-            break;
-        case kCodeApi:
-            r.write("(/,/,/,28X,22('*'),/,28X,\"*  API RP-2A (2010)  *\",/,28X,22('*'),/)");
-            break;
-        case kCodeUser:
-            r.write("(/,/,/,29X,18('*'),/,29X,\"* GENERAL METHOD *\",/,29X,18('*'),/)");
-            break;
-        case kCodeNgi:
-            r.write("(/,/,/,10X,52('*'),/,10X,\"*  NORWEIGIAN GEOTECHNICAL INSTITUTE (NGI) METHOD  *\",/,10X,52('*'),/)");
-            break;
-        case kCodeIcp:
-            r.write("(/,/,/,20X,35('*'),/,20X,\"*  IMPERIAL COLLEGE (MTD) METHOD  *\",/,20X,35('*'),/)");
-            break;
-        case kCodeFugro:
-            r.write("(/,/,/,20X,35('*'),/,20X,\"*    FUGRO 2004 (FUGRO) METHOD    *\",/,20X,35('*'),/)");
-            break;
-        case kCodeUwa:
-            r.write("(/,/,/,13X,45('*'),/,13X,\"*  UNIV. OF WESTERN AUSTRALIA (UWA) METHOD  *\",/,13X,45('*'),/)");
-            break;
-        default:
-            break;
-    }
+    const MethodInfo* method = methodByCode(code);
+    if (method == nullptr) return;
+    // The title boxed in stars.
+    const std::string indent(static_cast<std::size_t>(method->bannerIndent), ' ');
+    const std::string text = "*" + std::string(static_cast<std::size_t>(method->bannerBlanksBefore), ' ') +
+                             std::string(method->title) +
+                             std::string(static_cast<std::size_t>(method->bannerBlanksAfter), ' ') + "*";
+    const std::string stars = indent + std::string(text.size(), '*');
+    s.report.write("(/,/,/,A,/,A,/,A,/)", stars, indent + text, stars);
 }
 
 void writeTableHeader(AnalysisState& s, int code, const TableVariant& v) {
@@ -225,12 +179,12 @@ void writeResultTable(AnalysisState& s, const MethodTableColumns& c) {
     if (s.result != nullptr) {
         kept = &s.result->tables.emplace_back();
         kept->selection = c.selection;
-        kept->title = c.code >= 1 && c.code <= 9 ? kTitleOfCode[c.code] : "";
+        kept->title = methodByCode(c.code) != nullptr ? std::string(methodByCode(c.code)->title) : "";
         kept->tension = v.tension;
         kept->battered = v.battered;
         kept->plugColumn = v.plugColumn;
     }
-    const char* title = c.code >= 1 && c.code <= 9 ? kTitleOfCode[c.code] : "";
+    const std::string_view title = methodByCode(c.code) != nullptr ? methodByCode(c.code)->title : "";
     s.report.section("THE TABLE OF THE ", title);
     s.plot.section("THE TABLE OF THE ", title);
     PrintedRowSelector selector(in.outputStep, rows);
@@ -267,13 +221,10 @@ void writeResultTable(AnalysisState& s, const MethodTableColumns& c) {
 void writePlotHeader(AnalysisState& s) {
     const InputData& in = s.input;
     long long methods = 0;
-    for (int sel = 1; sel <= 5; ++sel) {
-        if (in.methodSelected[static_cast<std::size_t>(sel)] == 1) ++methods;
-    }
-    if (in.cptMethodsFlag == 1) {
-        for (int sel = 6; sel <= 9; ++sel) {
-            if (in.methodSelected[static_cast<std::size_t>(sel)] == 1) ++methods;
-        }
+    // The selected methods that run: the CPT-based ones only with the CPT methods flag.
+    for (const MethodInfo& m : kMethodTable) {
+        if (in.methodSelected[static_cast<std::size_t>(m.selection())] == 1 && (!m.cptBased || in.cptMethodsFlag == 1))
+            ++methods;
     }
     s.plot.writeFree({methods, s.printedRowCount, in.unitSystem, in.loadTransferMethod});
 }

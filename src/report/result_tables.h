@@ -39,10 +39,6 @@ struct MethodTableColumns {
 
 MethodTableColumns tableColumnsFor(AnalysisState& s, int code);
 
-// Selection index of a method code, and back.
-int selectionOfCode(int code);
-int codeOfSelection(int selection);
-
 // rowPileLength(k) = (k - 1) lengthIncrement for every row.
 void setPileLengths(AnalysisState& s);
 

@@ -109,7 +109,7 @@ void expectExampleCharts(const std::map<std::string, ChartSeen>& charts, const t
     const std::size_t rows = static_cast<std::size_t>(ex.printedRows);
     std::vector<std::string> methods;
     for (std::size_t t = 0; t < ex.tables.size(); ++t) {
-        const std::string name = named ? cli::methodTitle(ex.tables[t]) : "Capacity table " + std::to_string(t + 1);
+        const std::string name = named ? std::string(cli::methodTitle(ex.tables[t])) : "Capacity table " + std::to_string(t + 1);
         methods.push_back(name);
         const std::string tip = !named ? "End bearing or self weight" : ex.tension ? "Self weight" : "End bearing";
         const ChartSeen& c = chart("capacity-" + std::to_string(t + 1));
@@ -211,7 +211,7 @@ TEST(ChartPage, TensionChartsShowTheSelfWeightBelowZero) {
 TEST(ChartPage, UnitsOfTheRunOnTheAxes) {
     test::ExampleRun english = test::runExample("open-pipe-sand-over-clay");
     const auto e = cli::chartsOfAnalysis(english.result);
-    EXPECT_EQ(e[0].charts[0].xLabel, "Capacity (kip)");
+    EXPECT_EQ(e[0].charts[0].xLabel, "Capacity (kips)");
     EXPECT_EQ(e[0].charts[0].yLabel, "Pile length below ground (ft)");
     EXPECT_EQ(e[1].charts[0].xLabel, "Movement (in)");
     EXPECT_EQ(e[1].charts[0].yLabel, "Unit load transfer (psi)");

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "vorta/analysis.h"
-#include "vorta/project_file.h"
+#include "vorta/project.h"
 #include "vorta/vorta.h"
 
 namespace {
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     vorta::AnalysisResult fromProject;
     vorta::AnalysisResult fromDeck;
     try {
-        if (!runInMemory(vorta::project::readProjectFile(folder / "project.toml"), fromProject)) return 1;
+        if (!runInMemory(vorta::readAnalysisFile(folder / "project.toml").analysis, fromProject)) return 1;
         if (!runInMemory(vorta::readInputDeck(folder / "input.dat", folder / "sounding.cpt"), fromDeck)) return 1;
     } catch (const vorta::InputError& error) {
         std::fprintf(stderr, "%s\n", error.what());

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #if VORTA_PROJECT_FILES
-#include "project_file.h"
+#include "vorta/project.h"
 #include "support/test_support.h"
 
 namespace vorta {

@@ -27,7 +27,7 @@
 #include "support/test_support.h"
 #include "vorta/analysis.h"
 #if VORTA_PROJECT_FILES
-#include "project_file.h"
+#include "vorta/project.h"
 #endif
 
 namespace vorta {
@@ -208,6 +208,7 @@ TEST_P(ExampleAnalysis, ProjectFileGivesTheCheckedInOutputs) {
     options.report = out / names.at(5);
     options.plot = out / names.at(6);
     options.sourceName = projectFile.string();
+    options.sourceKind = ValueSource::ProjectFile;
     EXPECT_EQ(runAnalysis(analysis, options), example.status) << console.str();
     std::string report = test::maskRunSpecificLines(test::readFile(options.report));
     const std::string inputLine = "     Name of input data file     : ";

@@ -9,10 +9,7 @@
 
 #include "support/test_support.h"
 #include "vorta/analysis.h"
-
-#if VORTA_PROJECT_FILES
-#include "project_file.h"
-#endif
+#include "vorta/project.h"
 
 namespace vorta {
 namespace {
@@ -36,6 +33,7 @@ std::vector<Problem> expectRunAndCheckAgree(const Analysis& a, ValueSource sourc
     options.console = &console;
     options.result = &result;
     options.sourceName = name;
+    options.sourceKind = source;
     options.sourceLines = lines;
     const RunStatus status = runAnalysis(a, options);
     const CheckOutcome check = checkAnalysis(a, source, lines, name);
@@ -61,12 +59,10 @@ TEST(Problems, TheRunAndTheCheckOfEveryExampleAgreeAndOnlyTensionAdvises) {
         const std::vector<Problem> problems = expectRunAndCheckAgree(deck, ValueSource::InputDeck, "input.dat");
         // The one example whose run assumes what an engineer must check: the water table in tension.
         EXPECT_EQ(advisoryCodes(problems), example == "timber-pile-tension" ? "water_table_from_unit_weight " : "");
-#if VORTA_PROJECT_FILES
         SourceLines lines;
         const Analysis project = project::readProjectFile(test::sourcePath(folder + "/project.toml"), &lines);
         EXPECT_EQ(advisoryCodes(expectRunAndCheckAgree(project, ValueSource::ProjectFile, "project.toml", &lines)),
                   advisoryCodes(problems));
-#endif
     }
 }
 

@@ -101,6 +101,13 @@ TEST(CommandLine, ConvertRunAndCheckProjectFiles) {
     const std::string fromProject = test::readFile(dir / "site.out");
     const std::string fromDeck = test::readFile(dir / "back.out");
     EXPECT_EQ(fromProject.substr(fromProject.find("* INPUT INFORMATION *")), fromDeck.substr(fromDeck.find("* INPUT INFORMATION *")));
+    // The kind is the library's to tell, whatever the case of the extension; a deck named like the
+    // CPT file written beside it would be overwritten by it, and is refused.
+    std::filesystem::copy_file(dir / "site.toml", dir / "UPPER.TOML");
+    EXPECT_EQ(runCli("run UPPER.TOML", dir.path()).exitCode, 0);
+    const Outcome sameFile = runCli("convert site.toml -o deck.cpt", dir.path());
+    EXPECT_EQ(sameFile.exitCode, 2);
+    EXPECT_NE(sameFile.output.find("deck.cpt: the CPT file would be the input data file"), std::string::npos) << sameFile.output;
 
     const Outcome clean = runCli("check site.toml", dir.path());
     EXPECT_EQ(clean.exitCode, 0);

@@ -53,7 +53,7 @@ Outputs runDeckText(const std::string& deck, const std::string& cpt) {
 }
 
 // Read from the deck: its messages name the deck's places.
-Outputs runInMemory(const Analysis& a) { return test::runModel(a, "case.dat"); }
+Outputs runInMemory(const Analysis& a) { return test::runModel(a, "case.dat", ValueSource::InputDeck); }
 
 std::string deckText(const Analysis& a) {
     std::ostringstream out;

@@ -238,7 +238,6 @@ TEST(InputDataReader, FlagsOfOneReadTheirGroups) {
     EXPECT_EQ(d.tzOutputDepthCount, 2);
     EXPECT_DOUBLE_EQ(d.tzOutputDepths[1], 12.5);
     EXPECT_DOUBLE_EQ(d.tzOutputDepths[2], 30.0);
-    EXPECT_EQ(d.tzModifierCount, 2);
     EXPECT_EQ(d.tzModifierRowsRead, 2);
     EXPECT_DOUBLE_EQ(d.tzModifierTable[2].depth, 40.0);
     EXPECT_DOUBLE_EQ(d.tzModifierTable[2].loadFactor, 1.3);
@@ -254,7 +253,6 @@ TEST(InputDataReader, ModifierCountOfOneReadsTheCountAndNoRow) {
     deck.rec16 = "1\n1";
     deck.rec17 = "1\n1\n0.25";  // the next record is read where the row would have been
     const auto s = readDeck(deck.text());
-    EXPECT_EQ(s->input.tzModifierCount, 1);
     EXPECT_EQ(s->input.tzModifierRowsRead, 0);
     EXPECT_EQ(s->input.tipMovementListFlag, 1);
     EXPECT_DOUBLE_EQ(s->input.tipMovements[1], 0.25);

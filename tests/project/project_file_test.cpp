@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "project_file.h"
+#include "vorta/project.h"
 #include "support/deck_generator.h"
 #include "support/test_support.h"
 

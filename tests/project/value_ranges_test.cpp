@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "project_file.h"
+#include "vorta/project.h"
 #include "support/test_support.h"
 
 namespace vorta {
@@ -50,6 +50,7 @@ std::string stopMessages(const Analysis& a, const std::string& sourceName) {
     options.console = &console;
     options.result = &result;
     options.sourceName = sourceName;
+    if (!sourceName.empty()) options.sourceKind = ValueSource::ProjectFile;
     EXPECT_EQ(runAnalysis(a, options), kRunStoppedOnInput);
     std::string text;
     for (const std::string& m : result.messages) text += m + "\n";
@@ -92,6 +93,7 @@ TEST(ValuesOutOfRange, AProjectFileReadWithItsLinesNamesTheLineOfTheKey) {
     options.console = &console;
     options.result = &result;
     options.sourceName = "site.toml";
+    options.sourceKind = ValueSource::ProjectFile;
     options.sourceLines = &lines;
     ASSERT_EQ(runAnalysis(a, options), kRunStoppedOnInput);
     std::string messages;
@@ -143,6 +145,7 @@ SourcesRun runBothForms(const std::string& text) {
     options.console = &console;
     options.result = &result;
     options.sourceName = "site.toml";
+    options.sourceKind = ValueSource::ProjectFile;
     options.sourceLines = &lines;
     out.projectStatus = runAnalysis(a, options);
     out.projectMessages = messagesOf(result);

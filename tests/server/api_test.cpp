@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis_json.h"
-#include "project_file.h"
+#include "vorta/project.h"
 #include "served_folder.h"
 #include "vorta/analysis.h"
 #include "vorta/cpt_files.h"

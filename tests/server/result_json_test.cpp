@@ -7,7 +7,7 @@
 
 #include "field_json.h"
 #include "problems.h"
-#include "project_file.h"
+#include "vorta/project.h"
 #include "result_json.h"
 #include "support/test_support.h"
 
@@ -52,7 +52,7 @@ TEST(ResultJson, EveryColumnHoldsItsOwnValue) {
     EXPECT_EQ(got[column(t["columns"], "plug_length")], row.plugLength);
     EXPECT_EQ(got[column(t["columns"], "plug_mark")], row.plugMark);
     EXPECT_EQ(t["battered"], r.tables[0].battered);
-    EXPECT_EQ(t["columns"][column(t["columns"], "skin_friction")]["unit"], "kip");
+    EXPECT_EQ(t["columns"][column(t["columns"], "skin_friction")]["unit"], "kips");
 
     ASSERT_FALSE(r.loadSteps.empty());
     const json& steps = out["load_steps"];

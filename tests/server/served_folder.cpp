@@ -1,7 +1,7 @@
 #include "served_folder.h"
 
 #include "analysis_json.h"
-#include "project_file.h"
+#include "vorta/project.h"
 
 namespace vorta::test {
 

@@ -113,8 +113,6 @@ TEST(CurveModifiers, OneRowTableScalesAtEveryDepth) {
     auto s = newState();
     setEnglishLabels(*s);
     s->input.outsideDiameter = 12.0;
-    s->input.tzModifierFlag = 1;
-    s->input.tzModifierCount = 2;
     s->input.tzModifierRowsRead = 1;
     s->input.tzModifierTable[1] = {10.0, 2.0, 0.5};
     for (double depthFt : {0.0, 5.0, 10.0, 30.0}) {
@@ -143,8 +141,6 @@ TEST(CurveModifiers, NoRowReadMeansNoScalingWhateverTheFlag) {
     // A flag of 1 with a count of 1 reads no row: the empty table must not zero every curve.
     auto s = newState();
     setEnglishLabels(*s);
-    s->input.tzModifierFlag = 1;
-    s->input.tzModifierCount = 1;
     s->input.tzModifierRowsRead = 0;
     s->curves[1].curveTmax = 1.0;
     makeNonClayCurve(*s, 1, 0.2);

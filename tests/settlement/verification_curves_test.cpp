@@ -15,7 +15,6 @@ using test::setSoilPoint;
 using test::splitLines;
 
 void listDepths(AnalysisState& s, std::initializer_list<double> depths) {
-    s.input.tzOutputFlag = 1;
     s.input.tzOutputDepthCount = static_cast<int>(depths.size());
     int k = 0;
     for (double d : depths) s.input.tzOutputDepths[static_cast<std::size_t>(++k)] = d;

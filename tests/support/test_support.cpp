@@ -95,7 +95,7 @@ std::string reportAfterHeader(const std::string& report) {
     return end == std::string::npos ? report : report.substr(end + 1);
 }
 
-ModelRun runModel(const Analysis& analysis, const std::string& sourceName) {
+ModelRun runModel(const Analysis& analysis, const std::string& sourceName, ValueSource kind) {
     std::ostringstream console;
     AnalysisResult result;
     RunOptions options;
@@ -104,6 +104,7 @@ ModelRun runModel(const Analysis& analysis, const std::string& sourceName) {
     options.result = &result;
     options.versionText = "T";
     options.sourceName = sourceName;
+    options.sourceKind = kind;
     ModelRun out;
     out.status = runAnalysis(analysis, options);
     out.report = reportAfterHeader(result.reportText);

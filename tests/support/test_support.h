@@ -76,7 +76,7 @@ struct ModelRun {
     std::string report;
     std::string plot;
 };
-ModelRun runModel(const Analysis& analysis, const std::string& sourceName = "");
+ModelRun runModel(const Analysis& analysis, const std::string& sourceName = "", ValueSource kind = ValueSource::Program);
 
 // An input data file and its CPT file, given as texts, read into a model (named case.dat and case.cpt).
 Analysis readDeckTexts(const std::string& deck, const std::string& cpt);
