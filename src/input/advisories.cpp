@@ -102,7 +102,7 @@ private:
         if (!pairsIntoLayers(points_)) return;
         for (std::size_t k = 1; k + 1 < points_.size(); k += 2) {
             const double gap = points_[k + 1].depth - points_[k].depth;
-            if (!(gap >= 0.5 * a_.pile.lengthIncrement) || gap <= 0.0) continue;
+            if (!(gap >= 0.5 * a_.pile.lengthIncrement)) continue;
             const std::string above = "layers[" + std::to_string(k / 2 + 1) + "]";
             Problem& p = add("layer_gap", k + 1, "depth",
                              "between " + above + " (bottom at " + depthText(points_[k].depth) + ") and the next layer (top at " +
@@ -182,18 +182,25 @@ private:
     void otherUnitSystem() {
         struct Reading {
             std::string_view key;
+            const char* words;
             double ProfilePoint::*member;
             double englishBelow;  // an English value below this reads as the SI unit
             double siAbove;       // an SI value above this reads as the English unit
-            const char* englishReads;
-            const char* siReads;
+            const char* englishUnit;
+            const char* siUnit;
         };
         static constexpr Reading kReadings[] = {
-            {"shear_strength", &ProfilePoint::shearStrength, 100.0, 1000.0, "kPa", "psf"},
-            {"effective_unit_weight", &ProfilePoint::effectiveUnitWeight, 20.0, 25.0, "kN/m3", "pcf"},
+            {"shear_strength", "shear strength", &ProfilePoint::shearStrength, 100.0, 1000.0, "psf", "kPa"},
+            {"effective_unit_weight", "unit weight", &ProfilePoint::effectiveUnitWeight, 20.0, 25.0, "pcf", "kN/m3"},
         };
+        // Layers, or each point of a profile not given as layers.
+        std::vector<Layer> layers = layers_;
+        if (!pairsIntoLayers(points_)) {
+            layers.clear();
+            for (std::size_t k = 0; k < points_.size(); ++k) layers.push_back({k, k, "soil_points[" + std::to_string(k + 1) + "]"});
+        }
         for (const Reading& r : kReadings) {
-            for (const Layer& l : layers_) {
+            for (const Layer& l : layers) {
                 const double values[2] = {points_[l.top].*r.member, points_[l.bottom].*r.member};
                 if (r.key == "shear_strength" && points_[l.top].soilType == SoilType::Sand) continue;
                 bool given = false;
@@ -205,14 +212,12 @@ private:
                 }
                 if (!given || !odd) continue;
                 const double shown = std::max(values[0], values[1]);
-                const std::string unit = si_ ? (r.key == "shear_strength" ? "kPa" : "kN/m3") : (r.key == "shear_strength" ? "psf" : "pcf");
                 Problem& p = add("value_in_other_unit_system", l, r.key,
-                                 "gives a " + std::string(r.key == "shear_strength" ? "shear strength" : "unit weight") + " of " +
-                                     numberText(shown) + " " + unit + ", which no soil has but which reads as " +
-                                     (si_ ? r.siReads : r.englishReads) + ": the analysis is in " +
-                                     (si_ ? "SI" : "English") + " units; check the unit of the value");
+                                 "gives a " + std::string(r.words) + " of " + numberText(shown) + " " +
+                                     (si_ ? r.siUnit : r.englishUnit) + ", which no soil has but which reads as " +
+                                     (si_ ? r.englishUnit : r.siUnit) + ": the analysis is in " + (si_ ? "SI" : "English") +
+                                     " units; check the unit of the value");
                 p.value = shown;
-                p.unit = unit;
             }
         }
     }
@@ -254,12 +259,13 @@ private:
 
     std::string depthText(double v) const { return numberText(v) + (si_ ? " m" : " ft"); }
 
-    // An advisory about a layer: "layers[3] (clay, 12 to 30 ft) <what>".
+    // An advisory about a layer: "layers[3] (clay, 12 to 30 ft) <what>", or a point ("at 12 ft").
     Problem& add(std::string_view code, const Layer& l, std::string_view key, const std::string& what) {
         const ProfilePoint& top = points_[l.top];
+        const std::string depths = l.top == l.bottom ? "at " + depthText(top.depth)
+                                                     : numberText(top.depth) + " to " + depthText(points_[l.bottom].depth);
         Problem& p = add(code, "soil_profile", static_cast<int>(l.top) + 1, key,
-                         l.name + " (" + std::string(soilName(top.soilType)) + ", " + numberText(top.depth) + " to " +
-                             depthText(points_[l.bottom].depth) + ") " + what);
+                         l.name + " (" + std::string(soilName(top.soilType)) + ", " + depths + ") " + what);
         p.layerEnd.clear();  // the layer as a whole
         return p;
     }
@@ -272,9 +278,7 @@ private:
         Problem& p = found.problem;
         p.severity = Severity::Advisory;
         p.code = std::string(code);
-        if (!part.empty() || !key.empty()) places_.locate(p, part, number, key);
-        if (part == "cpt.points" && number == 0) p.path = "cpt.points";
-        if (part == "load_transfer.tip_movements" && number == 0) p.path = "load_transfer.tip_movements";
+        if (!part.empty()) places_.locate(p, part, number, key);
         p.file = places_.file;
         p.message = message;
         return p;
