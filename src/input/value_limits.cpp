@@ -87,9 +87,7 @@ template <class Use>
 void visitField(const Analysis& a, std::string_view part, int number, std::string_view key, Use use) {
     const std::size_t row = number >= 1 ? static_cast<std::size_t>(number - 1) : static_cast<std::size_t>(-1);
     const auto pick = [&](auto fields, const auto* owner, std::string_view rowWords) {
-        for (const auto& f : fields) {
-            if (f.key == key) return use(f, owner, rowWords);
-        }
+        if (const auto* f = findField(fields, key)) use(*f, owner, rowWords);
     };
     const auto at = [row](const auto& list) { return row < list.size() ? &list[row] : nullptr; };
     const LoadTransferTables& t = a.loadTransfer;
