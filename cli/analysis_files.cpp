@@ -1,5 +1,7 @@
 #include "analysis_files.h"
 
+#include "problem_output.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -171,9 +173,11 @@ void printConvertUsage(std::ostream& out) {
 }
 
 void printCheckUsage(std::ostream& out) {
-    out << "usage: vorta check FILE [--cpt FILE]\n"
+    out << "usage: vorta check FILE [--cpt FILE] [--json]\n"
            "  reads an input data file (with its CPT file), a project file or a JSON analysis and reports\n"
-           "  every problem found in it and by the engine's input checks, without running the analysis\n"
+           "  every problem found in it and by the engine's input checks, and the advisories of a run,\n"
+           "  without running the analysis; --json prints them as JSON: {\"status\", \"problems\":\n"
+           "  [{\"severity\", \"code\", \"path\", \"line\", \"message\"}]}\n"
            "  exit status: 0 no problem, 1 the run would stop on its input, 2 the file cannot be used\n";
 }
 
@@ -283,10 +287,13 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
         return 0;
     }
     fs::path file, cpt;
+    bool json = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
         if (a == "--cpt" && i + 1 < args.size()) {
             cpt = fs::path(std::string(args[++i]));
+        } else if (a == "--json") {
+            json = true;
         } else if (!a.empty() && a[0] == '-') {
             err << "vorta: check: unknown option or missing file name: " << a << "\n";
             return kUsageError;
@@ -301,18 +308,45 @@ int checkCommand(std::span<const std::string_view> args, std::ostream& out, std:
         printCheckUsage(err);
         return kUsageError;
     }
-    AnalysisFile read;
-    try {
-        read = readAnyAnalysisFile(file, ReadOptions{cpt, {}});
-    } catch (const InputError& e) {
-        printProblems(err, e.what());
+    if (json && !jsonSupported()) {
+        err << "vorta: this build writes no JSON (nlohmann json was not found when it was built)\n";
         return kRunFileError;
     }
-    printSoundingNotes(read.analysis, err);
-    const CheckOutcome outcome = checkAnalysis(read.analysis, read.kind, &read.lines);
-    for (const std::string& p : outcome.problems) err << "vorta: " << file.string() << ": " << p << "\n";
-    for (const std::string& w : outcome.warnings) err << "vorta: " << file.string() << ": warning: " << w << "\n";
+    CheckOutcome outcome;
+    try {
+        const AnalysisFile read = readAnyAnalysisFile(file, ReadOptions{cpt, {}});
+        outcome = checkAnalysis(read.analysis, read.kind, &read.lines, file.string());
+        if (read.kind == ValueSource::InputDeck) {
+            if (std::optional<Problem> unread = unreadCptFileAdvisory(file, cpt)) outcome.problems.insert(outcome.problems.begin(), *unread);
+        }
+        if (json) {
+            // What reading the sounding file left out, as warnings before the engine's problems.
+            std::vector<Problem> notes;
+            for (const std::string& note : read.analysis.cpt.file ? read.analysis.cpt.file->notes : std::vector<std::string>{}) {
+                Problem p;
+                p.severity = Severity::Warning;
+                p.code = "sounding_file_note";
+                p.path = "cpt";
+                p.message = note;
+                notes.push_back(std::move(p));
+            }
+            outcome.problems.insert(outcome.problems.begin(), notes.begin(), notes.end());
+        } else {
+            printSoundingNotes(read.analysis, err);
+        }
+    } catch (const InputError& e) {
+        outcome.status = kRunFileError;
+        outcome.problems = fileErrorProblems(e.what());
+    }
+    if (json) {
+        out << problemsJson(outcome.status, outcome.problems);
+        return outcome.status;
+    }
+    for (const Problem& p : outcome.problems) {
+        if (p.severity != Severity::Advisory) err << "vorta: " << problemLine(p, p.severity == Severity::FileError ? "" : file.string()) << "\n";
+    }
     if (outcome.status == kRunCompleted) out << file.string() << ": no problems found\n";
+    printAdvisories(out, outcome.problems, file.string());
     return outcome.status;
 }
 

@@ -259,6 +259,7 @@ enum Column {
     kTitle,
     kStatus,
     kMessage,
+    kAdvisories,
     kUnits,
     kMethod,
     kEmbeddedLength,
@@ -379,6 +380,8 @@ CaseSummary summarizeRun(RunStatus status, const AnalysisResult& result) {
     s.unitSystem = result.unitSystem;
     s.loadTransferMethod = result.loadTransferMethod;
     s.messages = result.messages;
+    s.advisories = static_cast<int>(std::count_if(result.problems.begin(), result.problems.end(),
+                                                  [](const Problem& p) { return p.severity == Severity::Advisory; }));
     for (const MethodTable& table : result.tables) {
         TableSummary t;
         t.selection = table.selection;
@@ -517,6 +520,7 @@ std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
     header[kTitle] = "title";
     header[kStatus] = "status";
     header[kMessage] = "message";
+    header[kAdvisories] = "advisories";
     header[kUnits] = "units";
     header[kMethod] = "method";
     header[kLoadTransferMethod] = "load_transfer_method";
@@ -534,6 +538,7 @@ std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
         record[kTitle] = s.title;
         record[kStatus] = statusText(s.status);
         record[kMessage] = joined(s.messages);
+        record[kAdvisories] = std::to_string(s.advisories);
         record[kUnits] = unitsText(s.unitSystem);
         if (s.status != kRunCompleted) {
             table.push_back(std::move(record));

@@ -242,6 +242,8 @@ std::string renderChartPage(const AnalysisResult& r, const ChartPageOptions& opt
             "h2 { font-size: 16px; margin-top: 32px; border-bottom: 1px solid #000000; }\n"
             "table.facts td { padding: 1px 16px 1px 0; vertical-align: top; }\n"
             "p.note { font-style: italic; }\n"
+            "div.advisories { border: 1px solid #000000; padding: 4px 12px; margin: 16px 0; }\n"
+            "div.advisories h2 { margin-top: 8px; border-bottom: none; }\n"
             "figure { margin: 16px 0; break-inside: avoid; page-break-inside: avoid; }\n"
             "svg { max-width: 100%; height: auto; }\n"
             "@media print { body { margin: 0; } h2 { break-after: avoid; page-break-after: avoid; } }\n"
@@ -268,6 +270,15 @@ std::string renderChartPage(const AnalysisResult& r, const ChartPageOptions& opt
     if (options.generalBlockAbsent) {
         html += "<p class=\"note\">The general method was selected, but no soil layer carries user unit values: it "
                 "has no table.</p>\n";
+    }
+
+    // What the run assumed, above the charts drawn from it.
+    std::string advisories;
+    for (const Problem& p : r.problems) {
+        if (p.severity == Severity::Advisory) advisories += "<li>" + xmlEscaped(p.message) + "</li>\n";
+    }
+    if (!advisories.empty()) {
+        html += "<div class=\"advisories\">\n<h2>Advisories: what the run assumed</h2>\n<ul>\n" + advisories + "</ul>\n</div>\n";
     }
 
     std::vector<ChartSection> sections = chartsOfAnalysis(r, options.tablesNamed);

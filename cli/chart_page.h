@@ -1,7 +1,8 @@
 // The charts of one analysis and the HTML page that holds them: capacity against pile length for
 // every printed method and of all methods together, the layer t-z curves, the tip q-w curve, the
 // load versus settlement curve, the load distribution of every load step and the verification t-z
-// curves. The page is one self-contained file: inline SVG, no script, nothing fetched.
+// curves, under a box with the advisories of the run. The page is one self-contained file: inline
+// SVG, no script, nothing fetched.
 #pragma once
 
 #include <optional>

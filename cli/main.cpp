@@ -1,9 +1,9 @@
 // vorta: runs a VORTA analysis from the command line.
 //
 //   vorta [--charts OUT.html]  runs on names.dat in the current folder, as the front end does
-//   vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html]
+//   vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html] [--quiet]
 //   vorta convert IN -o OUT [--cpt FILE] [--units English|SI] [--embed-cpt] [CPT reading options]
-//   vorta check FILE [--cpt FILE]
+//   vorta check FILE [--cpt FILE] [--json]
 //   vorta keys
 //   vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]
 //   vorta batch DIR... [--jobs N] [--summary FILE.csv]   (DIR: also a project file)
@@ -23,6 +23,7 @@
 #include "design_answers.h"
 #include "batch.h"
 #include "plot_command.h"
+#include "problem_output.h"
 #include "vorta/analysis.h"
 #include "vorta/project.h"
 #include "vorta/vorta.h"
@@ -39,12 +40,13 @@ namespace {
 constexpr int kUsageError = 64;
 
 constexpr const char* kRunUsage =
-    "vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html]\n"
+    "vorta run INPUT [--report FILE] [--plot FILE] [--cpt FILE] [--charts OUT.html] [--quiet]\n"
     "                            run an input data file or a project file (.toml); the report\n"
     "                            and the plot-data file default to INPUT's base name with .out\n"
     "                            and .plt beside it; an input data file without --cpt has a\n"
     "                            sounding with no points, a project file holds its own;\n"
-    "                            --charts also writes the charts of the results; an analysis\n"
+    "                            --charts also writes the charts of the results; the advisories\n"
+    "                            (what the run assumed) follow the run unless --quiet; an analysis\n"
     "                            with design loads also prints its design answers and writes\n"
     "                            them to INPUT.design.csv beside the report\n";
 
@@ -57,8 +59,8 @@ void printUsage(std::ostream& out) {
            "                            convert between an input data file, a project file (.toml)\n"
            "                            and a JSON analysis (.json), or a GEF, AGS4 or CSV file to a\n"
            "                            CPT file (vorta convert --help)\n"
-           "       vorta check FILE [--cpt FILE]\n"
-           "                            report every problem of an analysis without running it\n"
+           "       vorta check FILE [--cpt FILE] [--json]\n"
+           "                            report every problem and advisory of an analysis without running it\n"
            "       vorta design FILE [--load LOAD]... [--factor-of-safety F] [--json]\n"
            "                            the least embedded length each method needs for each load\n"
            "       vorta keys           print the reference of the project file's keys\n"
@@ -81,6 +83,7 @@ void sayWhereWritten(const std::filesystem::path& report, const std::filesystem:
 int runExplicit(const std::vector<std::string_view>& args) {
     vorta::RunFiles files;
     std::filesystem::path charts;
+    bool quiet = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
         auto value = [&](std::filesystem::path& target) -> bool {
@@ -99,6 +102,8 @@ int runExplicit(const std::vector<std::string_view>& args) {
             if (!value(files.cpt)) return kUsageError;
         } else if (a == "--charts") {
             if (!value(charts)) return kUsageError;
+        } else if (a == "--quiet") {
+            quiet = true;
         } else if (a == "--help" || a == "-h") {
             std::cout << "usage: " << kRunUsage
                       << "exit status: 0 completed, 1 stopped on its input, 2 a file could not be used\n";
@@ -123,7 +128,7 @@ int runExplicit(const std::vector<std::string_view>& args) {
     if (files.plot.empty()) files.plot = std::filesystem::path(files.input).replace_extension(".plt");
     vorta::AnalysisResult result;
     vorta::RunOptions options;
-    if (!charts.empty()) options.result = &result;
+    options.result = &result;
     vorta::RunStatus status = vorta::kRunCompleted;
     std::optional<vorta::Analysis> model;  // for the charts of the sounding
     const bool projectFile = vorta::analysisFileKind(files.input) == vorta::ValueSource::ProjectFile;
@@ -163,6 +168,7 @@ int runExplicit(const std::vector<std::string_view>& args) {
         }
     }
     if (status != vorta::kRunFileError) sayWhereWritten(files.report, files.plot);
+    if (!quiet) vorta::cli::printAdvisories(std::cout, result.problems, files.input.string());
     if (status == vorta::kRunCompleted && !result.design.empty()) {
         vorta::cli::printDesignTable(result, std::cout);
         const std::filesystem::path designFile = vorta::cli::designFileOf(files.report);

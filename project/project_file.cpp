@@ -426,11 +426,26 @@ void readLoadTransfer(Reader& r, const toml::table& root, Analysis& a) {
     LoadTransferTables& lt = a.loadTransfer;
     const std::string path = "load_transfer.";
     r.fields(*t, path, loadTransferSwitchFields(), lt,
-             {"verification_depths", "modifiers", "tip_movements", "tip_curve_factors"});
-    const bool si = r.units == UnitSystem::SI;
+             {"verification_depths", "modifiers", "tip_movements", "tip_movement_unit", "tip_curve_factors"});
     bool given = false;
-    lt.verificationDepths = r.numbers(*t, "verification_depths", path, si ? "m" : "ft", given);
-    lt.tipMovements = r.numbers(*t, "tip_movements", path, si ? "m" : "in", given);
+    const auto unitOf = [&](const FieldInfo<double>& f) { return std::string(fieldUnit(f, r.units)); };
+    lt.verificationDepths = r.numbers(*t, "verification_depths", path, unitOf(loadTransferListFields()[0]), given);
+    // Tip movements are in in or mm; a file written before they were says "m" for its SI list.
+    std::string unit = unitOf(loadTransferListFields()[1]);
+    if (const toml::node* stated = t->get("tip_movement_unit")) {
+        const std::optional<std::string> text = stated->value<std::string>();
+        if (text && (*text == unit || (r.units == UnitSystem::SI && *text == "m"))) {
+            unit = *text;
+        } else {
+            r.problem(stated, path + "tip_movement_unit",
+                      std::string("expected \"") + unit + "\"" + (r.units == UnitSystem::SI ? " or \"m\"" : "") +
+                          ", the unit of the tip movements");
+        }
+    }
+    lt.tipMovements = r.numbers(*t, "tip_movements", path, unit, given);
+    if (unit == "m") {
+        for (double& v : lt.tipMovements) v = shiftedDecimal(v, 3);
+    }
     // An empty list of tip movements is a list: no load step.
     if (given && lt.tipMovements.empty() && !lt.tipMovementSwitch) lt.tipMovementSwitch = 1;
     if (const toml::array* rows = r.tables(*t, "modifiers", path)) {
@@ -974,7 +989,7 @@ void writeProjectFile(const Analysis& a, std::ostream& out) {
             w.line(key, "[" + text + "]", unit);
         };
         if (!t.verificationDepths.empty()) list("verification_depths", t.verificationDepths, si ? "m" : "ft");
-        if (!t.tipMovements.empty()) list("tip_movements", t.tipMovements, si ? "m" : "in");
+        if (!t.tipMovements.empty()) list("tip_movements", t.tipMovements, si ? "mm" : "in");
         for (const FieldInfo<LoadTransferTables>& f : loadTransferSwitchFields()) {
             if (f.getInt(t) != kAbsentSwitch) w.line(f.key, std::to_string(f.getInt(t)), "restates the input data file");
         }
@@ -1031,9 +1046,11 @@ std::string keyReference() {
         << "`verification_depths`: list of depths (ft or m) at which the t-z curves are printed for verification ("
         << rangeText(loadTransferListFields()[0])
         << "; a depth outside the soil profile is listed and not printed). `tip_movements`: list of the tip movements "
-           "(in or m) of the load steps ("
+           "(in or mm, as every movement) of the load steps ("
         << rangeText(loadTransferListFields()[1])
-        << "; an empty list: no load step); without it the program's own movements are used.\n\n";
+        << "; an empty list: no load step); without it the program's own movements are used. `tip_movement_unit`: "
+           "\"m\" for an SI list in metres, as project files stated it before tip movements were in mm (an input "
+           "data file states them in m).\n\n";
     out << "Switches, only to restate an input data file whose switch does not follow from its table:\n\n";
     referenceTable(out, loadTransferSwitchFields());
     out << "\n### `[[load_transfer.modifiers]]` (one table per row, by depth)\n\n";

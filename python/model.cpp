@@ -446,39 +446,6 @@ AnalysisObject copyAnalysis(const AnalysisObject& a) {
 
 std::string depthText(double v) { return shortestNumberText(v); }
 
-// The place of a value out of range in the Python analysis: layers and rows as Python counts them.
-std::string pythonPlace(const RangeProblem& p) {
-    const int row = p.number - 1;
-    const std::string key(p.key);
-    if (p.part == "soil_profile") {
-        const std::string layer = "layers[" + std::to_string(row / 2) + "]";
-        const char* end = row % 2 == 0 ? "top" : "bottom";
-        return key == "depth" ? layer + "." + end : layer + "." + key + " (" + end + ")";
-    }
-    std::string place(p.part);
-    if (p.number > 0) place += "[" + std::to_string(row) + "]";
-    if (p.part == "cpt.points") return place + " (" + key + ")";
-    if (p.part == "load_transfer.verification_depths" || p.part == "load_transfer.tip_movements") return place;
-    return (place.empty() ? "" : place + ".") + key;
-}
-
-// Every value out of the range of its field, by the engine's own check of the whole model, each
-// named by its place in the Python analysis.
-std::vector<Problem> rangeProblems(const Analysis& m) {
-    std::vector<Problem> problems;
-    for (const RangeProblem& p : checkRanges(m, ValueSource::Program)) {
-        const bool placed = p.message.compare(0, p.place.size(), p.place) == 0;
-        Problem out;
-        out.path = pythonPlace(p);
-        out.value = p.value;
-        out.unit = std::string(p.unit);
-        out.allowed = p.allowed;
-        out.message = out.path + (placed ? p.message.substr(p.place.size()) : ": " + p.message);
-        problems.push_back(std::move(out));
-    }
-    return problems;
-}
-
 // The engine's model of an analysis; every list checked, and what an input data file cannot
 // state refused, with the place named.
 Analysis toModel(const AnalysisObject& a) {
@@ -806,15 +773,6 @@ void bindModel(py::module_& m) {
     py::register_exception<InputError>(m, "InputError", PyExc_ValueError);
     py::register_exception<OutOfRange>(m, "OutOfRangeError", PyExc_ValueError);
 
-    py::class_<CheckOutcome>(m, "CheckOutcome", "Every problem the engine's input checks find, without a run.")
-        .def_readonly("status", &CheckOutcome::status, "0 none, 1 a run would stop, 2 the model cannot be loaded")
-        .def_readonly("problems", &CheckOutcome::problems)
-        .def_readonly("warnings", &CheckOutcome::warnings)
-        .def("__repr__", [](const CheckOutcome& c) {
-            return "<vorta.CheckOutcome status " + std::to_string(c.status) + ", " + std::to_string(c.problems.size()) +
-                   " problems, " + std::to_string(c.warnings.size()) + " warnings>";
-        });
-
     // The plain parts: each holds its values itself.
     plainPart<AreaTableRow, areaRowFields>(m, "AreaRow", "pile.area_table",
                                            "A row of the pile's cross-section area table.");
@@ -1070,7 +1028,7 @@ void bindModel(py::module_& m) {
         .property(
             "tip_movements", [](const LoadTransferObject& t) { return tupleOf(t.tables.tipMovements); },
             [](LoadTransferObject& t, py::handle v) {
-                t.tables.tipMovements = numbers(v, "load_transfer.tip_movements", "in or m");
+                t.tables.tipMovements = numbers(v, "load_transfer.tip_movements", "in or mm");
             },
             "tip movements of the load steps [in or m]; empty: the program's own; reads as a tuple")
         .property(
@@ -1214,9 +1172,7 @@ void bindModel(py::module_& m) {
             [](const AnalysisObject& a, bool keepText, const std::optional<fs::path>& report,
                const std::optional<fs::path>& plot, py::handle clock) {
                 const Analysis model = toModel(a);
-                Result result = runModel(model, keepText, report, plot, clock);
-                if (result.status == kRunStoppedOnInput) result.problems = rangeProblems(model);
-                return result;
+                return runModel(model, keepText, report, plot, clock);
             },
             py::arg("keep_text") = false, py::arg("report") = py::none(), py::arg("plot") = py::none(),
             py::arg("clock") = py::none(), "Analysis.run without the Python wrapper that makes it picklable.")
@@ -1240,7 +1196,8 @@ void bindModel(py::module_& m) {
                 py::gil_scoped_release release;
                 return checkAnalysis(model);
             },
-            "Every problem the engine's input checks find, without running the analysis (a vorta.CheckOutcome).")
+            "What the engine's input checks find without running the analysis (a vorta.CheckOutcome):\n"
+            "the problems a run acts on, advisories included, and the status it would end with.")
         .def(
             "layers_frame",
             [](py::object a) { return py::module_::import("vorta._frames").attr("layers_frame")(a); },

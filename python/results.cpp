@@ -3,6 +3,8 @@
 // pickles, so that results come back from the workers of a cluster.
 #include "results.h"
 
+#include "vorta/analysis.h"
+
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
@@ -100,6 +102,7 @@ Result makeResult(const vorta::AnalysisResult& r, std::string console, bool keep
     Result out;
     out.status = r.status;
     out.messages = r.messages;
+    out.problems = r.problems;
     out.console = std::move(console);
     out.title = r.title;
     out.designer = r.designer;
@@ -124,11 +127,26 @@ Result makeResult(const vorta::AnalysisResult& r, std::string console, bool keep
 Result failedResult(int status, std::vector<std::string> messages) {
     vorta::AnalysisResult r;
     r.status = status;
+    for (const std::string& m : messages) {
+        vorta::Problem p;
+        p.severity = vorta::Severity::FileError;
+        p.code = "file_error";
+        p.message = m;
+        r.problems.push_back(std::move(p));
+    }
     r.messages = std::move(messages);
     return makeResult(r, "");
 }
 
 namespace {
+
+std::vector<vorta::Problem> advisoriesOf(const std::vector<vorta::Problem>& problems) {
+    std::vector<vorta::Problem> out;
+    for (const vorta::Problem& p : problems) {
+        if (p.severity == vorta::Severity::Advisory) out.push_back(p);
+    }
+    return out;
+}
 
 template <typename T>
 std::string countText(const std::vector<T>& v, const char* what) {
@@ -290,24 +308,64 @@ void bindResults(py::module_& m) {
         },
         py::arg("kind"), "The columns of a kind of result: key, meaning, flag, english_unit and si_unit.");
 
-    py::class_<Problem>(m, "Problem", "A value of an analysis that a run stops on, named by its place.")
-        .def_readonly("severity", &Problem::severity, "'stop': the run stops on it")
-        .def_readonly("code", &Problem::code, "'out_of_range': the value lies outside the allowed range of its field")
-        .def_readonly("path", &Problem::path, "the place of the value in the analysis, e.g. 'layers[1].friction_angle (top)'")
-        .def_readonly("value", &Problem::value)
-        .def_readonly("unit", &Problem::unit, "the field's unit in the analysis's units ('' when it has none)")
-        .def_readonly("allowed", &Problem::allowed, "the allowed range, e.g. '0 to below 90 deg'")
-        .def_readonly("message", &Problem::message)
+    using vorta::Problem;
+    using vorta::Severity;
+    py::class_<Problem>(m, "Problem",
+                        "A problem the engine found in an analysis: a stop, a file that cannot be used, a warning,\n"
+                        "or an advisory (what a run assumed; docs/advisories.md lists them).")
+        .def_property_readonly(
+            "severity", [](const Problem& p) { return std::string(vorta::severityName(p.severity)); },
+            "'stop', 'file_error', 'warning' or 'advisory'")
+        .def_readonly("code", &Problem::code, "stable: 'out_of_range', 'profile_too_short', 'clay_without_strength', ...")
+        .def_readonly("path", &Problem::path,
+                      "the key of a project file it concerns, layers and rows counted from 1 as a project file\n"
+                      "counts them ('layers[2].friction_angle' is a.layers[1]); '' when none")
+        .def_readonly("layer_end", &Problem::layerEnd, "'top' or 'bottom' for a value of one end of a layer, else ''")
+        .def_readonly("soil_point", &Problem::soilPoint, "the soil point (from 1) where it applies; 0: none")
+        .def_readonly("value", &Problem::value, "the value concerned, as given, or None")
+        .def_readonly("unit", &Problem::unit, "the value's unit in the analysis's units ('' when it has none)")
+        .def_readonly("allowed", &Problem::allowed, "the allowed range, e.g. '0 to below 90 deg', where there is one")
+        .def_readonly("file", &Problem::file, "the file the value was given in ('' for an analysis in memory)")
+        .def_readonly("line", &Problem::line, "its line in a project file; 0: not known")
+        .def_readonly("place", &Problem::place, "where an input data file holds it, e.g. 'soil point 3, column 4'")
+        .def_readonly("message", &Problem::message, "one line")
         .def(py::pickle(
             [](const Problem& p) {
-                return py::make_tuple(p.severity, p.code, p.path, p.value, p.unit, p.allowed, p.message);
+                return py::make_tuple(static_cast<int>(p.severity), p.code, p.path, p.layerEnd, p.soilPoint, p.value, p.unit,
+                                      p.allowed, p.file, p.line, p.place, p.message);
             },
             [](const py::tuple& t) {
-                return Problem{t[0].cast<std::string>(), t[1].cast<std::string>(), t[2].cast<std::string>(),
-                               t[3].cast<double>(),      t[4].cast<std::string>(), t[5].cast<std::string>(),
-                               t[6].cast<std::string>()};
+                Problem p;
+                p.severity = static_cast<Severity>(t[0].cast<int>());
+                p.code = t[1].cast<std::string>();
+                p.path = t[2].cast<std::string>();
+                p.layerEnd = t[3].cast<std::string>();
+                p.soilPoint = t[4].cast<int>();
+                p.value = t[5].cast<std::optional<double>>();
+                p.unit = t[6].cast<std::string>();
+                p.allowed = t[7].cast<std::string>();
+                p.file = t[8].cast<std::string>();
+                p.line = t[9].cast<int>();
+                p.place = t[10].cast<std::string>();
+                p.message = t[11].cast<std::string>();
+                return p;
             }))
-        .def("__repr__", [](const Problem& p) { return "<vorta.Problem " + p.code + " " + p.message + ">"; });
+        .def("__repr__", [](const Problem& p) {
+            return "<vorta.Problem " + std::string(vorta::severityName(p.severity)) + " " + p.code + ": " + p.message + ">";
+        });
+
+    py::class_<vorta::CheckOutcome>(m, "CheckOutcome",
+                                    "What the engine's input checks find in an analysis without running it: the\n"
+                                    "problems a run of it acts on, advisories included, and the status it would end with.")
+        .def_readonly("status", &vorta::CheckOutcome::status, "0 none, 1 a run would stop, 2 the model cannot be loaded")
+        .def_readonly("problems", &vorta::CheckOutcome::problems, "every vorta.Problem, in the order a run finds them")
+        .def_property_readonly("advisories", [](const vorta::CheckOutcome& c) { return advisoriesOf(c.problems); },
+                               "the problems that are advisories")
+        .def("frame", frameOf("problems_frame"), "The problems as a pandas frame, one row each (vorta._frames.problems_frame).")
+        .def("__repr__", [](const vorta::CheckOutcome& c) {
+            return "<vorta.CheckOutcome status " + std::to_string(c.status) + ", " + std::to_string(c.problems.size()) +
+                   " problems>";
+        });
 
     py::class_<vorta::DesignAnswer> answer(
         m, "DesignAnswer",
@@ -363,7 +421,10 @@ void bindResults(py::module_& m) {
         .def_readonly("status", &Result::status, "0 completed, 1 stopped on its input, 2 a file could not be used")
         .def_readonly("messages", &Result::messages, "why the run stopped or could not use a file, and warnings")
         .def_readonly("problems", &Result::problems,
-                      "the values out of range that stopped the run, each a vorta.Problem named by its place")
+                      "what the engine found, each a vorta.Problem: why the run stopped or could not use a file,\n"
+                      "its warnings and its advisories")
+        .def_property_readonly("advisories", [](const Result& r) { return advisoriesOf(r.problems); },
+                               "the problems that are advisories: what the run assumed")
         .def_readonly("console", &Result::console, "what the run wrote to the console")
         .def_readonly("title", &Result::title)
         .def_readonly("designer", &Result::designer)
@@ -395,6 +456,8 @@ void bindResults(py::module_& m) {
              "The load distribution of every load step as a pandas frame, in long form.")
         .def("tz_curves_frame", frameOf("tz_curves_frame"), "The t-z curves as a pandas frame, in long form.")
         .def("tip_curve_frame", frameOf("tip_curve_frame"), "The tip curve as a pandas frame.")
+        .def("problems_frame", frameOf("problems_frame"),
+             "The problems of the run as a pandas frame, one row each (vorta._frames.problems_frame).")
         .def_readonly("report_text", &Result::reportText,
                       "the report of a run in memory when kept (run(keep_text=True)), else None")
         .def_readonly("plot_text", &Result::plotText,
@@ -422,7 +485,7 @@ void bindResults(py::module_& m) {
                 r.verificationCurves = s[12].cast<std::vector<TransferCurve>>();
                 r.reportText = s[13].cast<std::optional<std::string>>();
                 r.plotText = s[14].cast<std::optional<std::string>>();
-                r.problems = s[15].cast<std::vector<Problem>>();
+                r.problems = s[15].cast<std::vector<vorta::Problem>>();
                 if (s.size() > 16) r.design = s[16].cast<std::vector<vorta::DesignAnswer>>();
                 return r;
             }))

@@ -48,21 +48,10 @@ struct LoadStep {
     LoadDistribution distribution;
 };
 
-// A value of the analysis that a run stops on, named by its place in the Python analysis.
-struct Problem {
-    std::string severity = "stop";
-    std::string code = "out_of_range";
-    std::string path;     // "layers[1].friction_angle (top)", "pile.length", ...
-    double value = 0.0;
-    std::string unit;     // the field's unit in the analysis's units ("" when it has none)
-    std::string allowed;  // the allowed range
-    std::string message;  // the place, the value and the range in one line
-};
-
 struct Result {
     int status = 0;
     std::vector<std::string> messages;
-    std::vector<Problem> problems;  // the values out of range of a run that stopped on them
+    std::vector<vorta::Problem> problems;  // the engine's problems of the run, advisories included
     std::string console;
     std::string title, designer, jobNumber;
     int unitSystem = 0;

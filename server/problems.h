@@ -17,10 +17,10 @@ namespace vorta::server {
 // ("pile.length", "layers[2].shear_strength", "cpt.points[5]"), the name of the page's input; empty
 // when the problem concerns no one value. `line` is 0 for an analysis that was not read from a file.
 struct Problem {
-    std::string severity;  // "error" (the run stops or cannot start) or "warning"
+    std::string severity;  // "error" (the run stops or cannot start), "warning" or "advisory"
     std::string code;      // "statement": the analysis cannot be stated (a key, a type, a name);
-                           // "range": a value outside its allowed range; "input": a check of the engine;
-                           // "file": a file that cannot be used
+                           // "file": a file that cannot be used; else the engine's code of the problem
+                           // (docs/advisories.md: "out_of_range", "profile_too_short", ...)
     std::string path;
     int line = 0;
     std::string message;
@@ -29,8 +29,9 @@ struct Problem {
 // The problems of an analysis that the project reader could not state.
 std::vector<Problem> statementProblems(const project::ProjectError& error);
 
-// The engine's checks of an analysis that can be stated: the values out of range (each by its key)
-// and the checks a run makes before it computes; the status a run would end with.
+// The engine's checks of an analysis that can be stated: the problems a run of it acts on (values
+// out of range, the engine's stops, warnings and advisories), each by its key; the status a run
+// would end with.
 struct CheckAnswer {
     RunStatus status = kRunCompleted;
     std::vector<Problem> problems;

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "vorta/methods.h"
+#include "vorta/problems.h"
 #include "vorta/vorta.h"
 
 namespace vorta {
@@ -170,7 +171,8 @@ struct TipCurveFactors {
 struct LoadTransferTables {
     std::vector<double> verificationDepths;  // ft or m: t-z curves printed at these depths
     std::vector<TzModifier> modifiers;       // by depth
-    std::vector<double> tipMovements;        // in or m: the tip movements of the load steps
+    std::vector<double> tipMovements;        // in or mm: the tip movements of the load steps (an input
+                                             // data file states them in in or m)
     std::optional<TipCurveFactors> tipCurveFactors;
 
     std::optional<int> verificationSwitch;
@@ -250,6 +252,10 @@ void checkStatable(const Analysis& analysis);
 // The shortest text that reads back to the same double.
 std::string shortestNumberText(double value);
 
+// A value times a power of ten, exact in its decimals: the decimal point of the value's shortest text
+// moved (0.0013 m is 1.3 mm, and 1.3 mm reads back as 0.0013 m). A value that is not finite stays.
+double shiftedDecimal(double value, int powerOfTen);
+
 // The depth the engine takes as the water table (for the buoyancy of a pile's self weight): that of
 // the first soil point whose effective unit weight is below 75 pcf (English) or 12 kN/m3 (SI);
 // empty when there is none or the unit system is neither.
@@ -266,17 +272,22 @@ std::optional<double> assumedWaterTableDepth(const Analysis& analysis);
 RunStatus runAnalysis(const Analysis& analysis, const RunOptions& options = {});
 
 
-// Every problem the engine's own input checks find in an analysis (values out of range, the values
-// it cannot compute with, the soil profile against the pile, the segment count), without running
-// it. Status 0 when there is none, 1 when a run would stop, 2 when the model cannot be loaded;
-// warnings (which do not stop a run) are listed too.
+// Every problem the engine's own input checks find in an analysis, without running it: the same
+// list, in the same order, that a run of it acts on and keeps in AnalysisResult::problems (stops,
+// warnings and advisories), and the status the run would end with: 0 when nothing stops it, 1 when
+// it would stop on its input, 2 when the model cannot be loaded. Only what running alone finds (a
+// number that is not finite on its way into a table) is not in it. `sourceName` is the file the
+// analysis was read from, named in each problem.
 struct CheckOutcome {
     RunStatus status = kRunCompleted;
-    std::vector<std::string> problems;
-    std::vector<std::string> warnings;
+    std::vector<Problem> problems;
 };
 CheckOutcome checkAnalysis(const Analysis& analysis, ValueSource source = ValueSource::Program,
-                           const SourceLines* sourceLines = nullptr);
+                           const SourceLines* sourceLines = nullptr, const std::string& sourceName = {});
+
+// The advisory of a run of an input data file for which no CPT file is named while one with the
+// deck's name and the extension .cpt lies beside it; nothing otherwise.
+std::optional<Problem> unreadCptFileAdvisory(const std::filesystem::path& deck, const std::filesystem::path& cpt);
 
 // ---------------------------------------------------------------------------------------------
 // The field tables: one entry per value of the model.
@@ -417,29 +428,12 @@ std::string_view fieldUnit(const FieldInfo<Owner>& f, UnitSystem units) {
 // ---------------------------------------------------------------------------------------------
 // Values out of range
 
-// A value of an analysis outside the limits of its field.
-struct RangeProblem {
-    std::string field;      // the model's field path: "pile.outside_diameter", "soil_profile[3].friction_angle",
-                            // "load_transfer.tip_movements[2]", "cpt.points[5].cone_resistance" (lists from 1)
-    std::string_view part;  // the part of the model: "" (top level), "pile", "pile.area_table", "soil_profile",
-                            // "loading", "options", "load_transfer.modifiers", "load_transfer.tip_curve_factors",
-                            // "load_transfer.verification_depths", "load_transfer.tip_movements", "cpt.points"
-    int number = 0;         // the row or point of a list part, from 1; 0 for a single value
-    std::string_view key;   // the field's key ("verification_depths" and "tip_movements" for their elements)
-    double value = 0.0;
-    std::string_view unit;  // the field's unit in the analysis's unit system ("" when it has none)
-    ValueLimits limits;
-    std::string allowed;    // the allowed range, e.g. "0 to below 90 deg"
-    std::string name;       // what the value is, in words: "friction angle", "pile outside diameter"
-    std::string place;      // where it was given: "soil point 3, column 4" (input data file),
-                            // "layers[2].friction_angle (bottom, soil point 4)" (project file), or the field path
-    std::string message;    // one line: the place, the value and the allowed range
-};
-
-// Every value of an analysis outside the limits of its field, in the order of the model. Values whose
-// unit depends on the unit system are checked only when it is English or SI. Values that are not
-// finite are reported too (they are outside every range).
-std::vector<RangeProblem> checkRanges(const Analysis& analysis, ValueSource source = ValueSource::Program);
+// Every value of an analysis outside the limits of its field, in the order of the model, as stops
+// of code "out_of_range" (value, unit, allowed range, the key of a project file as the path, and the
+// place of an input data file when it came from one). Values whose unit depends on the unit system
+// are checked only when it is English or SI. Values that are not finite are reported too (they are
+// outside every range).
+std::vector<Problem> checkRanges(const Analysis& analysis, ValueSource source = ValueSource::Program);
 
 // Whether the soil points pair into layers from the top down (top and bottom of each, in order):
 // a project file gives such a profile as [[layers]], others as [[soil_points]].

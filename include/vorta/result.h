@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "vorta/problems.h"
+
 namespace vorta {
 
 // One row of a capacity table. Lengths in ft or m, forces in kips or kN, unit friction in ksf or
@@ -88,7 +90,9 @@ struct DesignAnswer {
 
 struct AnalysisResult {
     std::int32_t status = 0;            // as the run returns it
-    std::vector<std::string> messages;  // why a run stopped or could not use a file, and warnings
+    std::vector<std::string> messages;  // why a run stopped or could not use a file, and warnings, in the
+                                        // report's (or the console's) words, one line each
+    std::vector<Problem> problems;      // the same as data, and the advisories, in the order found
     std::string title;
     std::string designer;
     std::string jobNumber;

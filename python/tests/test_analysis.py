@@ -207,17 +207,44 @@ class Values(unittest.TestCase):
         a.pile.length = -4
         r = a.run(keep_text=True)
         self.assertEqual(r.status, vorta.STOPPED_ON_INPUT)
-        self.assertEqual([p.path for p in r.problems], ["pile.length", "layers[1].friction_angle (top)"])
-        self.assertRegex(r.problems[1].message, r"^layers\[1\].friction_angle \(top\): the friction angle 95 deg is "
-                                                r"outside the allowed range 0 to below 90 deg")
-        self.assertEqual((r.problems[0].value, r.problems[0].unit), (-4, "m"))
+        # Keys counted as a project file counts them: a.layers[1] is layers[2].
+        self.assertEqual([(p.code, p.path) for p in r.problems],
+                         [("no_embedded_length", "pile.stickup"), ("friction_angle_not_below_90", "layers[2].friction_angle"),
+                          ("out_of_range", "pile.length")])
+        friction = r.problems[1]
+        self.assertEqual((friction.severity, friction.layer_end, friction.soil_point, friction.value), ("stop", "top", 3, 95))
+        self.assertEqual(r.problems[2].message, "pile.length: the pile length -4 m is outside the allowed range 0.3 to 1000 m")
+        self.assertEqual((r.problems[2].value, r.problems[2].unit, r.problems[2].line), (-4, "m", 0))
         self.assertIn("IS OUTSIDE THE ALLOWED RANGE", r.report_text)
         self.assertTrue(any("PILE LENGTH -4 M" in m for m in r.messages))
-        self.assertEqual(pickle.loads(pickle.dumps(r)).problems[1].path, "layers[1].friction_angle (top)")
+        self.assertEqual(pickle.loads(pickle.dumps(r)).problems[1].path, "layers[2].friction_angle")
         many = vorta.run_many([a])[0]
         self.assertEqual((many.status, many.messages, [p.path for p in many.problems]),
                          (r.status, r.messages, [p.path for p in r.problems]))
         self.assertEqual(a.check().status, vorta.STOPPED_ON_INPUT)
+
+    def test_advisories_as_objects_and_a_frame_from_the_run_and_the_check(self):
+        a = vorta.Analysis.read(EXAMPLES / "timber-pile-tension" / "project.toml")  # in tension
+        r = a.run()
+        c = a.check()
+        self.assertEqual((r.status, c.status), (vorta.COMPLETED, vorta.COMPLETED))
+        self.assertEqual([(p.severity, p.code, p.path, p.soil_point) for p in c.problems],
+                         [("advisory", "water_table_from_unit_weight", "layers[2].effective_unit_weight", 3)])
+        self.assertEqual([p.message for p in r.advisories], [p.message for p in c.problems])
+        self.assertEqual(pickle.loads(pickle.dumps(r)).advisories[0].code, "water_table_from_unit_weight")
+        try:
+            import pandas  # noqa: F401
+        except ImportError:
+            return
+        self.assertEqual(list(c.frame()["code"]), ["water_table_from_unit_weight"])
+        self.assertEqual(r.problems_frame()["value"][0], 58)  # the unit weight of layers[2], pcf
+
+    def test_tip_movements_are_in_millimetres_in_si(self):
+        a = vorta.Analysis.read(EXAMPLES / "closed-pipe-si" / "project.toml")
+        a.load_transfer.tip_movements = [1, 2.5, 10]  # mm
+        r = a.run()
+        self.assertEqual([s.tip_movement for s in r.load_steps], [0.001, 0.0025, 0.01])  # m, as the report prints
+        self.assertEqual(a.run().advisories, [])
 
     def test_choices_by_name_or_code_read_as_names(self):
         p = vorta.Pile(type=6, tip="CLOSED")

@@ -151,7 +151,8 @@ class RunMany(unittest.TestCase):
         self.assertEqual((results[7].status, results[7].messages),
                          (vorta.FILE_ERROR, ["no-such-file.dat: the input data file cannot be opened"]))
         self.assertEqual(results[8].status, vorta.STOPPED_ON_INPUT)  # a value out of range stops the run
-        self.assertRegex(results[8].problems[0].message, "^pile.outside_diameter: the pile outside diameter -1 ")
+        self.assertIn("pile.outside_diameter: the pile outside diameter -1 in is outside the allowed range 1 to 600 in, or 0 (not given)",
+                      [p.message for p in results[8].problems])
 
     def test_nothing_to_run_and_a_pool_of_no_thread(self):
         self.assertEqual(vorta.run_many([]), [])

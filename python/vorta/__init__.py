@@ -53,8 +53,9 @@ def _run(self, keep_text=False, report=None, plot=None, clock=None):
     or `plot` names a file. keep_text=True keeps the report and the plot data that are not written
     as result.report_text and result.plot_text. `clock` (a datetime) fixes the date and time of the
     report header. A run that stops raises nothing: result.status is 1, result.messages says why and
-    result.problems names each value out of range by its place; a value that cannot be stated
-    raises ValueError naming it. The engine runs with the interpreter
+    result.problems holds what the engine found (vorta.Problem: stops by the key of their value,
+    warnings, and the advisories, also as result.advisories); a value that cannot be stated raises
+    ValueError naming it. The engine runs with the interpreter
     lock released, so threads run analyses side by side."""
     return self._run(keep_text, report, plot, clock)
 

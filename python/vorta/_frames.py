@@ -128,6 +128,22 @@ def tip_curve_frame(result):
     return _frame(result, "Result.tip_curve_frame()", columns, ["tip_curve"])
 
 
+_PROBLEM_COLUMNS = ("severity", "code", "path", "layer_end", "soil_point", "value", "unit", "allowed", "file",
+                    "line", "place", "message")
+
+
+def problems_frame(outcome):
+    """The problems of a run or a check, one row each: severity ('stop', 'file_error', 'warning',
+    'advisory'), code, path (the key, layers counted from 1), layer_end, soil_point, value (NaN
+    when none), unit, allowed, file, line, place and message."""
+    pandas = _pandas("problems_frame()")
+    rows = [{c: getattr(p, c) for c in _PROBLEM_COLUMNS} for p in outcome.problems]
+    for row in rows:
+        if row["value"] is None:
+            row["value"] = math.nan
+    return pandas.DataFrame(rows, columns=list(_PROBLEM_COLUMNS))
+
+
 # --- Soil profiles ------------------------------------------------------------------------------
 
 def _layer_fields():

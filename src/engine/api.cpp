@@ -82,9 +82,38 @@ RunStatus runAnalysis(const Analysis& analysis, const RunOptions& options) {
     return runRequest(*state, request);
 }
 
-CheckOutcome checkAnalysis(const Analysis& analysis, ValueSource source, const SourceLines* sourceLines) {
+CheckOutcome checkAnalysis(const Analysis& analysis, ValueSource source, const SourceLines* sourceLines,
+                           const std::string& sourceName) {
     auto state = newAnalysisState();
-    return checkInputOf(*state, analysis, source, sourceLines);
+    return checkInputOf(*state, analysis, ValuePlaces{analysis, source, sourceLines, sourceName});
+}
+
+std::string_view severityName(Severity severity) {
+    switch (severity) {
+        case Severity::Stop: return "stop";
+        case Severity::FileError: return "file_error";
+        case Severity::Warning: return "warning";
+        case Severity::Advisory: return "advisory";
+    }
+    return "";
+}
+
+Problem makeAdvisory(std::string code, std::string path, std::string message) {
+    Problem p;
+    p.severity = Severity::Advisory;
+    p.code = std::move(code);
+    p.path = std::move(path);
+    p.message = std::move(message);
+    return p;
+}
+
+int statusOf(const std::vector<Problem>& problems) {
+    int status = kRunCompleted;
+    for (const Problem& p : problems) {
+        if (p.severity == Severity::FileError) return kRunFileError;
+        if (p.severity == Severity::Stop) status = kRunStoppedOnInput;
+    }
+    return status;
 }
 
 }  // namespace vorta

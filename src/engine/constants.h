@@ -19,6 +19,10 @@ inline constexpr double kNoLimit = 9999999.0;
 // critical depth within the profile, so nothing is limited and no end bearing is capped.
 inline constexpr double kNoCriticalDepth = 1.0e30;
 
+// Effective unit weights below which a soil point is taken to lie below the water table.
+inline constexpr double kLightUnitWeightEnglish = 75.0;  // pcf
+inline constexpr double kLightUnitWeightSi = 12.0;       // kN/m3
+
 // Small length (in or mm) per length (ft or m).
 constexpr double smallLengthPerLength(int unitSystem) { return unitSystem == kEnglish ? 12.0 : 1000.0; }
 

@@ -57,7 +57,14 @@ std::string outputClash(const NamedFile& output, std::initializer_list<NamedFile
 RunStatus fileError(AnalysisState& s, const std::string& message) {
     s.console.write("(/,1X,\"ERROR - \",A)", message);
     s.report.write("(/,/,1X,\"ERROR - \",A)", message);
-    if (s.result != nullptr) s.result->messages.push_back(message);
+    if (s.result != nullptr) {
+        Problem p;
+        p.severity = Severity::FileError;
+        p.code = "file_error";
+        p.message = message;
+        s.result->problems.push_back(std::move(p));
+        s.result->messages.push_back(message);
+    }
     return kRunFileError;
 }
 
@@ -67,38 +74,14 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// Lines written by a check, as messages of the in-memory result: each block of lines between
-// empty lines is one message.
-void keepMessages(AnalysisState& s, const std::string& text) {
+// The problems of a run in its result: each as data, and those with lines in the report's (or the
+// console's) words.
+void keepProblems(AnalysisState& s, const CheckedProblems& found) {
     if (s.result == nullptr) return;
-    std::string message;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = trimmed(text.substr(start, end - start));
-        if (line.empty()) {
-            if (!message.empty()) s.result->messages.push_back(message);
-            message.clear();
-        } else {
-            message += (message.empty() ? "" : " ") + line;
-        }
-        start = end + 1;
+    for (const CheckedProblem& p : found) {
+        s.result->problems.push_back(p.problem);
+        if (!p.report.empty() || !p.console.empty()) s.result->messages.push_back(oneLine(p.report.empty() ? p.console : p.report));
     }
-    if (!message.empty()) s.result->messages.push_back(message);
-}
-
-// Runs a check with what it writes to the given writers captured, in order, as messages.
-template <typename Check>
-bool capturedCheck(AnalysisState& s, std::initializer_list<RecordWriter*> writers, Check check) {
-    std::string text;
-    if (s.result != nullptr) {
-        for (RecordWriter* w : writers) w->capture(&text);
-    }
-    const bool passed = check();
-    for (RecordWriter* w : writers) w->capture(nullptr);
-    keepMessages(s, text);
-    return passed;
 }
 
 // Where the values of a run were given: an input data file the run reads, or a model whose
@@ -218,25 +201,19 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
         return fileError(s, e.what());
     }
 
-    // 7. Checks of the input values, their ranges and the soil profile against the pile (stop
-    // path A).
-    const ValuePlaces places{analysis, valueSourceOf(request), request.options.sourceLines};
-    const auto valueChecks = [&] {
-        const bool values = checkInputValues(s, &places);
-        return checkValueRanges(s, places) && values;
-    };
-    s.report.section("THE MESSAGES OF THE INPUT CHECKS");
-    if (!capturedCheck(s, {&s.report}, valueChecks)) return stoppedOnInput(s);
-    // The profile check warns on the console and stops in the report.
-    if (!capturedCheck(s, {&s.report, &s.console}, [&] { return checkSoilProfile(s); })) return stoppedOnInput(s);
-
-    // 8. and 9. Progress line; the input echo, which ends with the computation-result heading.
-    s.console.write("(/,/,9X,\"COMPUTATION IS PROCEEDING........\")");
-    writeInputEcho(s);
-
-    // 10. Thin soil intervals and the segment count (stop path B).
-    adjustThinIntervals(s);
-    if (!capturedCheck(s, {&s.report}, [&] { return countSegments(s); })) return stoppedOnInput(s);
+    // 7. to 10. The checks of the input, the progress line and the input echo (stop paths A and B).
+    if (!fromModel && !request.useRunControlFile && s.result != nullptr) {
+        if (std::optional<Problem> unread = unreadCptFileAdvisory(inputNamed.path, cptNamed.path)) {
+            unread->file = names.inputFileName;
+            s.result->problems.push_back(std::move(*unread));
+        }
+    }
+    const ValuePlaces places{analysis, valueSourceOf(request), request.options.sourceLines,
+                             fromModel ? request.options.sourceName : names.inputFileName};
+    CheckedProblems found;
+    const bool proceed = runInputChecks(s, places, found);
+    keepProblems(s, found);
+    if (!proceed) return stoppedOnInput(s);
 
     // 11. and 12. The two passes.
     computeDepthIncrement(s);
@@ -273,13 +250,16 @@ RunStatus stopOnNonFinite(AnalysisState& s) {
     where.append(std::to_string(g.row)).append(" OF ").append(g.section.name).append(g.section.title);
     if (g.section.number > 0) where.append(" ").append(std::to_string(g.section.number));
     s.report.resume();
-    capturedCheck(s, {&s.report}, [&] {
-        s.report.write(
-            "(/,/,10X,\"COMPUTATION STOPPED BECAUSE A NUMBER THAT IS NOT FINITE (NAN OR INFINITY)\","
-            "/,10X,\"WOULD BE PRINTED IN \",A,/,10X,\"THE INPUT HOLDS VALUES THAT THE ENGINE CANNOT COMPUTE WITH\")",
-            where);
-        return false;
-    });
+    CheckedProblem stop;
+    stop.problem.severity = Severity::Stop;
+    stop.problem.code = "not_finite";
+    stop.report.push_back(formatRecord(
+        "(/,/,10X,\"COMPUTATION STOPPED BECAUSE A NUMBER THAT IS NOT FINITE (NAN OR INFINITY)\","
+        "/,10X,\"WOULD BE PRINTED IN \",A,/,10X,\"THE INPUT HOLDS VALUES THAT THE ENGINE CANNOT COMPUTE WITH\")",
+        where));
+    stop.problem.message = oneLine(stop.report);
+    s.report.write(stop.report.front());
+    keepProblems(s, {stop});
     return kRunStoppedOnInput;
 }
 
@@ -306,6 +286,37 @@ void lastRowCapacities(const Analysis& analysis, std::array<double, kMethodCount
         if (store.rowCount >= 1 && store.rowCount <= static_cast<int>(kMaxRows))
             capacity[static_cast<std::size_t>(sel)] = store.drivenCapacity[store.rowCount];
     }
+}
+
+bool runInputChecks(AnalysisState& s, const ValuePlaces& places, CheckedProblems& found) {
+    // Each stage's problems go to the console and the report as they are found; a stage that
+    // finds a stop ends the checks.
+    const auto stage = [&](auto&& check) {
+        const std::size_t first = found.size();
+        check();
+        bool proceed = true;
+        for (std::size_t i = first; i < found.size(); ++i) {
+            for (const FormattedRecord& r : found[i].console) s.console.write(r);
+            for (const FormattedRecord& r : found[i].report) s.report.write(r);
+            proceed = proceed && !found[i].problem.stops();
+        }
+        return proceed;
+    };
+    s.report.section("THE MESSAGES OF THE INPUT CHECKS");
+    if (!stage([&] {
+            checkInputValues(s, places, found);
+            checkValueRanges(places, found);
+        })) {
+        return false;
+    }
+    stage([&] { findAdvisories(s, places, found); });
+    if (!stage([&] { checkSoilProfile(s, places, found); })) return false;
+
+    s.console.write("(/,/,9X,\"COMPUTATION IS PROCEEDING........\")");
+    writeInputEcho(s);
+    adjustThinIntervals(s);
+    countSegments(s);
+    return stage([&] { checkSegmentCount(s, places, found); });
 }
 
 RunStatus runRequest(AnalysisState& s, const RunRequest& request) {
@@ -340,62 +351,26 @@ RunStatus runRequest(AnalysisState& s, const RunRequest& request) {
     return status;
 }
 
-CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, ValueSource source,
-                          const SourceLines* sourceLines) {
+CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, const ValuePlaces& places) {
     CheckOutcome outcome;
-    AnalysisResult problems;
-    AnalysisResult warnings;
-    std::ostringstream sink;
-    s.report.attach(&sink);
-    s.console.attach(&sink);
+    s.report.attach(nullptr);
+    s.console.attach(nullptr);
     try {
         loadAnalysis(s, analysis);
     } catch (const InputError& e) {
+        Problem p;
+        p.severity = Severity::FileError;
+        p.code = "file_error";
+        p.message = e.what();
+        outcome.problems.push_back(std::move(p));
         outcome.status = kRunFileError;
-        outcome.problems.push_back(e.what());
         return outcome;
     }
     setUnitLabels(s);
-    // Each check as the run makes it, the report's lines kept as problems and the console's as
-    // warnings; the later checks only where the earlier ones leave values they can work with.
-    auto check = [&](auto&& step) {
-        std::string reportLines;
-        std::string consoleLines;
-        s.report.capture(&reportLines);
-        s.console.capture(&consoleLines);
-        const bool passed = step();
-        s.report.capture(nullptr);
-        s.console.capture(nullptr);
-        s.result = &problems;
-        keepMessages(s, reportLines);
-        s.result = &warnings;
-        keepMessages(s, consoleLines);
-        s.result = nullptr;
-        return passed;
-    };
-    const InputData& d = s.input;
-    // Values out of range leave nothing for the later checks to work with.
-    bool inRange = true;
-    bool proceed = check([&] {
-        const ValuePlaces places{analysis, source, sourceLines};
-        const bool values = checkInputValues(s, &places);
-        inRange = checkValueRanges(s, places);
-        return inRange && values;
-    });
-    const bool knownUnits = d.unitSystem == kEnglish || d.unitSystem == kSi;
-    if (inRange && knownUnits && d.soilPointCount >= 1) proceed = check([&] { return checkSoilProfile(s); }) && proceed;
-    if (inRange && d.lengthIncrement > 0.0 && knownUnits && d.soilPointCount >= 1 && std::fabs(d.batterAngle) < 90.0) {
-        writeInputEcho(s);
-        adjustThinIntervals(s);
-        proceed = check([&] { return countSegments(s); }) && proceed;
-    }
-    outcome.problems = problems.messages;
-    // The segment message also goes to the console; it is a problem, not a warning.
-    for (const std::string& w : warnings.messages) {
-        if (std::find(outcome.problems.begin(), outcome.problems.end(), w) == outcome.problems.end())
-            outcome.warnings.push_back(w);
-    }
-    outcome.status = proceed ? kRunCompleted : kRunStoppedOnInput;
+    CheckedProblems found;
+    runInputChecks(s, places, found);
+    for (CheckedProblem& p : found) outcome.problems.push_back(std::move(p.problem));
+    outcome.status = statusOf(outcome.problems);
     return outcome;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/analysis_state.h"
+#include "input/input.h"
 #include "vorta/analysis.h"
 #include "vorta/vorta.h"
 
@@ -31,8 +32,15 @@ RunStatus runRequest(AnalysisState& s, const RunRequest& request);
 // reason, naming the table or curve and the row; status 1.
 RunStatus stopOnNonFinite(AnalysisState& s);
 
-// The input checks of a run on an analysis, without running it (checkAnalysis).
-CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, ValueSource source,
-                          const SourceLines* sourceLines);
+// The input checks of a run, in its order, each stage only when the ones before let the run go on:
+// the values and their ranges; the advisories and the soil profile against the pile; then, as a run
+// goes on, the progress line, the input echo, the thin soil intervals and the segment count. Each
+// problem's lines go to the console and the report as it is found (nowhere when they are not
+// attached) and the problem is added to `found`. False when the run stops on its input.
+bool runInputChecks(AnalysisState& s, const ValuePlaces& places, CheckedProblems& found);
+
+// The input checks of a run on an analysis, without running it (checkAnalysis): the problems that
+// runInputChecks finds, on a state with nothing attached.
+CheckOutcome checkInputOf(AnalysisState& s, const Analysis& analysis, const ValuePlaces& places);
 
 }  // namespace vorta

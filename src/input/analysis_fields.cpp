@@ -295,11 +295,11 @@ const FieldInfo<double> kListFields[] = {
                       "not printed)",
                       false, "none", [](const double& v) { return v; }, [](double& v, double x) { v = x; },
                       nullptr, nullptr, nullptr, nullptr, {}, kNoLimits},
-    FieldInfo<double>{"tip_movements", FieldType::Real, "in", "m",
+    FieldInfo<double>{"tip_movements", FieldType::Real, "in", "mm",
                       "tip movements of the load steps (an empty list: no load step)", false,
                       "the program's own movements", [](const double& v) { return v; },
                       [](double& v, double x) { v = x; }, nullptr, nullptr, nullptr, nullptr, {},
-                      within(0, 100, 0, 2.5)},
+                      within(0, 100, 0, 2500)},
 };
 
 const FieldInfo<DesignLoads> kDesignFields[] = {

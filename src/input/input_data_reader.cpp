@@ -142,6 +142,10 @@ Analysis readInputRecords(FreeFormatReader& in) {
     t.modifierSwitch = keptSwitch(modifierFlag, !t.modifiers.empty());
     t.tipMovementSwitch = keptSwitch(counts["tip_movement_flag"], !t.tipMovements.empty());
     t.tipCurveFactorSwitch = keptSwitch(counts["tip_curve_factor_flag"], t.tipCurveFactors.has_value());
+    // In m in an SI input data file; in mm in the model, as every movement.
+    if (a.units == UnitSystem::SI) {
+        for (double& movement : t.tipMovements) movement = shiftedDecimal(movement, 3);
+    }
     return a;
 }
 

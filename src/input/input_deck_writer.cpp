@@ -3,6 +3,7 @@
 // double.
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <ostream>
 #include <string>
 
@@ -81,6 +82,14 @@ void writeRecords(std::ostream& out, std::span<const DeckRecord> records, const 
 
 }  // namespace
 
+double shiftedDecimal(double value, int powerOfTen) {
+    if (!std::isfinite(value)) return value;
+    const std::string text = shortestNumberText(value) + "e" + std::to_string(powerOfTen);
+    double shifted = value;
+    std::from_chars(text.data(), text.data() + text.size(), shifted);
+    return shifted;
+}
+
 std::string shortestNumberText(double value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -89,7 +98,11 @@ std::string shortestNumberText(double value) {
 
 void writeInputDeck(const Analysis& a, std::ostream& out) {
     checkStatable(a);
-    writeRecords(out, deckRecords(), a);
+    if (a.units != UnitSystem::SI || a.loadTransfer.tipMovements.empty()) return writeRecords(out, deckRecords(), a);
+    // An input data file states SI tip movements in m.
+    Analysis deck = a;
+    for (double& movement : deck.loadTransfer.tipMovements) movement = shiftedDecimal(movement, -3);
+    writeRecords(out, deckRecords(), deck);
 }
 
 void writeCptFile(const Sounding& cpt, std::ostream& out) {

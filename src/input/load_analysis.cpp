@@ -11,9 +11,6 @@
 namespace vorta {
 namespace {
 
-// Effective unit weights below which a soil point is taken to lie below the water table.
-constexpr double kLightUnitWeightEnglish = 75.0;  // pcf
-constexpr double kLightUnitWeightSi = 12.0;       // kN/m3
 
 std::string titleField(const std::string& text) {
     std::string field = text.substr(0, kTitleWidth);
@@ -218,7 +215,11 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
     // Record 17: tip movements.
     d.tipMovementListFlag = switchOf(t.tipMovementSwitch, !t.tipMovements.empty());
     d.tipMovementCount = d.tipMovementListFlag == 1 ? static_cast<int>(t.tipMovements.size()) : 0;
-    for (int i = 1; i <= d.tipMovementCount; ++i) d.tipMovements[i] = t.tipMovements[static_cast<std::size_t>(i - 1)];
+    // SI tip movements are worked in m.
+    for (int i = 1; i <= d.tipMovementCount; ++i) {
+        const double movement = t.tipMovements[static_cast<std::size_t>(i - 1)];
+        d.tipMovements[i] = d.unitSystem == kSi ? shiftedDecimal(movement, -3) : movement;
+    }
 
     // Record 18: tip-curve factors.
     d.tipCurveFactorFlag = switchOf(t.tipCurveFactorSwitch, t.tipCurveFactors.has_value());

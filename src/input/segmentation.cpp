@@ -59,17 +59,7 @@ bool countSegments(AnalysisState& s) {
     const InputData& d = s.input;
     s.segmentCount = segmentCountFor(d, penetrationRows(d.pileLength, d.lengthIncrement));
 
-    if (s.segmentCount > static_cast<int>(kMaxSegments)) {
-        for (RecordWriter* out : {&s.console, &s.report}) {
-            out->write(
-                "(/,/,1X,\"YOUR NUMBERS OF SEGMENT \",I4,\" IS LARGER THAN\","
-                "/,1X,\"DEFAULT VALUE 500. YOU MIGHT WANT TO CHANGE THE LENGTH OF \","
-                "/,1X,\"SEGMENT OR CONSULT KELMAR, INC. FOR CHANGING THE DEFAULT VALUE\")",
-                s.segmentCount);
-        }
-        return false;
-    }
-    return true;
+    return s.segmentCount <= static_cast<int>(kMaxSegments);
 }
 
 void computeDepthIncrement(AnalysisState& s) { s.depthIncrement = s.input.lengthIncrement * std::cos(s.input.batterAngle); }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <type_traits>
 
 #include "engine/constants.h"
 #include "input/deck_layout.h"
@@ -61,42 +62,74 @@ bool unusedValue(const Analysis& a, std::string_view part, std::string_view key)
     return false;
 }
 
-// A value's path in the model: "pile.outside_diameter", "soil_profile[3].friction_angle",
-// "load_transfer.tip_movements[2]" (a list of plain numbers has no key of its own).
-std::string fieldPath(std::string_view part, int number, std::string_view key, bool plainNumbers) {
-    std::string path(part);
-    if (number > 0) path += "[" + std::to_string(number) + "]";
-    if (plainNumbers) return path;
-    if (!path.empty()) path += ".";
-    return path + std::string(key);
-}
-
 // The key of soil point k (from 0) in a project file: its layer's, with the end of the layer and
-// the point ("layers[2].friction_angle (top, soil point 3)"), or the point's when the profile is not
+// the point ("layers[2].friction_angle", top, soil point 3), or the point's when the profile is not
 // given as layers.
-std::string soilProjectPlace(const std::vector<ProfilePoint>& points, std::size_t k, std::string_view key) {
+ValuePlace soilPlace(const std::vector<ProfilePoint>& points, std::size_t k, std::string_view key) {
+    ValuePlace place;
+    place.soilPoint = static_cast<int>(k) + 1;
     const std::string point = "soil point " + std::to_string(k + 1);
-    if (!pairsIntoLayers(points)) return "soil_points[" + std::to_string(k + 1) + "]." + std::string(key);
+    if (!pairsIntoLayers(points)) {
+        place.path = "soil_points[" + std::to_string(k + 1) + "]." + std::string(key);
+        return place;
+    }
     const std::string layer = "layers[" + std::to_string(k / 2 + 1) + "].";
-    const char* end = k % 2 == 0 ? "top" : "bottom";
-    return key == "depth" ? layer + end + " (" + point + ")" : layer + std::string(key) + " (" + end + ", " + point + ")";
+    place.layerEnd = k % 2 == 0 ? "top" : "bottom";
+    place.path = layer + (key == "depth" ? place.layerEnd : std::string(key));
+    place.note = key == "depth" ? point : place.layerEnd + ", " + point;
+    return place;
 }
 
-// One part of the model: how its values are named in each source.
+// Calls use(field, owner, rowWords) with the field of `key` in `part`, the owner of the value in the
+// analysis (nullptr when the row or point is not there) and the words of a row of the part in an
+// input data file ("area row ").
+template <class Use>
+void visitField(const Analysis& a, std::string_view part, int number, std::string_view key, Use use) {
+    const std::size_t row = number >= 1 ? static_cast<std::size_t>(number - 1) : static_cast<std::size_t>(-1);
+    const auto pick = [&](auto fields, const auto* owner, std::string_view rowWords) {
+        if (const auto* f = findField(fields, key)) use(*f, owner, rowWords);
+    };
+    const auto at = [row](const auto& list) { return row < list.size() ? &list[row] : nullptr; };
+    const LoadTransferTables& t = a.loadTransfer;
+    if (part.empty()) pick(analysisFields(), &a, "");
+    else if (part == "pile") pick(pileFields(), &a.pile, "");
+    else if (part == "pile.area_table") pick(areaRowFields(), at(a.pile.areaTable), "area row ");
+    else if (part == "soil_profile") pick(soilPointFields(), at(a.soilProfile), "soil point ");
+    else if (part == "loading") pick(loadingFields(), &a.loading, "");
+    else if (part == "options") pick(optionFields(), &a.options, "");
+    else if (part == "load_transfer.modifiers") pick(tzModifierFields(), at(t.modifiers), "t-z modifier row ");
+    else if (part == "load_transfer.tip_curve_factors") pick(tipCurveFactorFields(), t.tipCurveFactors ? &*t.tipCurveFactors : nullptr, "");
+    else if (part == "load_transfer.verification_depths") pick(loadTransferListFields(), at(t.verificationDepths), "verification depth ");
+    else if (part == "load_transfer.tip_movements") pick(loadTransferListFields(), at(t.tipMovements), "tip movement ");
+    else if (part == "cpt.points") pick(cptPointFields(), at(a.cpt.points), "CPT point ");
+}
+
+// Where an input data file holds a value: "record 5, value 3", "soil point 3, column 4",
+// "area row 2 (record 14a, value 2)", "tip movement 1 (record 17b)"; empty for a value it does not hold.
+std::string deckPlaceOf(const Analysis& a, std::string_view part, int number, std::string_view key) {
+    std::string place;
+    visitField(a, part, number, key, [&](const auto& f, const auto* owner, std::string_view rowWords) {
+        const std::string row = std::string(rowWords) + std::to_string(number);
+        if constexpr (std::is_same_v<std::decay_t<decltype(f)>, FieldInfo<ProfilePoint>>) {
+            place = key == "depth" ? row + ", depth"
+                                   : row + ", column " + std::to_string(soilColumn(f, owner ? owner->soilType : SoilType::Clay));
+        } else {
+            place = number > 0 ? row + " (" + deckPlace(f) + ")" : deckPlace(f);
+        }
+    });
+    return place;
+}
+
+// One part of the model: how its values are named in words.
 struct Part {
-    std::string_view path;         // the model's field path of the part ("" at the top level)
-    std::string_view words;        // what precedes the key in a value's name ("pile ")
-    std::string_view projectPath;  // the part's keys in a project file
-    std::string_view deckRow;      // a row of a list part in an input data file ("area row ")
-    bool plainNumbers = false;     // a list of plain numbers: its elements have no key of their own
-    std::string_view impliedBy{};  // values a project file does not state but implies by this key
+    std::string_view path;   // the part's keys in the model and in a project file ("" at the top level)
+    std::string_view words;  // what precedes the key in a value's name ("pile ")
 };
 
 class RangeCheck {
 public:
-    RangeCheck(const Analysis& a, ValueSource source)
-        : analysis_(a), units_(a.units), knownUnits_(a.units == UnitSystem::English || a.units == UnitSystem::SI),
-          source_(source) {}
+    explicit RangeCheck(const Analysis& a)
+        : analysis_(a), units_(a.units), knownUnits_(a.units == UnitSystem::English || a.units == UnitSystem::SI) {}
 
     // Every limited field of one owner; `number` is the row of a list part (0 for a single value).
     template <class Owner>
@@ -107,44 +140,34 @@ public:
             if (f.type == FieldType::Real) value = f.getReal(owner);
             else if (f.type == FieldType::Integer) value = f.getInt(owner);
             else continue;
-            if (!inRange(f, value)) add(f, value, part, number, placeInDeck(f, part, number), projectPlace(f, part, number));
+            if (inRange(f, value)) continue;
+            add(f, value, part, number, std::string(part.words) + words(f.key));
         }
     }
 
     // The soil profile, point by point.
     void soilProfile(const std::vector<ProfilePoint>& points) {
-        const Part part{"soil_profile", "", "", ""};
+        const Part part{"soil_profile", ""};
         for (std::size_t k = 0; k < points.size(); ++k) {
-            const int number = static_cast<int>(k) + 1;
-            const ProfilePoint& p = points[k];
             for (const FieldInfo<ProfilePoint>& f : soilPointFields()) {
                 if (f.type != FieldType::Real || !f.limits.limited()) continue;
-                const double value = f.getReal(p);
+                const double value = f.getReal(points[k]);
                 if (inRange(f, value)) continue;
-                const std::string point = "soil point " + std::to_string(number);
-                const std::string deck = f.key == "depth" ? point + ", depth"
-                                                          : point + ", column " + std::to_string(soilColumn(f, p.soilType));
-                add(f, value, part, number, deck, soilProjectPlace(points, k, f.key),
-                    f.key == "depth" ? "soil point depth" : "");
+                add(f, value, part, static_cast<int>(k) + 1, f.key == "depth" ? "soil point depth" : words(f.key));
             }
         }
     }
 
-    // A list of plain numbers (verification depths, tip movements).
-    // `path` is the list's place in the model and in a project file (a text that outlives the check).
+    // A list of plain numbers (verification depths, tip movements); `path` is the list's key.
     void list(const FieldInfo<double>& f, const std::vector<double>& values, std::string_view path,
               std::string_view rowWords) {
-        const Part part{path, "", path, "", true};
+        const Part part{path, ""};
         for (std::size_t i = 0; i < values.size(); ++i) {
-            if (inRange(f, values[i])) continue;
-            const int number = static_cast<int>(i) + 1;
-            add(f, values[i], part, number,
-                std::string(rowWords) + " " + std::to_string(number) + " (" + vorta::deckPlace(f) + ")",
-                std::string(path) + "[" + std::to_string(number) + "]", std::string(rowWords));
+            if (!inRange(f, values[i])) add(f, values[i], part, static_cast<int>(i) + 1, std::string(rowWords));
         }
     }
 
-    std::vector<RangeProblem> problems;
+    std::vector<ValueOutOfRange> found;
 
 private:
     template <class Owner>
@@ -155,57 +178,28 @@ private:
     }
 
     template <class Owner>
-    std::string placeInDeck(const FieldInfo<Owner>& f, const Part& part, int number) const {
-        if (number == 0) return vorta::deckPlace(f);
-        return std::string(part.deckRow) + std::to_string(number) + " (" + vorta::deckPlace(f) + ")";
-    }
-
-    template <class Owner>
-    std::string projectPlace(const FieldInfo<Owner>& f, const Part& part, int number) const {
-        if (!part.impliedBy.empty()) return std::string(part.impliedBy);
-        std::string key(part.projectPath);
-        if (number > 0) key += "[" + std::to_string(number) + "]";
-        // A point of the sounding is a pair [depth, cone resistance].
-        if (part.path == "cpt.points") return key + " (" + words(f.key) + ")";
-        if (!key.empty()) key += ".";
-        return key + std::string(f.key);
-    }
-
-    template <class Owner>
-    void add(const FieldInfo<Owner>& f, double value, const Part& part, int number, const std::string& deck,
-             const std::string& project, const std::string& name = "") {
-        RangeProblem p;
-        p.field = fieldPath(part.path, number, f.key, part.plainNumbers);
-        p.part = part.path;
-        p.number = number;
-        p.key = f.key;
-        p.value = value;
-        p.unit = fieldUnit(f, units_);
-        p.limits = f.limits;
-        p.allowed = limitsText(f.limits, units_, p.unit);
-        p.name = name.empty() ? std::string(part.words) + words(f.key) : name;
-        switch (source_) {
-            case ValueSource::InputDeck: p.place = deck; break;
-            case ValueSource::ProjectFile: p.place = project; break;
-            case ValueSource::Program: p.place = p.field; break;
-        }
-        p.message = p.place + ": the " + p.name + " " + withUnit(shortestNumberText(value), p.unit) +
-                    " is outside the allowed range " + p.allowed;
-        problems.push_back(std::move(p));
+    void add(const FieldInfo<Owner>& f, double value, const Part& part, int number, std::string name) {
+        ValueOutOfRange v;
+        v.part = part.path;
+        v.number = number;
+        v.key = f.key;
+        v.value = value;
+        v.unit = fieldUnit(f, units_);
+        v.allowed = limitsText(f.limits, units_, v.unit);
+        v.name = std::move(name);
+        v.deckPlace = deckPlaceOf(analysis_, part.path, number, f.key);
+        found.push_back(std::move(v));
     }
 
     const Analysis& analysis_;
     UnitSystem units_;
     bool knownUnits_;
-    ValueSource source_;
 };
 
-// The line of a project file where the key of a place was given ("layers[2].friction_angle (top,
-// soil point 3)" is the key layers[2].friction_angle); a key not found is looked for without its
-// last part (the list or table that holds it). 0 when no line is known.
-int lineOfKey(const SourceLines* lines, std::string_view place) {
+// The line of a project file where a key was given; a key not found is looked for without its last
+// part (the list or table that holds it). 0 when no line is known.
+int lineOfKey(const SourceLines* lines, std::string_view key) {
     if (lines == nullptr) return 0;
-    std::string_view key = place.substr(0, place.find(" ("));
     while (!key.empty()) {
         if (const auto it = lines->find(key); it != lines->end()) return it->second;
         const std::size_t cut = key.find_last_of(".[");
@@ -217,29 +211,64 @@ int lineOfKey(const SourceLines* lines, std::string_view place) {
 
 }  // namespace
 
-std::string ValuePlaces::of(std::string_view part, int number, std::string_view key) const {
-    const bool plainNumbers = part == "load_transfer.verification_depths" || part == "load_transfer.tip_movements";
-    switch (source) {
-        case ValueSource::InputDeck: return {};
-        case ValueSource::Program: return fieldPath(part, number, key, plainNumbers);
-        case ValueSource::ProjectFile: break;
-    }
-    std::string place;
-    if (part == "soil_profile" && number >= 1 && static_cast<std::size_t>(number) <= analysis.soilProfile.size()) {
-        place = soilProjectPlace(analysis.soilProfile, static_cast<std::size_t>(number - 1), key);
-    } else if (part == "cpt.points") {
-        // A point of the sounding is a pair [depth, cone resistance].
-        place = fieldPath(part, number, key, true) + " (" + words(key) + ")";
+ValuePlace ValuePlaces::of(std::string_view part, int number, std::string_view key) const {
+    ValuePlace place;
+    const std::size_t row = static_cast<std::size_t>(number);
+    if (part == "soil_profile" && number >= 1 && row <= analysis.soilProfile.size()) {
+        place = soilPlace(analysis.soilProfile, row - 1, key);
+    } else if (part == "load_transfer.tip_curve_factors" && !analysis.loadTransfer.tipCurveFactors) {
+        // A switch of 1 without factors reads factors of 0 and 0, as the input data file that
+        // states this analysis does.
+        place.path = "load_transfer.tip_curve_factor_flag";
+        place.note = "the factors are not given: read as 0 and 0";
     } else {
-        place = fieldPath(part, number, key, plainNumbers);
+        place.path = std::string(part);
+        if (number > 0) place.path += "[" + std::to_string(number) + "]";
+        const bool plainNumbers = part == "load_transfer.verification_depths" || part == "load_transfer.tip_movements";
+        if (part == "cpt.points") {
+            place.note = words(key);  // a point of the sounding is a pair [depth, cone resistance]
+        } else if (!plainNumbers) {
+            place.path += (place.path.empty() ? "" : ".") + std::string(key);
+        }
     }
-    return withLine(place);
+    if (source == ValueSource::ProjectFile) place.line = lineOfKey(lines, place.path);
+    return place;
 }
 
-std::string ValuePlaces::withLine(const std::string& place) const {
-    if (source != ValueSource::ProjectFile) return place;
-    const int line = lineOfKey(lines, place);
-    return line > 0 ? place + " ON LINE " + std::to_string(line) : place;
+std::string ValuePlaces::givenAs(std::string_view part, int number, std::string_view key) const {
+    if (source == ValueSource::InputDeck) return {};
+    const ValuePlace place = of(part, number, key);
+    return place.line > 0 ? place.text() + " ON LINE " + std::to_string(place.line) : place.text();
+}
+
+void ValuePlaces::locate(Problem& p, std::string_view part, int number, std::string_view key) const {
+    ValuePlace place = of(part, number, key);
+    p.path = std::move(place.path);
+    p.layerEnd = std::move(place.layerEnd);
+    p.soilPoint = place.soilPoint;
+    p.line = place.line;
+    p.file = file;
+    // The value as given and its unit, and where an input data file holds it.
+    visitField(analysis, part, number, key, [&](const auto& f, const auto* owner, std::string_view) {
+        if (owner != nullptr && f.type == FieldType::Real) p.value = f.getReal(*owner);
+        else if (owner != nullptr && f.getInt != nullptr) p.value = f.getInt(*owner);
+        p.unit = std::string(fieldUnit(f, analysis.units));
+    });
+    if (source == ValueSource::InputDeck) p.place = deckPlaceOf(analysis, part, number, key);
+}
+
+Problem rangeProblem(const ValueOutOfRange& v, const ValuePlaces& places) {
+    Problem p;
+    p.severity = Severity::Stop;
+    p.code = "out_of_range";
+    places.locate(p, v.part, v.number, v.key);
+    p.value = v.value;
+    p.unit = std::string(v.unit);
+    p.allowed = v.allowed;
+    const std::string where = places.source == ValueSource::InputDeck ? v.deckPlace : places.of(v.part, v.number, v.key).text();
+    p.message = where + ": the " + v.name + " " + withUnit(shortestNumberText(v.value), v.unit) +
+                " is outside the allowed range " + v.allowed;
+    return p;
 }
 
 std::string limitsText(const ValueLimits& limits, UnitSystem units, std::string_view unit) {
@@ -266,40 +295,43 @@ std::string limitsText(const ValueLimits& limits, UnitSystem units, std::string_
     return text;
 }
 
-std::vector<RangeProblem> checkRanges(const Analysis& a, ValueSource source) {
-    RangeCheck check(a, source);
-    check.fields(analysisFields(), a, Part{"", "", "", ""});
-    check.fields(pileFields(), a.pile, Part{"pile", "pile ", "pile", ""});
+std::vector<ValueOutOfRange> valuesOutOfRange(const Analysis& a) {
+    RangeCheck check(a);
+    check.fields(analysisFields(), a, Part{"", ""});
+    check.fields(pileFields(), a.pile, Part{"pile", "pile "});
     for (std::size_t i = 0; i < a.pile.areaTable.size(); ++i) {
-        check.fields(areaRowFields(), a.pile.areaTable[i], Part{"pile.area_table", "area table ", "pile.area_table", "area row "},
+        check.fields(areaRowFields(), a.pile.areaTable[i], Part{"pile.area_table", "area table "},
                      static_cast<int>(i) + 1);
     }
     check.soilProfile(a.soilProfile);
-    check.fields(loadingFields(), a.loading, Part{"loading", "", "loading", ""});
-    check.fields(optionFields(), a.options, Part{"options", "", "options", ""});
+    check.fields(loadingFields(), a.loading, Part{"loading", ""});
+    check.fields(optionFields(), a.options, Part{"options", ""});
     const LoadTransferTables& t = a.loadTransfer;
     check.list(loadTransferListFields()[0], t.verificationDepths, "load_transfer.verification_depths", "verification depth");
     for (std::size_t i = 0; i < t.modifiers.size(); ++i) {
-        check.fields(tzModifierFields(), t.modifiers[i],
-                     Part{"load_transfer.modifiers", "t-z modifier ", "load_transfer.modifiers", "t-z modifier row "},
+        check.fields(tzModifierFields(), t.modifiers[i], Part{"load_transfer.modifiers", "t-z modifier "},
                      static_cast<int>(i) + 1);
     }
     check.list(loadTransferListFields()[1], t.tipMovements, "load_transfer.tip_movements", "tip movement");
     // The factors as a run loads them: a switch of 1 without factors reads factors of 0 and 0, as
     // the input data file that states this analysis does.
     if (t.tipCurveFactors || t.tipCurveFactorSwitch == 1) {
-        const std::string_view implied =
-            t.tipCurveFactors ? "" : "load_transfer.tip_curve_factor_flag (the factors are not given: read as 0 and 0)";
         check.fields(tipCurveFactorFields(), t.tipCurveFactors.value_or(TipCurveFactors{0.0, 0.0}),
-                     Part{"load_transfer.tip_curve_factors", "tip curve ", "load_transfer.tip_curve_factors", "", false, implied});
+                     Part{"load_transfer.tip_curve_factors", "tip curve "});
     }
     for (std::size_t i = 0; i < a.cpt.points.size(); ++i) {
-        check.fields(cptPointFields(), a.cpt.points[i], Part{"cpt.points", "CPT ", "cpt.points", "CPT point "},
-                     static_cast<int>(i) + 1);
+        check.fields(cptPointFields(), a.cpt.points[i], Part{"cpt.points", "CPT "}, static_cast<int>(i) + 1);
     }
     check.list(designLoadField(), a.design.loads, "design.loads", "design load");
-    check.fields(designFields(), a.design, Part{"design", "", "design", ""});
-    return std::move(check.problems);
+    check.fields(designFields(), a.design, Part{"design", "design "});
+    return std::move(check.found);
+}
+
+std::vector<Problem> checkRanges(const Analysis& a, ValueSource source) {
+    const ValuePlaces places{a, source, nullptr, {}};
+    std::vector<Problem> problems;
+    for (const ValueOutOfRange& v : valuesOutOfRange(a)) problems.push_back(rangeProblem(v, places));
+    return problems;
 }
 
 }  // namespace vorta

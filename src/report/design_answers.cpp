@@ -13,6 +13,7 @@
 
 #include "engine/constants.h"
 #include "report/report.h"
+#include "vorta/problems.h"
 
 namespace vorta {
 namespace {
@@ -148,6 +149,12 @@ void findDesignAnswers(AnalysisState& s, const Analysis& analysis) {
             a.selection = sel;
             a.method = std::string(choiceName(methodNames(), sel));
             a.factored = factored;
+            // A load reached and lost again deeper is an advisory of the run as well.
+            if (!a.advisory.empty()) {
+                s.result->problems.push_back(makeAdvisory("design_capacity_falls_again", "design.loads[" + std::to_string(i) + "]",
+                                                          a.method + " at " + shortestNumberText(a.load) + " " +
+                                                              (in.unitSystem == kSi ? "kN" : "kips") + ": " + a.advisory));
+            }
             s.result->design.push_back(std::move(a));
         }
     }

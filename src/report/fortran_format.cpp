@@ -684,6 +684,16 @@ std::string formatRecords(const FortranFormat& fmt, std::span<const FormatArg> v
     return out;
 }
 
+FormattedRecord formatRecord(const FortranFormat& fmt, std::span<const FormatArg> values) {
+    FormattedRecord record;
+    {
+        RecordText text(record.text);
+        writeRecordText(text, fmt, values);
+        record.nonFinite = text.nonFinite();
+    }
+    return record;
+}
+
 namespace detail {
 
 std::string formatFixedGeneral(double value, int width, int decimals) {
@@ -710,26 +720,20 @@ void RecordWriter::putStream(std::string_view text) {
     }
 }
 
-void RecordWriter::putText(std::string_view text) {
-    putStream(text);
-    if (capture_ != nullptr) capture_->append(text);
-}
-
 namespace {
 
-// The text of one write of a writer: its gathering buffer when it gathers and no capture is set,
-// else a buffer of its own (after what was gathered).
+// The text of one write of a writer: its gathering buffer when it gathers, else a buffer of its own
+// (after what was gathered).
 template <typename Body>
 void writeThrough(RecordWriter& writer, bool gathering, std::vector<char>& gathered, std::size_t& used,
                   const Body& body) {
     if (gathering) {
-        // Gathered text was written without a capture: it goes to the stream alone.
         const TextSink toStream{&writer, [](void* w, std::string_view t) { static_cast<RecordWriter*>(w)->putStream(t); }};
         RecordText text(toStream, gathered.data(), gathered.size(), used);
         body(text);
     } else {
         writer.flush();
-        const TextSink sink{&writer, [](void* w, std::string_view t) { static_cast<RecordWriter*>(w)->putText(t); }};
+        const TextSink sink{&writer, [](void* w, std::string_view t) { static_cast<RecordWriter*>(w)->putStream(t); }};
         RecordText text(sink);
         body(text);
     }
@@ -767,15 +771,28 @@ void RecordWriter::flush() {
 }
 
 void RecordWriter::writeRecords(const FortranFormat& fmt, std::span<const FormatArg> values) {
-    if (out_ == nullptr && capture_ == nullptr) return;
+    if (out_ == nullptr) return;
     ++sectionRecords_;
-    writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
+    writeThrough(*this, !gathered_.empty(), gathered_, gatheredUsed_, [&](RecordText& text) {
         writeRecordText(text, fmt, values);
         if (text.nonFinite() && guard_ != nullptr) {
             text.discard();
             refuseRecord();
             return;
         }
+        text.put("\n");
+    });
+}
+
+void RecordWriter::write(const FormattedRecord& record) {
+    if (out_ == nullptr) return;
+    ++sectionRecords_;
+    if (record.nonFinite && guard_ != nullptr) {
+        refuseRecord();
+        return;
+    }
+    writeThrough(*this, !gathered_.empty(), gathered_, gatheredUsed_, [&](RecordText& text) {
+        text.put(record.text);
         text.put("\n");
     });
 }
@@ -796,7 +813,6 @@ void RecordWriter::stop() {
     flush();
     if (out_ != nullptr) stoppedOut_ = out_;
     out_ = nullptr;
-    capture_ = nullptr;
 }
 
 void RecordWriter::resume() {
@@ -815,16 +831,16 @@ void NonFiniteGuard::watch(std::initializer_list<RecordWriter*> guarded) {
 }
 
 void RecordWriter::writeFree(std::initializer_list<long long> values) {
-    if (out_ == nullptr && capture_ == nullptr) return;
-    writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
+    if (out_ == nullptr) return;
+    writeThrough(*this, !gathered_.empty(), gathered_, gatheredUsed_, [&](RecordText& text) {
         for (long long v : values) writeInteger(text, 0, v, 12, -1);
         text.put("\n");
     });
 }
 
 void RecordWriter::writeLine(std::string_view line) {
-    if (out_ == nullptr && capture_ == nullptr) return;
-    writeThrough(*this, !gathered_.empty() && capture_ == nullptr, gathered_, gatheredUsed_, [&](RecordText& text) {
+    if (out_ == nullptr) return;
+    writeThrough(*this, !gathered_.empty(), gathered_, gatheredUsed_, [&](RecordText& text) {
         text.put(line);
         text.put("\n");
     });

@@ -259,6 +259,20 @@ std::string format(const FortranFormat& fmt, const Values&... values) {
     return formatRecords(fmt, std::span<const FormatArg>(args.data(), args.size()));
 }
 
+// One record as a format writes it, kept to be written later (the lines of a problem of the input
+// checks): its lines separated by '\n' (no final newline), and whether a value was not finite.
+struct FormattedRecord {
+    std::string text;
+    bool nonFinite = false;
+};
+FormattedRecord formatRecord(const FortranFormat& format, std::span<const FormatArg> values);
+
+template <typename... Values>
+FormattedRecord formatRecord(const FortranFormat& fmt, const Values&... values) {
+    const std::array<FormatArg, sizeof...(Values)> args{FormatArg(values)...};
+    return formatRecord(fmt, std::span<const FormatArg>(args.data(), args.size()));
+}
+
 // Single fields, as the descriptors write them.
 std::string formatFixed(double value, int width, int decimals);                      // Fw.d
 std::string formatExponent(double value, int width, int digits, int exponent = 0);   // Ew.d, Ew.dEe
@@ -310,13 +324,10 @@ public:
 
     // A new stream drops whatever was gathered for the previous one (see gather).
     void attach(std::ostream* out);
-    // Everything written is also appended to `capture` while it is set (nullptr: no capture).
-    void capture(std::string* text) { capture_ = text; }
 
     // Gathering: records are kept in the writer and handed to the stream in large pieces, when
     // the gathered text fills its buffer and at flush(). For a file that nothing else writes to
-    // and that is flushed through its writer before it closes (see FileAttachment). Records
-    // written while a capture is set are not gathered (what was gathered goes first).
+    // and that is flushed through its writer before it closes (see FileAttachment).
     void gather(bool on);
     void flush();
 
@@ -351,11 +362,13 @@ public:
 
     template <typename... Values>
     void write(const FortranFormat& fmt, const Values&... values) {
-        if (out_ == nullptr && capture_ == nullptr) return;
+        if (out_ == nullptr) return;
         const std::array<FormatArg, sizeof...(Values)> args{FormatArg(values)...};
         writeRecords(fmt, std::span<const FormatArg>(args.data(), args.size()));
     }
     void writeRecords(const FortranFormat& fmt, std::span<const FormatArg> values);
+    // A record formatted before, written as write() would have written it.
+    void write(const FormattedRecord& record);
 
     // A free-format record of integers (count records of the plot-data file).
     void writeFree(std::initializer_list<long long> values);
@@ -363,14 +376,11 @@ public:
     // A line as it stands.
     void writeLine(std::string_view line);
 
-    // Text as it stands, straight to the stream and the capture, or to the stream alone (the
-    // formatter's own use).
-    void putText(std::string_view text);
+    // Text as it stands, straight to the stream (the formatter's own use).
     void putStream(std::string_view text);
 
 private:
     std::ostream* out_ = nullptr;
-    std::string* capture_ = nullptr;
     std::vector<char> gathered_;  // blanks where nothing is written yet; empty when not gathering
     std::size_t gatheredUsed_ = 0;
     NonFiniteGuard* guard_ = nullptr;

@@ -29,7 +29,7 @@ using test::writeFile;
 
 // Columns of the summary table: a number has an English column and an SI column after it.
 enum {
-    kCase, kTitle, kStatus, kMessage, kUnits, kMethod, kLength, kSkin = kLength + 2, kTip = kSkin + 2,
+    kCase, kTitle, kStatus, kMessage, kAdvisories, kUnits, kMethod, kLength, kSkin = kLength + 2, kTip = kSkin + 2,
     kUltimate = kTip + 2, kTransfer = kUltimate + 2, kTopLoad, kTopMove = kTopLoad + 2, kLastColumn = kTopMove + 1
 };
 
@@ -249,7 +249,7 @@ TEST(BatchSummary, RecordsCarryTheLastPrintedRowOfEveryTableAndTheLastLoadStep) 
     const auto records = recordsOfCase(run, si.generic_string());
     const std::vector<std::string> expected = {si.generic_string(),
                                                "WHARF EXTENSION - 610 MM CLOSED-ENDED STEEL PIPE PILE (SI UNITS)",
-                                               "completed", "", "SI", "FHWA", "", "24.00", "", "2744.1", "",
+                                               "completed", "", "0", "SI", "FHWA", "", "24.00", "", "2744.1", "",
                                                "1272.8", "", "4016.9", "API RP-2A", "", "0.5269E+04", "",
                                                "0.7506E-01"};
     EXPECT_EQ(records[0], expected);
@@ -257,6 +257,7 @@ TEST(BatchSummary, RecordsCarryTheLastPrintedRowOfEveryTableAndTheLastLoadStep) 
     const auto uplift = recordsOfCase(run, tension.generic_string());
     EXPECT_EQ(number(uplift[0], kTip).substr(0, 1), "-");
     EXPECT_EQ(uplift[0][kUnits], "English");
+    EXPECT_EQ(uplift[0][kAdvisories], "1");  // in tension: where the program takes the water table
 }
 
 TEST(BatchSummary, LoadStepOfAMethodWhoseTableIsNotPrintedStillShows) {
@@ -290,7 +291,7 @@ TEST(BatchSummary, TitleWithCommaAndQuotesIsQuotedInTheFile) {
     ASSERT_TRUE(writeSummary(run, dir / "summary.csv", error)) << error;
     const std::string csv = readFile(dir / "summary.csv");
     EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
-              "case,title,status,message,units,method,embedded_length_ft,embedded_length_m,skin_friction_kips,"
+              "case,title,status,message,advisories,units,method,embedded_length_ft,embedded_length_m,skin_friction_kips,"
               "skin_friction_kN,end_bearing_or_self_weight_kips,end_bearing_or_self_weight_kN,ultimate_capacity_kips,"
               "ultimate_capacity_kN,load_transfer_method,top_load_kips,top_load_kN,top_movement_in,top_movement_m");
     EXPECT_NE(csv.find("\r\n" + folder.generic_string() + ",\"PIER 7, \"\"NORTH\"\" ROW\",completed,"), std::string::npos)
@@ -516,7 +517,7 @@ TEST(BatchCommand, SummaryFileIsWrittenAndAnUnwritableOneIsAFileError) {
     const std::vector<std::string> lines = splitLines(readFile(summary));
     ASSERT_EQ(lines.size(), 2u);  // header and the one USACE table
     EXPECT_EQ(lines[1].rfind(dir.path().generic_string() + "/good,", 0), 0u) << lines[1];
-    EXPECT_NE(lines[1].find(",completed,,English,USACE,"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].find(",completed,,0,English,USACE,"), std::string::npos) << lines[1];
     EXPECT_EQ(command({good, "--summary=" + (dir / "no-folder" / "s.csv").string()}, out, err), 2);
     EXPECT_NE(err.find("the summary file cannot be created"), std::string::npos) << err;
 }

@@ -208,6 +208,12 @@ TEST(ChartPage, TensionChartsShowTheSelfWeightBelowZero) {
     EXPECT_LT(lowest, 0.0);
     const std::string svg = cli::renderChartSvg(fhwa);
     EXPECT_NE(svg.find(">-"), std::string::npos);  // a negative tick label
+    // Where the run took the water table, in a box above the charts.
+    const std::string html = cli::renderChartPage(run.result);
+    const std::size_t box = html.find("<div class=\"advisories\">");
+    ASSERT_NE(box, std::string::npos);
+    EXPECT_LT(box, html.find("<svg"));
+    EXPECT_NE(html.find("<li>in tension the self weight is buoyant below 5 ft", box), std::string::npos);
 }
 
 TEST(ChartPage, UnitsOfTheRunOnTheAxes) {

@@ -74,9 +74,10 @@ TEST(ValuesOutOfRange, StopTheRunWithEveryValueItsPlaceAndRange) {
     }
     // A negative strength has a message of its own; the range check does not repeat it.
     const ExampleRun negative = runExample("h-pile-clay-silt-sand", {{false, 15, " 0 0 -600 300 0 35 0 0 0 1.0 1.0 0 0 0"}});
-    EXPECT_EQ(negative.check.problems,
-              std::vector<std::string>{
-                  "COMPUTATION DOES NOT PROCEED BECAUSE SOIL POINT  3 HAS A NEGATIVE UNDISTURBED SHEAR STRENGTH"});
+    ASSERT_EQ(negative.check.problems.size(), 1u);
+    EXPECT_EQ(negative.check.problems[0].message,
+              "COMPUTATION DOES NOT PROCEED BECAUSE SOIL POINT  3 HAS A NEGATIVE UNDISTURBED SHEAR STRENGTH");
+    EXPECT_EQ(negative.check.problems[0].path, "layers[2].shear_strength");
 }
 
 Analysis exampleModel(const std::string& example) {

@@ -175,3 +175,45 @@ TEST(CommandLine, DesignAnswersOnTheConsoleBesideTheReportAndAsJson) {
 
 }  // namespace
 }  // namespace vorta
+
+namespace vorta {
+namespace {
+
+// The advisories of a run follow it on the console unless --quiet; vorta check lists them, and
+// --json states the status and every problem for the page and other programs.
+TEST(CommandLine, AdvisoriesAfterARunAndInTheCheckAndItsJson) {
+    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    test::TempDir dir("cli-advisories");
+    const std::filesystem::path example = test::sourcePath("examples/timber-pile-tension");
+    test::writeFile(dir / "pile.dat", test::readFile(example / "input.dat"));
+    test::writeFile(dir / "pile.cpt", test::readFile(example / "sounding.cpt"));
+    const Outcome run = runCli("run pile.dat --cpt pile.cpt", dir.path());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.output.find("1 advisory"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("pile.dat: advisory: in tension the self weight is buoyant below 5 ft"), std::string::npos);
+    EXPECT_EQ(runCli("run pile.dat --cpt pile.cpt --quiet", dir.path()).output.find("advisory"), std::string::npos);
+
+    // Without --cpt the CPT file beside the deck is not read: that is an advisory too.
+    const Outcome check = runCli("check pile.dat", dir.path());
+    EXPECT_EQ(check.exitCode, 0);
+    EXPECT_NE(check.output.find("pile.dat: no problems found\n\n2 advisories"), std::string::npos) << check.output;
+    EXPECT_NE(check.output.find("[cpt_file_not_read]"), std::string::npos);
+
+    const Outcome json = runCli("check pile.dat --cpt pile.cpt --json", dir.path());
+    if (json.output.find("writes no JSON") != std::string::npos) GTEST_SKIP() << "built without nlohmann json";
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_EQ(json.output.rfind("{\n  \"status\": 0,\n  \"problems\": [\n    {\n      \"severity\": \"advisory\",", 0), 0u);
+    EXPECT_NE(json.output.find("\"code\": \"water_table_from_unit_weight\",\n      \"path\": \"layers[2].effective_unit_weight\",\n"
+                               "      \"line\": null,"),
+              std::string::npos)
+        << json.output;
+    test::writeFile(dir / "stop.dat", test::readFile(test::sourcePath("examples/stop-profile-too-short/input.dat")));
+    const Outcome stop = runCli("check stop.dat --json", dir.path());
+    EXPECT_EQ(stop.exitCode, 1);
+    EXPECT_NE(stop.output.find("\"status\": 1"), std::string::npos);
+    EXPECT_NE(stop.output.find("\"code\": \"profile_too_short\",\n      \"path\": \"deepest_soil_depth\""), std::string::npos)
+        << stop.output;
+}
+
+}  // namespace
+}  // namespace vorta

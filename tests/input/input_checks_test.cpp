@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -12,28 +14,41 @@
 namespace vorta::test {
 namespace {
 
-// The checks of a deck as the run makes them, with the report and the console captured.
+// The checks of a deck as the run makes them, with the lines of their problems for the report and
+// the console.
 struct Checked {
+    Analysis analysis;
     std::unique_ptr<AnalysisState> state;
+    CheckedProblems found;
     bool inputValuesPass = false;
     bool profilePass = false;
     std::string report;
     std::string console;
 };
 
-Checked check(const Deck& deck) {
+Checked check(const Deck& deck, const std::string& cpt = "0 0\n") {
     Checked c;
-    c.state = readDeck(deck.text());
+    std::istringstream deckText(deck.text());
+    std::istringstream cptText(cpt);
+    c.analysis = readInputDeck(deckText, "case.dat", cptText, "case.cpt");
+    c.state = newState();
+    loadAnalysis(*c.state, c.analysis);
     setUnitLabels(*c.state);
-    std::ostringstream report, console;
-    c.state->report.attach(&report);
-    c.state->console.attach(&console);
-    c.inputValuesPass = checkInputValues(*c.state);
-    if (c.inputValuesPass) c.profilePass = checkSoilProfile(*c.state);
-    c.state->report.attach(nullptr);
-    c.state->console.attach(nullptr);
-    c.report = report.str();
-    c.console = console.str();
+    const ValuePlaces places{c.analysis, ValueSource::InputDeck, nullptr, "case.dat"};
+    const auto passes = [&] {
+        return std::none_of(c.found.begin(), c.found.end(), [](const CheckedProblem& p) { return p.problem.stops(); });
+    };
+    checkInputValues(*c.state, places, c.found);
+    c.inputValuesPass = passes();
+    if (c.inputValuesPass) {
+        findAdvisories(*c.state, places, c.found);
+        checkSoilProfile(*c.state, places, c.found);
+        c.profilePass = passes();
+    }
+    for (const CheckedProblem& p : c.found) {
+        for (const FormattedRecord& r : p.report) c.report += r.text + "\n";
+        for (const FormattedRecord& r : p.console) c.console += r.text + "\n";
+    }
     return c;
 }
 
@@ -280,6 +295,106 @@ TEST(InputValueCheck, EveryFaultIsReported) {
     EXPECT_TRUE(contains(c.report, "INCREMENT OF"));
     EXPECT_TRUE(contains(c.report, "OUTPUT STEP"));
     EXPECT_TRUE(contains(c.report, "PILE TYPE"));
+}
+
+// Advisories: each case changes the sound deck in one way and finds one advisory, on the key that
+// the page marks.
+struct AdvisoryCase {
+    const char* code;
+    const char* path;
+    std::function<void(Deck&)> change;
+    const char* cpt = "0 0\n";
+};
+
+const AdvisoryCase kAdvisoryCases[] = {
+    {"clay_without_strength", "layers[2].shear_strength",
+     [](Deck& d) { d.soil[5] = d.soil[7] = "1000 0 0 1000 0 20 0 0 0 1 1 0 0 0"; }},
+    {"sand_without_strength", "layers[1].friction_angle",
+     [](Deck& d) {
+         d.soil[0] = "0 1 0 120 0 0";
+         d.soil[2] = "30 1 0 120 0 0";
+         d.soil[1] = d.soil[3] = "0 0 0 0 0 0 0 0 0 1 1 0 0 0";  // no blow count either
+     }},
+    {"layer_gap", "layers[2].top", [](Deck& d) { d.soil[4] = "40 2 1 110 0 0"; }},
+    {"profile_starts_below_ground", "layers[1].top", [](Deck& d) { d.soil[0] = "5 1 0 120 30 0"; }},
+    {"sounding_out_of_order", "cpt.points[3]", [](Deck&) {}, "0 3\n0 1000\n5 2000\n3 3000\n"},
+    {"no_sounding", "cpt.points",
+     [](Deck& d) {
+         d.rec7 = "0 1 1 0 1 1 0";  // the CPT-based methods run
+         d.rec8 = "1 0 0 0 0 1 0 0 0";
+     }},
+    {"sounding_ends_above_tip", "cpt.points[2]",
+     [](Deck& d) {
+         d.rec7 = "0 1 1 0 1 1 0";
+         d.rec8 = "1 0 0 0 0 0 1 0 0";
+     },
+     "0 2\n0 40000\n20 60000\n"},  // 20 ft; the tip at 50 ft
+    {"water_table_from_unit_weight", "layers[2].effective_unit_weight",
+     [](Deck& d) {
+         d.rec12 = "1 1";  // tension
+         d.soil[4] = "30 2 1 60 0 0";
+         d.soil[6] = "60 2 1 60 0 0";
+     }},
+    {"value_in_other_unit_system", "layers[2].shear_strength",
+     [](Deck& d) { d.soil[5] = d.soil[7] = "1000 0 50 25 0 20 0 0 0 1 1 0 0 0"; }},  // 50 kPa written in psf
+    {"tip_movements_in_other_unit", "load_transfer.tip_movements", [](Deck& d) { d.rec17 = "1\n2\n0.5\n30"; }},
+};
+
+TEST(Advisories, EachFiresOnItsCaseAndNoneOnTheSoundDeck) {
+    const auto advisories = [](const Checked& c) {
+        std::vector<Problem> found;
+        for (const CheckedProblem& p : c.found) {
+            if (p.problem.severity == Severity::Advisory) found.push_back(p.problem);
+            EXPECT_TRUE(p.problem.severity != Severity::Advisory || (p.report.empty() && p.console.empty()));
+        }
+        return found;
+    };
+    EXPECT_TRUE(advisories(check(Deck())).empty());
+    for (const AdvisoryCase& a : kAdvisoryCases) {
+        SCOPED_TRACE(a.code);
+        Deck deck;
+        a.change(deck);
+        const Checked c = check(deck, a.cpt);
+        EXPECT_TRUE(c.profilePass);
+        const std::vector<Problem> found = advisories(c);
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0].code, a.code);
+        EXPECT_EQ(found[0].path, a.path);
+        EXPECT_EQ(found[0].file, "case.dat");
+    }
+}
+
+TEST(Advisories, SayWhatTheRunTook) {
+    // The clay of 30 to 60 ft with no strength, named by its layer; in tension with no soil lighter
+    // than 75 pcf the self weight is dry down to the tip.
+    Deck clay;
+    clay.soil[5] = clay.soil[7] = "1000 0 0 1000 0 20 0 0 0 1 1 0 0 0";
+    clay.rec12 = "1 1";
+    const Checked c = check(clay);
+    ASSERT_EQ(c.found.size(), 2u);
+    EXPECT_EQ(c.found[0].problem.message.substr(0, 73),
+              "layers[2] (clay, 30 to 60 ft) has no undrained shear strength and no cone");
+    EXPECT_NE(c.found[1].problem.message.find("the self weight is taken dry down to the pile tip"), std::string::npos);
+    // The sounding ends 30 ft above the tip at 50 ft and holds its last qc below.
+    Deck cpt;
+    kAdvisoryCases[6].change(cpt);
+    EXPECT_NE(check(cpt, kAdvisoryCases[6].cpt).found.at(0).problem.message.find(
+                  "ends at 20 ft, 30 ft above the pile tip at 50 ft: below it the CPT-based methods take the cone "
+                  "resistance of its last point, 60000 psf"),
+              std::string::npos);
+    // Layers that give their cone resistance need no sounding.
+    for (int k : {1, 3}) cpt.soil[k] = "0 0 0 10 0 0 50000 0 0 1 1 0 0 0";
+    for (int k : {5, 7}) cpt.soil[k] = "1000 0 2000 1000 0 20 50000 0 0 1 1 0 0 0";
+    EXPECT_TRUE(check(cpt, kAdvisoryCases[6].cpt).found.empty());
+}
+
+TEST(Advisories, TheCptFileBesideADeckWithoutOneNamed) {
+    TempDir dir("advisory-cpt-beside");
+    writeFile(dir / "pile.dat", Deck().text());
+    EXPECT_FALSE(unreadCptFileAdvisory(dir / "pile.dat", "").has_value());
+    writeFile(dir / "pile.cpt", "0 0\n");
+    EXPECT_EQ(unreadCptFileAdvisory(dir / "pile.dat", "")->code, "cpt_file_not_read");
+    EXPECT_FALSE(unreadCptFileAdvisory(dir / "pile.dat", dir / "pile.cpt").has_value());
 }
 
 // Whole runs.

@@ -77,22 +77,26 @@ TEST(SegmentCount, FiveHundredSegmentsProceedAndMoreStop) {
     auto s = profile({0, 100});
     s->input.pileLength = 50.0;
     s->input.lengthIncrement = 0.2;  // as read from the file
-    std::ostringstream console, report;
-    s->console.attach(&console);
-    s->report.attach(&report);
+    const Analysis model;
+    const ValuePlaces places{model, ValueSource::InputDeck, nullptr, {}};
+    CheckedProblems found;
     EXPECT_TRUE(countSegments(*s));
     EXPECT_EQ(s->segmentCount, 500);
-    EXPECT_EQ(report.str(), "");
+    checkSegmentCount(*s, places, found);
+    EXPECT_TRUE(found.empty());
 
     s->input.lengthIncrement = 0.19;
     EXPECT_FALSE(countSegments(*s));
     EXPECT_EQ(s->segmentCount, 526);  // 100 / 0.19 = 526.3
+    checkSegmentCount(*s, places, found);
+    ASSERT_EQ(found.size(), 1u);
     const std::string message =
         "\n\n YOUR NUMBERS OF SEGMENT  526 IS LARGER THAN\n"
         " DEFAULT VALUE 500. YOU MIGHT WANT TO CHANGE THE LENGTH OF \n"
-        " SEGMENT OR CONSULT KELMAR, INC. FOR CHANGING THE DEFAULT VALUE\n";
-    EXPECT_EQ(console.str(), message);
-    EXPECT_EQ(report.str(), message);
+        " SEGMENT OR CONSULT KELMAR, INC. FOR CHANGING THE DEFAULT VALUE";
+    EXPECT_EQ(found[0].report.at(0).text, message);
+    EXPECT_EQ(found[0].console.at(0).text, message);
+    EXPECT_EQ(found[0].problem.code, "too_many_segments");
 }
 
 TEST(SegmentCount, GridThatCoversTheTipZoneIsUnchanged) {
@@ -131,12 +135,8 @@ TEST(SegmentCount, RaisedCountAboveFiveHundredStops) {
     auto s = profile({0, 260});
     s->input.pileLength = 900.0;
     s->input.batterAngle = 75.0 * sp(3.1415927) / 180.0;  // 900 ft at 75 degrees: 233 ft deep
-    std::ostringstream console, report;
-    s->console.attach(&console);
-    s->report.attach(&report);
     EXPECT_FALSE(countSegments(*s));
     EXPECT_GT(s->segmentCount, 900);
-    EXPECT_NE(report.str().find("IS LARGER THAN"), std::string::npos);
 }
 
 TEST(DepthIncrement, IsTheIncrementTimesTheCosineOfTheBatter) {

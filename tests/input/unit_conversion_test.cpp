@@ -75,7 +75,7 @@ TEST(UnitConversion, CodesMarkersAndZerosAreNotQuantities) {
     EXPECT_EQ(si.soilProfile[0].adhesionCaseOrTipMovement, 2.7);      // case 2 in either system
     EXPECT_EQ(si.soilProfile[1].adhesionCaseOrTipMovement, 30.48);    // 1.2 in in mm
     EXPECT_EQ(si.soilProfile[1].effectiveUnitWeight, 18.8504957);     // 120 x 0.157087464 kN/m3
-    EXPECT_EQ(si.loadTransfer.tipMovements[0], 0.0127);               // in to m, by the table's units
+    EXPECT_EQ(si.loadTransfer.tipMovements[0], 12.7);                 // in to mm, by the table's units
     EXPECT_EQ(si.cpt.points[0].depth, 0.9144);
     EXPECT_EQ(si.cpt.points[0].coneResistance, 957.605180);
     EXPECT_EQ(*si.cpt.points[0].sleeveFriction, 4.78802590);

@@ -31,7 +31,7 @@ Analysis soundAnalysis(UnitSystem units) {
     }
     a.loadTransfer.verificationDepths = {si ? 5.0 : 15.0};
     a.loadTransfer.modifiers = {{0, 1, 1}, {si ? 20.0 : 60.0, 0.9, 1.1}};
-    a.loadTransfer.tipMovements = {si ? 0.001 : 0.05};
+    a.loadTransfer.tipMovements = {si ? 1.0 : 0.05};
     a.cpt.points = {{0, 0, {}, {}}, {si ? 10.0 : 30.0, si ? 4000.0 : 80000.0, {}, {}}};
     return a;
 }
@@ -39,30 +39,30 @@ Analysis soundAnalysis(UnitSystem units) {
 struct Slip {
     UnitSystem units;
     std::function<void(Analysis&)> change;
-    const char* field;  // also the place of a program
-    const char* deckPlace;
-    const char* projectPlace;
+    const char* path;          // the key of a project file, whatever the source
+    const char* deckPlace;     // where an input data file holds it
+    const char* projectPlace;  // how a project file or a program names it in the message
     const char* allowed;
 };
 
 const Slip kSlips[] = {
-    {UnitSystem::English, [](Analysis& a) { a.soilProfile[2].frictionAngle = 90; }, "soil_profile[3].friction_angle",
+    {UnitSystem::English, [](Analysis& a) { a.soilProfile[2].frictionAngle = 90; }, "layers[2].friction_angle",
      "soil point 3, column 4", "layers[2].friction_angle (top, soil point 3)", "0 to below 90 deg"},
     {UnitSystem::English, [](Analysis& a) { a.soilProfile[1].blowCountOrYieldStressRatio = 2147483647; },
-     "soil_profile[2].blow_count_or_yield_stress_ratio", "soil point 2, column 9",  // a sand's blow count
+     "layers[1].blow_count_or_yield_stress_ratio", "soil point 2, column 9",  // a sand's blow count
      "layers[1].blow_count_or_yield_stress_ratio (bottom, soil point 2)", "0 to 1000"},
-    {UnitSystem::SI, [](Analysis& a) { a.soilProfile[3].depth = 1.0e308; }, "soil_profile[4].depth",
+    {UnitSystem::SI, [](Analysis& a) { a.soilProfile[3].depth = 1.0e308; }, "layers[2].bottom",
      "soil point 4, depth", "layers[2].bottom (soil point 4)", "0 to 1000 m"},
-    {UnitSystem::SI, [](Analysis& a) { a.soilProfile[0].peakMovement = 1.0e-308; }, "soil_profile[1].peak_movement",
+    {UnitSystem::SI, [](Analysis& a) { a.soilProfile[0].peakMovement = 1.0e-308; }, "layers[1].peak_movement",
      "soil point 1, column 18", "layers[1].peak_movement (top, soil point 1)", "0.025 to 2500 mm, or -2500 mm to 0 (not given)"},
     {UnitSystem::English, [](Analysis& a) { a.pile.batterAngle = -90; }, "pile.batter_angle", "record 6, value 3",
      "pile.batter_angle", "above -90 to below 90 deg"},
     {UnitSystem::English, [](Analysis& a) { a.loadTransfer.modifiers[0].movementFactor = 0; },
      "load_transfer.modifiers[1].movement_factor", "t-z modifier row 1 (record 16b, value 3)",
      "load_transfer.modifiers[1].movement_factor", "0.01 to 100"},
-    {UnitSystem::SI, [](Analysis& a) { a.loadTransfer.tipMovements[0] = 501; }, "load_transfer.tip_movements[1]",
-     "tip movement 1 (record 17b)", "load_transfer.tip_movements[1]", "0 to 2.5 m"},
-    {UnitSystem::SI, [](Analysis& a) { a.cpt.points[1].coneResistance = 300000; }, "cpt.points[2].cone_resistance",
+    {UnitSystem::SI, [](Analysis& a) { a.loadTransfer.tipMovements[0] = 2600; }, "load_transfer.tip_movements[1]",
+     "tip movement 1 (record 17b)", "load_transfer.tip_movements[1]", "0 to 2500 mm"},
+    {UnitSystem::SI, [](Analysis& a) { a.cpt.points[1].coneResistance = 300000; }, "cpt.points[2]",
      "CPT point 2 (CPT file, value 2 of a point)", "cpt.points[2] (cone resistance)", "0 to 250000 kPa"},
 };
 
@@ -70,16 +70,17 @@ TEST(RangeCheck, NamesTheValueWhereEachSourceGaveIt) {
     EXPECT_TRUE(checkRanges(soundAnalysis(UnitSystem::English)).empty());
     EXPECT_TRUE(checkRanges(soundAnalysis(UnitSystem::SI)).empty());
     for (const Slip& slip : kSlips) {
-        SCOPED_TRACE(slip.field);
+        SCOPED_TRACE(slip.path);
         Analysis a = soundAnalysis(slip.units);
         slip.change(a);
-        for (const auto& [source, place] : std::map<ValueSource, const char*>{
-                 {ValueSource::Program, slip.field}, {ValueSource::InputDeck, slip.deckPlace},
-                 {ValueSource::ProjectFile, slip.projectPlace}}) {
-            const std::vector<RangeProblem> problems = checkRanges(a, source);
+        for (const ValueSource source : {ValueSource::Program, ValueSource::InputDeck, ValueSource::ProjectFile}) {
+            const std::vector<Problem> problems = checkRanges(a, source);
             ASSERT_EQ(problems.size(), 1u);
-            EXPECT_EQ(problems[0].field, slip.field);
-            EXPECT_EQ(problems[0].place, place);
+            const bool deck = source == ValueSource::InputDeck;
+            EXPECT_EQ(problems[0].path, slip.path);
+            EXPECT_EQ(problems[0].place, deck ? slip.deckPlace : "");
+            EXPECT_EQ(problems[0].message.rfind(std::string(deck ? slip.deckPlace : slip.projectPlace) + ": the ", 0), 0u)
+                << problems[0].message;
             EXPECT_EQ(problems[0].allowed, slip.allowed);
         }
     }
@@ -99,7 +100,7 @@ TEST(RangeCheck, LimitsFollowTheUnitSystemAndZeroMayMeanNotGiven) {
     a.units = static_cast<UnitSystem>(3);
     a.soilProfile[2].frictionAngle = 95;
     ASSERT_EQ(checkRanges(a).size(), 1u);
-    EXPECT_EQ(checkRanges(a)[0].key, "friction_angle");
+    EXPECT_EQ(checkRanges(a)[0].path, "layers[2].friction_angle");
 }
 
 // Every number of the model has limits, and the English and SI limits state one physical range:

@@ -108,6 +108,7 @@ critical_depth_rule = "stress"
 
 [load_transfer]
 verification_depths = [4, 15]
+tip_movements = [1.3, 5, 25]
 
 [[layers]]
 name = "soft clay"
@@ -158,7 +159,11 @@ T-19
 0 1
 1 0
 0
-0
+1
+3
+0.0013
+0.005
+0.025
 0
 )";
 
@@ -170,6 +175,27 @@ TEST(HandWrittenProject, RunsAsTheEquivalentDeck) {
     EXPECT_EQ(project.plot, deck.plot);
     // The clay's peak movement of 5 mm reached the curves: the deck says 5 too, in mm.
     EXPECT_NE(project.report.find("USACE"), std::string::npos);
+}
+
+// Tip movements are in mm in an SI project file, as every movement, and in m in an input data file
+// (above); a file written before says so with tip_movement_unit = "m".
+TEST(HandWrittenProject, TipMovementsInMillimetresOrAsAnOlderFileStatesThem) {
+    const Analysis a = readProject(kHandWrittenProject);
+    EXPECT_EQ(a.loadTransfer.tipMovements, (std::vector<double>{1.3, 5, 25}));
+    std::string older = kHandWrittenProject;
+    older.replace(older.find("tip_movements = [1.3, 5, 25]"), 28, "tip_movements = [0.0013, 0.005, 0.025]\ntip_movement_unit = \"m\"");
+    EXPECT_EQ(readProject(older).loadTransfer.tipMovements, a.loadTransfer.tipMovements);
+    std::ostringstream written;
+    project::writeProjectFile(a, written);
+    EXPECT_NE(written.str().find("tip_movements = [1.3, 5, 25]"), std::string::npos);
+    older.replace(older.find("\"m\""), 3, "\"in\"");
+    EXPECT_THROW(
+        try { readProject(older); } catch (const project::ProjectError& e) {
+            EXPECT_NE(std::string(e.what()).find("load_transfer.tip_movement_unit: expected \"mm\" or \"m\""), std::string::npos)
+                << e.what();
+            throw;
+        },
+        project::ProjectError);
 }
 
 TEST(HandWrittenProject, ReportHeaderNamesTheProjectFileOrTheMemory) {
@@ -189,22 +215,22 @@ struct BadProject {
 
 const BadProject kBadProjects[] = {
     {"unknown key with the nearest name", "friction_angle = [34, 36]", "fricton_angle = [34, 36]",
-     {"case.toml, line 47: layers[2].fricton_angle: unknown key; did you mean friction_angle?"}},
+     {"case.toml, line 48: layers[2].fricton_angle: unknown key; did you mean friction_angle?"}},
     {"unknown key without a near name", "output_step = 3", "output_step = 3\ncolour = \"red\"",
      {"case.toml, line 6: colour: unknown key; the keys here are title, designer"}},
     {"wrong type", "length = 18.5", "length = \"18.5 m\"", {"case.toml, line 13: pile.length: expected a number in m, found a text"}},
     {"missing required value", "elastic_modulus = 2.0e8\n", "",
      {"case.toml, line 7: pile.elastic_modulus: missing; expected the modulus of elasticity of the pile material in kPa"}},
     {"unknown soil type", "soil_type = \"sand\"", "soil_type = \"gravel\"",
-     {"case.toml, line 44: layers[2].soil_type: unknown name \"gravel\"; expected one of sand, clay, silt"}},
+     {"case.toml, line 45: layers[2].soil_type: unknown name \"gravel\"; expected one of sand, clay, silt"}},
     {"unknown method", "\"Revised Lambda\"]", "\"Lambda\"]",
      {"case.toml, line 20: methods.selected: unknown method \"Lambda\"; expected one of FHWA, USACE, Revised_Lambda, API_RP2A, General, NGI, ICP_MTD, Fugro, UWA"}},
     {"unknown pile type", "type = \"h_pile\"", "type = \"sheet_pile\"",
      {"case.toml, line 8: pile.type: unknown name \"sheet_pile\"; expected one of steel_pipe, timber, precast_concrete"}},
     {"layers out of order", "top = 9\nbottom = 25", "top = 7\nbottom = 25",
-     {"case.toml, line 42: layers[2].top: layers out of order: the top 7 lies above the bottom 9 of the layer before"}},
+     {"case.toml, line 43: layers[2].top: layers out of order: the top 7 lies above the bottom 9 of the layer before"}},
     {"layer upside down", "top = 0\nbottom = 9", "top = 9\nbottom = 0",
-     {"case.toml, line 32: layers[1].bottom: layers out of order: the bottom 0 lies above the top 9"}},
+     {"case.toml, line 33: layers[1].bottom: layers out of order: the bottom 0 lies above the top 9"}},
     {"not a TOML file", "units = \"SI\"", "units = SI", {"case.toml, line 4: "}},
     {"design without loads", "[load_transfer]", "[design]\nfactor_of_safety = 2\n\n[load_transfer]",
      {"case.toml, line 26: design.loads: missing; expected the design loads in kN, one number or a list"}},

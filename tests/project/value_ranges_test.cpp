@@ -37,7 +37,7 @@ TEST(StoredAnalyses, EveryOneLiesWithinTheLimits) {
                 continue;
             }
             ++checked;
-            for (const RangeProblem& p : checkRanges(a)) ADD_FAILURE() << file.string() << ": " << p.message;
+            for (const Problem& p : checkRanges(a)) ADD_FAILURE() << file.string() << ": " << p.message;
         }
     }
     EXPECT_GE(checked, 45);
@@ -57,7 +57,8 @@ std::string stopMessages(const Analysis& a, const std::string& sourceName) {
     return text;
 }
 
-TEST(ValuesOutOfRange, AProjectFileNamesTheKeyAndAProgramTheField) {
+// A program names a value by the key of a project file, as the page and Python do.
+TEST(ValuesOutOfRange, AProjectFileAndAProgramNameTheKey) {
     Analysis a = project::readProjectFile(test::sourcePath("examples/closed-pipe-si/project.toml"));
     a.soilProfile[3].frictionAngle = 89.9999;  // sound, just
     a.soilProfile[2].coneResistance = -1.0e308;
@@ -67,7 +68,8 @@ TEST(ValuesOutOfRange, AProjectFileNamesTheKeyAndAProgramTheField) {
               "pile.length_increment IS OUTSIDE THE ALLOWED RANGE ABOVE 0 TO 30 M\n"
               "COMPUTATION DOES NOT PROCEED BECAUSE THE CONE RESISTANCE -1E+308 KPA GIVEN AS "
               "layers[2].cone_resistance (top, soil point 3) IS OUTSIDE THE ALLOWED RANGE 0 TO 250000 KPA\n");
-    EXPECT_NE(stopMessages(a, "").find("GIVEN AS soil_profile[3].cone_resistance IS OUTSIDE"), std::string::npos);
+    EXPECT_NE(stopMessages(a, "").find("GIVEN AS layers[2].cone_resistance (top, soil point 3) IS OUTSIDE"),
+              std::string::npos);
 }
 
 // The run names the line of the project file where each value out of range was given: a layer's
@@ -121,6 +123,7 @@ std::string smallProject(const std::string& pile, const std::string& layer = "",
 struct SourcesRun {
     RunStatus projectStatus = kRunFileError;
     std::string projectMessages;
+    std::vector<Problem> projectProblems;
     CheckOutcome projectCheck;
     RunStatus deckStatus = kRunFileError;
     std::string deckMessages;
@@ -146,6 +149,7 @@ SourcesRun runBothForms(const std::string& text) {
     options.sourceLines = &lines;
     out.projectStatus = runAnalysis(a, options);
     out.projectMessages = messagesOf(result);
+    out.projectProblems = result.problems;
     out.projectCheck = checkAnalysis(a, ValueSource::ProjectFile, &lines);
     std::ostringstream deck;
     std::ostringstream cpt;
@@ -187,9 +191,11 @@ TEST(StopsOnInput, EverySourceStopsAlikeAndAProjectFileNamesItsKeys) {
         EXPECT_EQ(r.deckStatus, kRunStoppedOnInput);
         EXPECT_EQ(r.projectCheck.status, kRunStoppedOnInput);
         EXPECT_NE(r.projectMessages.find(stop.projectPlace), std::string::npos) << r.projectMessages;
-        std::string checked;
-        for (const std::string& p : r.projectCheck.problems) checked += p + "\n";
-        EXPECT_EQ(checked, r.projectMessages);
+        ASSERT_EQ(r.projectCheck.problems.size(), r.projectProblems.size());
+        for (std::size_t i = 0; i < r.projectProblems.size(); ++i) {
+            EXPECT_EQ(r.projectCheck.problems[i].message, r.projectProblems[i].message);
+            EXPECT_EQ(r.projectCheck.problems[i].line, r.projectProblems[i].line);
+        }
         EXPECT_NE(r.deckMessages.find(stop.deckText), std::string::npos) << r.deckMessages;
     }
     // An embedded length above zero runs as before.

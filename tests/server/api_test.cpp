@@ -113,9 +113,10 @@ TEST_F(Api, CheckNamesEveryProblemByTheKeyOfItsInput) {
     EXPECT_EQ(answer["status"], 1);
     ASSERT_FALSE(answer["problems"].empty());
     EXPECT_EQ(answer["problems"][0]["path"], "layers[2].effective_unit_weight");
-    EXPECT_EQ(answer["problems"][0]["code"], "range");
+    EXPECT_EQ(answer["problems"][0]["code"], "out_of_range");
     EXPECT_EQ(answer["problems"][0]["message"],
-              "top, soil point 3: the effective unit weight 400 kN/m3 is outside the allowed range 0 to 50 kN/m3");
+              "layers[2].effective_unit_weight (top, soil point 3): the effective unit weight 400 kN/m3 is outside the "
+              "allowed range 0 to 50 kN/m3");
     EXPECT_TRUE(answer["problems"][0]["line"].is_null());
     EXPECT_EQ(bodyOf(post(c, "/api/check", exampleJson("closed-pipe-si")))["problems"], json::array());
 }

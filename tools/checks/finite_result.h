@@ -54,13 +54,11 @@ inline std::string firstNonFinite(const AnalysisResult& result) {
     return "";
 }
 
-// The words of the engine's last guard: a run stopped because a number that is not finite would
-// have been printed. Such a stop is a value that the range checks should have stopped first.
-inline constexpr std::string_view kFiniteGuardWords = "A NUMBER THAT IS NOT FINITE";
-
+// The engine's last guard stopped the run: a number that is not finite would have been printed.
+// Such a stop is a value that the range checks should have stopped first.
 inline bool stoppedByFiniteGuard(const AnalysisResult& result) {
-    for (const std::string& m : result.messages) {
-        if (m.find(kFiniteGuardWords) != std::string::npos) return true;
+    for (const Problem& p : result.problems) {
+        if (p.code == "not_finite") return true;
     }
     return false;
 }
@@ -92,14 +90,14 @@ inline Broken firstBrokenRule(RunStatus status, const AnalysisResult& result) {
     if (status != kRunCompleted && status != kRunStoppedOnInput && status != kRunFileError)
         return {Rule::StatusOutOfRange, "a status other than 0, 1 or 2"};
     if (result.status != status) return {Rule::ResultStatusDiffers, "the in-memory result holds another status"};
-    if (status != kRunCompleted && result.messages.empty())
-        return {Rule::NoMessage, "a run that did not complete, without a message"};
+    if (status != kRunCompleted && statusOf(result.problems) != status)
+        return {Rule::NoMessage, "a run that did not complete, without the problem that ended it"};
     if (status == kRunCompleted) {
         const std::string where = firstNonFinite(result);
         if (!where.empty()) return {Rule::NonFiniteNumber, "a number that is not finite in " + where};
     }
     if (stoppedByFiniteGuard(result))
-        return {Rule::StoppedByGuard, "stopped by the last guard on numbers that are not finite: " + result.messages.back()};
+        return {Rule::StoppedByGuard, "stopped by the last guard on numbers that are not finite: " + result.problems.back().message};
     return {};
 }
 

@@ -257,6 +257,11 @@ vorta::RunStatus runWithSoundingFile(const vorta::RunFiles& files, vorta::Analys
     } catch (const vorta::InputError& e) {
         result.status = vorta::kRunFileError;
         result.messages = {e.what()};
+        vorta::Problem unreadable;
+        unreadable.severity = vorta::Severity::FileError;
+        unreadable.code = "file_error";
+        unreadable.message = e.what();
+        result.problems = {unreadable};
         return vorta::kRunFileError;
     }
     std::istringstream noAnswers;
