@@ -101,7 +101,10 @@ void printDesignTable(const AnalysisResult& result, std::ostream& out) {
     for (const DesignAnswer& a : result.design) {
         out << "  " << std::left << std::setw(16) << a.method << std::right << std::setw(14) << fixed(a.load, 1);
         if (a.embeddedLength) {
-            out << std::setw(22) << fixed(*a.embeddedLength, 2) << std::setw(18) << fixed(a.capacity, 1) << "\n";
+            out << std::setw(22) << fixed(*a.embeddedLength, 2) << std::setw(18) << fixed(a.capacity, 1);
+            // Lost again deeper: the advisories of the run say so in full.
+            if (a.fallsBelowAgainAt) out << "   lost again from " << fixed(*a.fallsBelowAgainAt, 2) << " " << len;
+            out << "\n";
         } else {
             out << "    not reached within the pile (largest " << fixed(a.capacity, 1) << " " << force << " at "
                 << fixed(a.capacityLength, 2) << " " << len << ")\n";
@@ -109,9 +112,6 @@ void printDesignTable(const AnalysisResult& result, std::ostream& out) {
     }
     out << "  Lengths are linear between the rows (every " << fixed(rowSpacing(result), 2) << " " << len
         << "); each row is a pile driven to that penetration.\n";
-    for (const DesignAnswer& a : result.design) {
-        if (!a.advisory.empty()) out << "  Note, " << a.method << " at " << fixed(a.load, 1) << " " << force << ": " << a.advisory << ".\n";
-    }
 }
 
 fs::path designFileOf(const fs::path& report) {

@@ -14,7 +14,8 @@
 namespace vorta::cli {
 
 // The table of the design answers, for the console: method, load, least embedded length and the
-// capacity there, the basis of the lengths, and the advisories. Nothing when there is none.
+// capacity there (and where it is lost again deeper, which the run's advisories tell in full), and
+// the basis of the lengths. Nothing when there is none.
 void printDesignTable(const AnalysisResult& result, std::ostream& out);
 
 // NAME.design.csv beside a report NAME.out.
