@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis_files.h"
+#include "chart_page.h"
 #include "csv_writer.h"
 #include "vorta/analysis.h"
 #include "vorta/project.h"
@@ -78,12 +79,15 @@ bool parseNumber(std::string_view text, double& value) {
 
 void printUsage(std::ostream& out) {
     out << "usage: vorta design FILE [--cpt FILE] [--load LOAD]... [--factor-of-safety F] [--json]\n"
+           "                    [--chart ID [-o OUT.svg]]\n"
            "  the least embedded length each method of FILE (a project file or an input data file)\n"
            "  needs for each load (kips or kN, uplift loads in tension), without writing the report:\n"
            "  --load replaces the loads of the file's [design] (one or more); --factor-of-safety\n"
            "  divides the ultimate capacity (default: the file's, else 1); --json prints a list of\n"
            "  objects {method, load, factor_of_safety, embedded_length (null when not reached),\n"
-           "  capacity, ...} instead of the table\n"
+           "  capacity, ...} instead of the table; --chart capacity-N (the N-th table) or ultimate writes\n"
+           "  that chart, each load a line and each method's length marked, as an SVG file (OUT\n"
+           "  defaults to FILE's base name, a hyphen and ID, with .svg)\n"
            "exit status: 0 answered, 1 the analysis stopped on its input, 2 a file could not be used,\n"
            "             64 a usage error\n";
 }
@@ -166,7 +170,8 @@ std::string designJson(const AnalysisResult& result) {
 }
 
 int designCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
-    fs::path file, cpt;
+    fs::path file, cpt, chartFile;
+    std::string chart;
     std::vector<double> loads;
     std::optional<double> factor;
     bool json = false;
@@ -205,6 +210,12 @@ int designCommand(std::span<const std::string_view> args, std::ostream& out, std
         } else if (a == "--cpt") {
             if (!value(text)) return kUsageError;
             cpt = fs::path(std::string(text));
+        } else if (a == "--chart") {
+            if (!value(text)) return kUsageError;
+            chart = std::string(text);
+        } else if (a == "-o") {
+            if (!value(text)) return kUsageError;
+            chartFile = fs::path(std::string(text));
         } else if (!a.empty() && a[0] == '-') {
             err << "vorta: design: unknown option " << a << "\n";
             printUsage(err);
@@ -260,7 +271,25 @@ int designCommand(std::span<const std::string_view> args, std::ostream& out, std
     } else {
         printDesignTable(result, out);
     }
-    return 0;
+    if (chart.empty()) return 0;
+    // The one chart, as an SVG file of its own.
+    for (const ChartSection& section : chartsOfAnalysis(result)) {
+        for (const Chart& c : section.charts) {
+            if (c.id != chart) continue;
+            if (chartFile.empty()) chartFile = fs::path(file).replace_extension().string() + "-" + chart + ".svg";
+            std::ofstream svg(chartFile, std::ios::binary | std::ios::trunc);
+            svg << renderChartSvg(c, true);
+            if (!svg.flush()) {
+                err << "vorta: " << chartFile.string() << ": the chart cannot be written\n";
+                return kRunFileError;
+            }
+            if (!json) out << "Chart written to " << chartFile.string() << "\n";
+            return 0;
+        }
+    }
+    err << "vorta: design: no chart " << chart << "; the capacity charts are capacity-1 to capacity-"
+        << result.tables.size() << " and ultimate\n";
+    return kUsageError;
 }
 
 }  // namespace vorta::cli

@@ -30,8 +30,8 @@ bool writeDesignCsv(const AnalysisResult& result, const std::filesystem::path& f
 // `capacity_length`, `factored`, `falls_below_again_at` (null when it does not) and `advisory`.
 std::string designJson(const AnalysisResult& result);
 
-// vorta design FILE [--cpt FILE] [--load LOAD]... [--factor-of-safety F] [--json]. Returns the
-// exit code (64 for a usage error).
+// vorta design FILE [--cpt FILE] [--load LOAD]... [--factor-of-safety F] [--json] [--chart ID
+// [-o OUT.svg]]. Returns the exit code (64 for a usage error).
 int designCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 
 }  // namespace vorta::cli

@@ -314,12 +314,16 @@ std::string renderChartSvg(const Chart& chart, bool standalone) {
     if (!chart.guides.empty() || !chart.marks.empty()) {
         svg += "<g class=\"design\">\n";
         const double foot = chart.yDownward ? plotBottom - 6 : plotTop + 14;
+        // The labels one above the other, so that neighbouring lines keep theirs apart.
+        double labelY = foot;
         for (const ChartGuide& g : chart.guides) {
             if (!std::isfinite(g.x)) continue;
             const double x = px(g.x);
             svg += "<line class=\"guide\" x1=\"" + num(x) + "\" y1=\"" + num(plotTop) + "\" x2=\"" + num(x) + "\" y2=\"" +
                    num(plotBottom) + "\" stroke=\"#7a0000\" stroke-width=\"1.4\" stroke-dasharray=\"8 4\"/>\n";
-            svg += text(x - 4, foot, g.label,
+            const double y = labelY;
+            labelY += chart.yDownward ? -14 : 14;
+            svg += text(x - 4, y, g.label,
                         "class=\"guide-label\" text-anchor=\"end\" font-size=\"11\" fill=\"#7a0000\"") +
                    "\n";
         }

@@ -263,7 +263,7 @@ RunStatus stopOnNonFinite(AnalysisState& s) {
     return kRunStoppedOnInput;
 }
 
-void lastRowCapacities(const Analysis& analysis, std::array<double, kMethodCount + 1>& capacity) {
+void lastRowCapacities(const Analysis& analysis, bool secondPass, std::array<double, kMethodCount + 1>& capacity) {
     // A state of its own, cleared, writing nothing; the model is the run's own with another pile
     // length, so its checks have passed.
     const auto state = std::make_unique<AnalysisState>();
@@ -276,7 +276,7 @@ void lastRowCapacities(const Analysis& analysis, std::array<double, kMethodCount
     capacity.fill(0.0);
     if (!countSegments(s)) return;
     computeDepthIncrement(s);
-    for (int pass = 1; pass <= 2; ++pass) {
+    for (int pass = 1; pass <= (secondPass ? 2 : 1); ++pass) {
         segmentPile(s);
         prepareNodes(s);
         runMethodsAndTables(s, pass);

@@ -106,6 +106,7 @@ void findDesignAnswers(AnalysisState& s, const Analysis& analysis) {
 
     std::vector<Capacities> capacities(kMethodCount + 1);
     bool piles = false;
+    bool secondPass = false;  // API RP-2A, the one method of the second pass that may need them
     for (const int sel : methods) {
         if (sel < 1 || sel > static_cast<int>(kMethodCount)) continue;
         const StoredMethodRows& store = s.methodRowStore[static_cast<std::size_t>(sel)];
@@ -113,6 +114,7 @@ void findDesignAnswers(AnalysisState& s, const Analysis& analysis) {
         c.assign(static_cast<std::size_t>(rows) + 1, 0.0);
         for (int k = 1; k <= std::min(rows, store.rowCount); ++k) c[static_cast<std::size_t>(k)] = store.drivenCapacity[k];
         piles = piles || rowsNeedPilesOfTheirOwn(in, sel);
+        secondPass = secondPass || (sel == kSelApi && rowsNeedPilesOfTheirOwn(in, sel));
     }
 
     // Piles of every length of the table for the methods that need them (row 1, a pile of no
@@ -125,7 +127,7 @@ void findDesignAnswers(AnalysisState& s, const Analysis& analysis) {
         for (int k = 2; k <= rows; ++k) {
             shortened.pile.length = analysis.pile.stickup + (k - 1) * in.lengthIncrement;
             std::array<double, kMethodCount + 1> last{};
-            lastRowCapacities(shortened, last);
+            lastRowCapacities(shortened, secondPass, last);
             for (const int sel : methods) {
                 if (sel >= 1 && sel <= static_cast<int>(kMethodCount) && rowsNeedPilesOfTheirOwn(in, sel))
                     capacities[static_cast<std::size_t>(sel)][static_cast<std::size_t>(k)] = last[static_cast<std::size_t>(sel)];

@@ -27,8 +27,9 @@ void findDesignAnswers(AnalysisState& s, const Analysis& analysis);
 DesignAnswer designAnswerFor(const std::vector<double>& capacity, double lengthIncrement, double load, double factor,
                              int unitSystem);
 
-// The capacity of every method (by selection index; 0 where it has no table) at the last row of
-// the pile of a model: both passes with nothing written and no load-settlement analysis.
-void lastRowCapacities(const Analysis& analysis, std::array<double, kMethodCount + 1>& capacity);
+// The capacity of every method (by selection index; 0 where it has not run) at the last row of the
+// pile of a model: the passes with nothing written and no load-settlement analysis; without the
+// second pass, the methods of the first alone (the general method, FHWA, USACE, Revised Lambda).
+void lastRowCapacities(const Analysis& analysis, bool secondPass, std::array<double, kMethodCount + 1>& capacity);
 
 }  // namespace vorta

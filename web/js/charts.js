@@ -115,10 +115,11 @@ export function drawChart(chart, { width = 520, height = 300 } = {}) {
     });
   });
   // Design loads: a dashed line at the capacity each needs; the length each method needs: a ring.
-  for (const g of guides) {
+  guides.forEach((g, i) => {
     plot.append(node('line', { x1: px(g.x), y1: top, x2: px(g.x), y2: bottom, class: 'design-guide', stroke: '#7a0000', 'stroke-dasharray': '8 4' }));
-    plot.append(node('text', { x: px(g.x) - 4, y: chart.y_downward ? bottom - 5 : top + 12, 'text-anchor': 'end', class: 'design-label', fill: '#7a0000' }, g.label));
-  }
+    const y = chart.y_downward ? bottom - 5 - 13 * i : top + 12 + 13 * i;
+    plot.append(node('text', { x: px(g.x) - 4, y, 'text-anchor': 'end', class: 'design-label', fill: '#7a0000' }, g.label));
+  });
   for (const m of marks) {
     plot.append(node('circle', { cx: px(m.x), cy: py(m.y), r: 5, class: 'design-mark', fill: 'none', stroke: '#7a0000', 'stroke-width': 2 }));
     plot.append(node('text', { x: px(m.x) + 8, y: py(m.y) - 6, class: 'design-label', fill: '#7a0000' }, m.label));
