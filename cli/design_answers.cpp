@@ -13,6 +13,7 @@
 #include "analysis_files.h"
 #include "chart_page.h"
 #include "csv_writer.h"
+#include "problem_output.h"
 #include "vorta/analysis.h"
 #include "vorta/project.h"
 #include "vorta/vorta.h"
@@ -269,6 +270,7 @@ int designCommand(std::span<const std::string_view> args, std::ostream& out, std
     if (json) {
         out << designJson(result);
     } else {
+        printAdvisories(out, result.problems, file.string());
         printDesignTable(result, out);
     }
     if (chart.empty()) return 0;
