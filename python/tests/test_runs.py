@@ -2,6 +2,7 @@
 output files (named, or in a temporary folder removed afterwards) and the types of the columns."""
 
 import os
+import pickle
 import sys
 import tempfile
 import unittest
@@ -15,6 +16,11 @@ try:
     import numpy
 except ImportError:
     numpy = None
+
+try:
+    import pandas
+except ImportError:
+    pandas = None
 
 
 class PrivateTempDir:
@@ -266,3 +272,36 @@ class Columns(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class DesignAnswers(unittest.TestCase):
+    def test_design_loads_give_an_answer_per_method_and_load(self):
+        # The closed pipe's layers carry LRFD factors: the capacities are factored ones.
+        inp, cpt = example_files("closed-pipe-si")
+        a = vorta.Analysis.read(inp, cpt=cpt)
+        a.design = vorta.Design(loads=[1500, 1e6])
+        r = a.run()
+        self.assertEqual(r.status, vorta.COMPLETED)
+        self.assertEqual([d.method for d in r.design[:2]], ["FHWA", "FHWA"])
+        self.assertEqual(len(r.design), 2 * len(r.tables))
+        reached, missed = r.design[0], r.design[1]
+        self.assertTrue(reached.factored)
+        self.assertAlmostEqual(reached.capacity, 1500, places=6)  # the load times a factor of safety of 1
+        self.assertGreater(reached.embedded_length, 0)
+        self.assertIsNone(missed.embedded_length)
+        self.assertEqual(missed.capacity, max(r.tables[0].driven_capacity))
+        back = pickle.loads(pickle.dumps(r))
+        self.assertEqual(back.design[0].embedded_length, reached.embedded_length)
+
+    @unittest.skipIf(pandas is None, "pandas is not installed")
+    def test_frames_of_every_row_and_of_the_answers(self):
+        inp, cpt = example_files("closed-pipe-si")
+        a = vorta.Analysis.read(inp, cpt=cpt)
+        a.design.loads = 1500
+        r = a.run()
+        every = r.frame()
+        printed = r.frame(printed_only=True)
+        self.assertEqual(len(every), sum(len(t) for t in r.tables))
+        self.assertEqual(len(printed), sum(sum(t.printed) for t in r.tables))
+        self.assertTrue(printed["printed"].all())
+        self.assertEqual(list(r.design_frame()["method"]), [d.method for d in r.design])

@@ -4,6 +4,7 @@
 // capacity reaches the load, linear between rows, to 0.1% of the length increment).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -198,14 +199,18 @@ TEST(RowsAsDriven, OnlyTheCptTablesSaySoInTheReport) {
 // Design answers
 
 // The capacity of every row of each method (by selection) as a pile of its own: row 1 from the
-// described run, every other row the last row of a separate run of the shortened pile.
+// described run, every other row the last row of a separate run of the shortened pile (NaN where
+// such a pile is shorter than a pile may be given).
 std::vector<std::vector<double>> capacitiesOfShortenedPiles(const Analysis& a, const AnalysisResult& described) {
     std::vector<std::vector<double>> capacity(10);
     const std::size_t rows = described.tables.front().rows.size();
     for (const MethodTable& t : described.tables) capacity[t.selection].push_back(t.rows.front().ultimateCapacity);
     for (std::size_t k = 1; k < rows; ++k) {
         const AnalysisResult own = runFor(shortened(a, k * a.pile.lengthIncrement));
-        for (const MethodTable& t : own.tables) capacity[t.selection].push_back(t.rows.back().ultimateCapacity);
+        for (std::size_t t = 0; t < described.tables.size(); ++t) {
+            const bool ran = own.status == kRunCompleted;
+            capacity[described.tables[t].selection].push_back(ran ? own.tables[t].rows.back().ultimateCapacity : std::nan(""));
+        }
     }
     return capacity;
 }
@@ -235,7 +240,8 @@ TEST_P(DesignAnswers, AgreeWithTheFirstOfSeparateRunsOfShortenedPilesToReachTheL
     double largest = 0.0;
     for (const MethodTable& t : described.tables) {
         const std::vector<double>& c = capacity[t.selection];
-        const double most = *std::max_element(c.begin(), c.end());
+        double most = 0.0;
+        for (double v : c) most = std::isnan(v) ? most : std::max(most, v);
         for (const double share : {0.05, 0.4}) a.design.loads.push_back(share * most / factor);
         largest = std::max(largest, most);
     }
@@ -251,9 +257,15 @@ TEST_P(DesignAnswers, AgreeWithTheFirstOfSeparateRunsOfShortenedPilesToReachTheL
         const std::string where = answer.method + " at " + std::to_string(answer.load);
         std::size_t first = 0;
         while (first < c.size() && !(c[first] / factor >= answer.load)) ++first;
+        // A crossing among the piles too short to be given on their own cannot be checked.
+        if (std::any_of(c.begin(), c.begin() + static_cast<std::ptrdiff_t>(std::min(first + 1, c.size())),
+                        [](double v) { return std::isnan(v); }))
+            continue;
         if (first == c.size()) {
             EXPECT_FALSE(answer.embeddedLength) << where;
-            EXPECT_NEAR(answer.capacity, *std::max_element(c.begin(), c.end()), 1e-9) << where;
+            double most = -1e300;
+            for (double v : c) most = std::isnan(v) ? most : std::max(most, v);
+            EXPECT_NEAR(answer.capacity, most, 1e-9) << where;
             continue;
         }
         ASSERT_TRUE(answer.embeddedLength) << where;
@@ -271,11 +283,12 @@ TEST_P(DesignAnswers, AgreeWithTheFirstOfSeparateRunsOfShortenedPilesToReachTheL
 // The CPT methods and API RP-2A of the CPT example with a factor of safety; FHWA (its end bearing
 // by the pile's own length over its diameter), USACE, Revised Lambda, API RP-2A, NGI and ICP/MTD
 // with the LRFD factors of the closed pipe; the tapered pile, whose tip diameter follows its
-// length, with every method it can have.
+// length, with every method it can have; and uplift loads on the tapered timber pile in tension.
 INSTANTIATE_TEST_SUITE_P(Examples, DesignAnswers,
                          ::testing::Values(DesignCase{"cpt-four-methods-si", 2.0, false},
                                            DesignCase{"closed-pipe-si", 1.0, false},
-                                           DesignCase{"tapered-monotube", 1.0, true}),
+                                           DesignCase{"tapered-monotube", 1.0, true},
+                                           DesignCase{"timber-pile-tension", 1.0, false}),
                          [](const auto& info) {
                              std::string n = info.param.example;
                              for (char& c : n) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
