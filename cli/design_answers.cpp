@@ -158,13 +158,13 @@ std::string designJson(const AnalysisResult& result) {
     for (std::size_t i = 0; i < result.design.size(); ++i) {
         const DesignAnswer& a = result.design[i];
         json += i == 0 ? "\n" : ",\n";
-        json += "  {\"method\": " + jsonString(a.method) + ", \"load\": " + jsonNumber(a.load) +
-                ", \"factor_of_safety\": " + jsonNumber(a.factorOfSafety) +
-                ", \"embedded_length\": " + (a.embeddedLength ? jsonNumber(*a.embeddedLength) : "null") +
-                ", \"capacity\": " + jsonNumber(a.capacity) + ", \"capacity_length\": " + jsonNumber(a.capacityLength) +
-                ", \"factored\": " + (a.factored ? "true" : "false") + ", \"falls_below_again_at\": " +
-                (a.fallsBelowAgainAt ? jsonNumber(*a.fallsBelowAgainAt) : "null") +
-                ", \"advisory\": " + (a.advisory.empty() ? "null" : jsonString(a.advisory)) + "}";
+        json += "  {\"method\": " + jsonString(a.method);
+        // The numbers by the result field table: a length that is not there is null.
+        for (const ResultField<DesignAnswer>& f : kDesignAnswerFields) {
+            const double v = f.get(a);
+            json += ", \"" + std::string(f.key) + "\": " + (f.flag ? (v != 0.0 ? "true" : "false") : jsonNumber(v));
+        }
+        json += ", \"advisory\": " + (a.advisory.empty() ? std::string("null") : jsonString(a.advisory)) + "}";
     }
     json += result.design.empty() ? "]\n" : "\n]\n";
     return json;

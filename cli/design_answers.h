@@ -25,9 +25,10 @@ std::filesystem::path designFileOf(const std::filesystem::path& report);
 // `error` set when the file cannot be written.
 bool writeDesignCsv(const AnalysisResult& result, const std::filesystem::path& file, std::string& error);
 
-// The design answers as JSON: a list of objects with `method` (as a project file names it),
-// `load`, `factor_of_safety`, `embedded_length` (null when not reached), `capacity`, and
-// `capacity_length`, `factored`, `falls_below_again_at` (null when it does not) and `advisory`.
+// The design answers as JSON: a list of objects with `method` (as a project file names it), the
+// numbers of the result field table (`load`, `factor_of_safety`, `embedded_length` (null when not
+// reached), `capacity`, `capacity_length`, `falls_below_again_at` (null when it does not),
+// `factored`) and `advisory`.
 std::string designJson(const AnalysisResult& result);
 
 // vorta design FILE [--cpt FILE] [--load LOAD]... [--factor-of-safety F] [--json] [--chart ID

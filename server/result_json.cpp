@@ -1,5 +1,6 @@
 #include "result_json.h"
 
+#include <cmath>
 #include <sstream>
 
 #include "chart_page.h"
@@ -117,21 +118,20 @@ std::string methodKey(int selection) {
     return std::string(choiceName(methodNames(), selection));
 }
 
-// The design answers, with the keys of `vorta design --json`; null without design loads.
+// The design answers, with the keys of `vorta design --json`: the method, the numbers of the
+// result field table (null for a length that is not there) and the advisory; null without loads.
 ordered_json designJson(const AnalysisResult& r) {
     if (r.design.empty()) return nullptr;
     ordered_json list = ordered_json::array();
-    const auto optional = [](const std::optional<double>& v) { return v ? ordered_json(*v) : ordered_json(); };
     for (const DesignAnswer& a : r.design) {
-        list.push_back({{"method", a.method},
-                        {"load", a.load},
-                        {"factor_of_safety", a.factorOfSafety},
-                        {"embedded_length", optional(a.embeddedLength)},
-                        {"capacity", a.capacity},
-                        {"capacity_length", a.capacityLength},
-                        {"factored", a.factored},
-                        {"falls_below_again_at", optional(a.fallsBelowAgainAt)},
-                        {"advisory", a.advisory.empty() ? ordered_json() : ordered_json(a.advisory)}});
+        ordered_json answer;
+        answer["method"] = a.method;
+        for (const ResultField<DesignAnswer>& f : kDesignAnswerFields) {
+            const double v = f.get(a);
+            answer[std::string(f.key)] = f.flag ? ordered_json(v != 0.0) : std::isnan(v) ? ordered_json() : ordered_json(v);
+        }
+        answer["advisory"] = a.advisory.empty() ? ordered_json() : ordered_json(a.advisory);
+        list.push_back(std::move(answer));
     }
     return list;
 }
