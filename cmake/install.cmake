@@ -28,6 +28,11 @@ if(TARGET vorta_project)
   install(TARGETS vorta_project EXPORT vortaProjectTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
   install(EXPORT vortaProjectTargets NAMESPACE vorta:: DESTINATION ${VORTA_CMAKE_DIR})
   list(APPEND VORTA_PC_FILES vorta-project)
+  # toml++ is asked of a consumer only when the library was built with it.
+  set(VORTA_PROJECT_PC_REQUIRES vorta)
+  if(VORTA_TOML_TARGET)
+    string(APPEND VORTA_PROJECT_PC_REQUIRES " tomlplusplus")
+  endif()
 endif()
 
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/vortaConfig.cmake.in
