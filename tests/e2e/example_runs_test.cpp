@@ -364,6 +364,7 @@ TEST(StopProfileTooShort, ConsoleWarnsAndTheReportStopsAfterTheHeader) {
               std::string::npos);
     EXPECT_EQ(run.report.find("INPUT INFORMATION"), std::string::npos);
     EXPECT_EQ(run.report.find("SOIL SHOULD EXTEND"), std::string::npos);  // the warning is the console's
+    EXPECT_EQ(run.console.find("COMPUTATION IS PROCEEDING"), std::string::npos);
     EXPECT_TRUE(run.plot.empty());
 }
 

@@ -234,12 +234,6 @@ TEST(FortranFormat, IntegerFieldsMatchTheFortranRuntime) {
     }
 }
 
-}  // namespace
-}  // namespace vorta
-
-namespace vorta {
-namespace {
-
 // The descriptors of the report and the plot-data file, and a few beyond them.
 struct FieldShape {
     char kind;  // 'F' or 'E'
@@ -362,12 +356,6 @@ TEST(FortranFormatFastPath, MatchesTheGeneralPathOnTheFieldsOfEveryExample) {
     EXPECT_GT(fields, 10000);
     EXPECT_EQ(mismatches, 0);
 }
-
-}  // namespace
-}  // namespace vorta
-
-namespace vorta {
-namespace {
 
 TEST(RecordWriterGathering, KeepsTheOrderOfEveryRecordAndHandsAllOverBeforeTheFileGoes) {
     std::ostringstream file;

@@ -128,18 +128,6 @@ TEST(InputValueCheck, SoundInputPasses) {
     EXPECT_EQ(c.report, "");
 }
 
-TEST(InputValueCheck, IncrementThatIsNotPositiveStops) {
-    Deck deck;
-    deck.rec7 = "0 0 1 0 1 0 0";
-    Checked c = check(deck);
-    EXPECT_FALSE(c.inputValuesPass);
-    EXPECT_EQ(c.report,
-              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE INCREMENT OF \n"
-              "          PILE LENGTH USED IN COMPUTATION      0.00 FT. IS NOT GREATER THAN ZERO\n");
-    deck.rec7 = "0 -0.5 1 0 1 0 0";
-    EXPECT_FALSE(check(deck).inputValuesPass);
-}
-
 TEST(InputValueCheck, OutputStepBelowOneStops) {
     Deck deck;
     deck.rec4 = "1 0 4 0";
@@ -148,20 +136,6 @@ TEST(InputValueCheck, OutputStepBelowOneStops) {
     EXPECT_EQ(c.report,
               "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE OUTPUT STEP     0\n"
               "          IS LESS THAN 1\n");
-}
-
-TEST(InputValueCheck, FewerThanTwoSoilPointsStop) {
-    Deck deck;
-    deck.rec4 = "1 1 1 0";
-    deck.soil.resize(2);
-    const Checked c = check(deck);
-    EXPECT_FALSE(c.inputValuesPass);
-    EXPECT_TRUE(contains(c.report, "THE SOIL PROFILE HAS   1 SOIL POINT(S)\n")) << c.report;
-    deck.rec4 = "1 1 0 0";
-    deck.soil.clear();
-    EXPECT_FALSE(check(deck).inputValuesPass);
-    deck.rec4 = "1 1 -2 0";
-    EXPECT_FALSE(check(deck).inputValuesPass);
 }
 
 TEST(InputValueCheck, DecreasingSoilDepthsStop) {
@@ -395,73 +369,6 @@ TEST(Advisories, TheCptFileBesideADeckWithoutOneNamed) {
     writeFile(dir / "pile.cpt", "0 0\n");
     EXPECT_EQ(unreadCptFileAdvisory(dir / "pile.dat", "")->code, "cpt_file_not_read");
     EXPECT_FALSE(unreadCptFileAdvisory(dir / "pile.dat", dir / "pile.cpt").has_value());
-}
-
-// Whole runs.
-
-TEST(RunStops, ProfileTooShortReturnsOneWithHeaderAndMessageOnly) {
-    Deck deck;
-    deck.rec9 = "53.99 0";
-    const RunResult r = runOnTexts(deck.text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunStoppedOnInput);
-    EXPECT_TRUE(contains(r.report, "Time and Date of Analysis"));
-    EXPECT_TRUE(contains(r.report, "IS LESS THAN PILE EMBEDDED LENGTH PLUS TWO TIMES THE PILE DIAMETER"));
-    EXPECT_FALSE(contains(r.report, "INPUT INFORMATION"));
-    EXPECT_FALSE(contains(r.console, "COMPUTATION IS PROCEEDING"));
-    EXPECT_EQ(r.plot, "");
-}
-
-TEST(RunStops, ZeroIncrementReturnsOneBeforeTheEcho) {
-    Deck deck;
-    deck.rec7 = "0 0 1 0 1 0 0";
-    const RunResult r = runOnTexts(deck.text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunStoppedOnInput);
-    EXPECT_TRUE(contains(r.report, "PILE LENGTH USED IN COMPUTATION      0.00 FT. IS NOT GREATER THAN ZERO"));
-    EXPECT_FALSE(contains(r.report, "INPUT INFORMATION"));
-    EXPECT_EQ(r.plot, "");
-}
-
-TEST(RunStops, UnknownUnitSystemReturnsOne) {
-    Deck deck;
-    deck.rec4 = "0 1 4 0";
-    const RunResult r = runOnTexts(deck.text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunStoppedOnInput);
-    EXPECT_TRUE(contains(r.report, "IS NEITHER 1 (ENGLISH UNITS) NOR 2 (SI UNITS)"));
-}
-
-TEST(RunStops, TooManySegmentsReturnsOneAfterTheWholeEcho) {
-    Deck deck;
-    deck.rec7 = "0 0.19 1 0 1 0 0";
-    deck.rec9 = "100 0";
-    deck.soil[6] = "100 2 1 110 0 0";
-    const RunResult r = runOnTexts(deck.text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunStoppedOnInput);
-    const std::string message =
-        "\n\n YOUR NUMBERS OF SEGMENT  526 IS LARGER THAN\n"
-        " DEFAULT VALUE 500. YOU MIGHT WANT TO CHANGE THE LENGTH OF \n"
-        " SEGMENT OR CONSULT KELMAR, INC. FOR CHANGING THE DEFAULT VALUE\n";
-    const std::string ending = "          * COMPUTATION RESULT *\n          **********************\n" + message;
-    ASSERT_GE(r.report.size(), ending.size());
-    EXPECT_EQ(r.report.substr(r.report.size() - ending.size()), ending);
-    EXPECT_TRUE(contains(r.console, message));
-}
-
-TEST(RunStops, CompletedRunReturnsZeroWithTheEcho) {
-    const RunResult r = runOnTexts(Deck().text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunCompleted);
-    EXPECT_TRUE(contains(r.console, "\n\n         COMPUTATION IS PROCEEDING........\n"));
-    EXPECT_TRUE(contains(r.report, "* INPUT INFORMATION *"));
-    EXPECT_TRUE(contains(r.report, "* COMPUTATION RESULT *"));
-    EXPECT_FALSE(contains(r.report, "NO SOIL INFORMATION"));
-}
-
-TEST(RunStops, MalformedInputIsAFileError) {
-    Deck deck;
-    deck.soil[3] = "0 0 0 0 10 0 x 0 0 1 1 0 0 0";
-    const RunResult r = runOnTexts(deck.text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunFileError);
-    EXPECT_TRUE(contains(r.report, "line 13 (soil point 2, second record)")) << r.report;
-    EXPECT_EQ(runOnTexts(Deck().text(), "").status, kRunFileError);
 }
 
 }  // namespace
