@@ -132,6 +132,18 @@ CliRun runCli(const std::string& arguments, const std::filesystem::path& folder)
 
 bool cliBuilt() { return !std::string(VORTA_CLI).empty(); }
 
+bool fortranFound() { return !std::string(VORTA_GFORTRAN).empty(); }
+
+std::vector<std::string> fortranOutput(const TempDir& dir, const std::string& program) {
+    writeFile(dir / "p.f90", program);
+    const std::string build = "cd '" + dir.path().string() + "' && '" + VORTA_GFORTRAN + "' -o p p.f90 && ./p";
+    if (std::system(build.c_str()) != 0) {
+        ADD_FAILURE() << "the Fortran reference program did not run";
+        return {};
+    }
+    return splitLines(readFile(dir / "out.txt"));
+}
+
 Analysis readDeckTexts(const std::string& deck, const std::string& cpt) {
     std::istringstream d(deck);
     std::istringstream c(cpt);

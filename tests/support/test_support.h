@@ -91,6 +91,12 @@ CliRun runCli(const std::string& arguments, const std::filesystem::path& folder)
 // Whether the command-line program was built with the tests.
 bool cliBuilt();
 
+// The lines a Fortran program (its source as text) writes to out.txt when built with the Fortran
+// compiler found at configuration time and run in `dir`; empty, with a failure added, when it does
+// not build or run. `fortranFound()` says whether there is a compiler.
+bool fortranFound();
+std::vector<std::string> fortranOutput(const TempDir& dir, const std::string& program);
+
 // An input data file and its CPT file, given as texts, read into a model (named case.dat and case.cpt).
 Analysis readDeckTexts(const std::string& deck, const std::string& cpt);
 
