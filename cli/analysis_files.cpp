@@ -67,6 +67,8 @@ std::string readWhole(const fs::path& file) {
 }
 #endif
 
+}  // namespace
+
 // An analysis file of any kind the command line takes: a JSON analysis through the server's reader
 // (its messages name the keys, as a project file's do), the others through the library.
 AnalysisFile readAnyAnalysisFile(const fs::path& file, const ReadOptions& options) {
@@ -92,7 +94,6 @@ void writeAnyAnalysisFile(const Analysis& analysis, const fs::path& out, const f
 #endif
 }
 
-}  // namespace
 
 void printSoundingNotes(const Analysis& analysis, std::ostream& err) {
     if (!analysis.cpt.file) return;
@@ -263,11 +264,20 @@ int convertCommand(std::span<const std::string_view> args, std::ostream& out, st
         if (c.units) analysis = convertUnits(analysis, *c.units);
         if (c.embed) analysis.cpt.file.reset();
         writeAnyAnalysisFile(analysis, c.to, writeCpt);
+        out << "Written " << c.to.string() << (deckOut ? " and " + writeCpt.string() : std::string()) << "\n";
+        // What an input data file has no place for.
+        if (deckOut && analysis.options.cptRowsAsDriven != 0) {
+            out << "Dropped options.cpt_rows_as_driven: an input data file has no place for it; a run of "
+                << c.to.string() << " gives the CPT-based tables as the upper part of the final pile\n";
+        }
+        if (deckOut && (!analysis.design.loads.empty() || analysis.design.factorOfSafety != 1.0)) {
+            out << "Dropped [design]: an input data file has no place for design loads; vorta design "
+                << c.to.string() << " --load LOAD answers them\n";
+        }
     } catch (const InputError& e) {
         printProblems(err, e.what());
         return kRunFileError;
     }
-    out << "Written " << c.to.string() << (deckOut ? " and " + writeCpt.string() : std::string()) << "\n";
     return 0;
 }
 

@@ -10,8 +10,15 @@
 #include <string_view>
 
 #include "vorta/analysis.h"
+#include "vorta/project.h"
 
 namespace vorta::cli {
+
+// An analysis file of any kind the command line takes: a project file, an input data file with
+// its CPT file, or a JSON analysis. Throws InputError.
+AnalysisFile readAnyAnalysisFile(const std::filesystem::path& file, const ReadOptions& options = {});
+// Writes an analysis as a project file, an input data file or a JSON analysis, by the name of `out`.
+void writeAnyAnalysisFile(const Analysis& analysis, const std::filesystem::path& out, const std::filesystem::path& cpt);
 
 // What reading the analysis's sounding file skipped or left out, one line each after "vorta: ".
 void printSoundingNotes(const Analysis& analysis, std::ostream& err);

@@ -269,7 +269,12 @@ enum Column {
     kLoadTransferMethod = kUltimate + 2,
     kTopLoad,
     kTopMovement = kTopLoad + 2,
-    kColumnCount = kTopMovement + 2
+    kDesignLoad = kTopMovement + 2,
+    kDesignFactorOfSafety = kDesignLoad + 2,
+    kDesignLength,
+    kDesignCapacity = kDesignLength + 2,
+    kDesignNote = kDesignCapacity + 2,
+    kColumnCount
 };
 
 // The numbers' columns, their units those of the result columns they hold.
@@ -285,6 +290,9 @@ constexpr NumberColumn kNumberColumns[] = {
     {kUltimate, "ultimate_capacity", resultField<CapacityRow>(kCapacityFields, "ultimate_capacity")->unit},
     {kTopLoad, "top_load", resultField<LoadStep>(kLoadStepFields, "top_load")->unit},
     {kTopMovement, "top_movement", resultField<LoadStep>(kLoadStepFields, "top_movement")->unit},
+    {kDesignLoad, "design_load", resultField<DesignAnswer>(kDesignAnswerFields, "load")->unit},
+    {kDesignLength, "design_embedded_length", resultField<DesignAnswer>(kDesignAnswerFields, "embedded_length")->unit},
+    {kDesignCapacity, "design_capacity", resultField<DesignAnswer>(kDesignAnswerFields, "capacity")->unit},
 };
 
 // The column of a number in the units of a case (the SI column follows the English one).
@@ -382,6 +390,7 @@ CaseSummary summarizeRun(RunStatus status, const AnalysisResult& result) {
         if (t.hasRows) t.lastRow = table.rows.back();
         s.tables.push_back(t);
     }
+    s.design = result.design;
     if (!result.loadSteps.empty()) {
         s.hasLoadStep = true;
         s.topLoad = result.loadSteps.back().topLoad;
@@ -515,6 +524,8 @@ std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
     header[kUnits] = "units";
     header[kMethod] = "method";
     header[kLoadTransferMethod] = "load_transfer_method";
+    header[kDesignFactorOfSafety] = "design_factor_of_safety";
+    header[kDesignNote] = "design_note";
     for (const NumberColumn& c : kNumberColumns) {
         header[c.column] = std::string(c.name) + "_" + std::string(resultUnitText(c.unit, 1));
         header[c.column + 1] = std::string(c.name) + "_" + std::string(resultUnitText(c.unit, 2));
@@ -552,8 +563,34 @@ std::vector<std::vector<std::string>> summaryTable(const BatchRun& run) {
                 methodRecord[columnIn(kTip, units)] = printedFixed(t.lastRow.tipResistance, 1);
                 methodRecord[columnIn(kUltimate, units)] = printedFixed(t.lastRow.ultimateCapacity, 1);
             }
-            table.push_back(std::move(methodRecord));
+            // One record per design load of the method (the method's values repeated).
+            bool answered = false;
+            for (const DesignAnswer& a : s.design) {
+                if (a.selection != t.selection) continue;
+                answered = true;
+                std::vector<std::string> designRecord = methodRecord;
+                designRecord[columnIn(kDesignLoad, units)] = shortestNumberText(a.load);
+                designRecord[kDesignFactorOfSafety] = shortestNumberText(a.factorOfSafety);
+                designRecord[columnIn(kDesignCapacity, units)] = printedFixed(a.capacity, 1);
+                if (a.embeddedLength) {
+                    designRecord[columnIn(kDesignLength, units)] = printedFixed(*a.embeddedLength, 2);
+                    designRecord[kDesignNote] = a.advisory;
+                } else {
+                    designRecord[kDesignNote] = "not reached within the pile; the capacity is the largest, at " +
+                                                printedFixed(a.capacityLength, 2) + " " +
+                                                std::string(resultUnitText(ResultUnit::Length, units));
+                }
+                table.push_back(std::move(designRecord));
+            }
+            if (!answered) table.push_back(std::move(methodRecord));
         }
+    }
+    // The design columns only where a case answers design loads: a batch without them keeps the
+    // columns it always had.
+    const bool anyDesign = std::any_of(run.outcomes.begin(), run.outcomes.end(),
+                                       [](const CaseSummary& s) { return !s.design.empty(); });
+    if (!anyDesign) {
+        for (std::vector<std::string>& record : table) record.resize(kDesignLoad);
     }
     return table;
 }

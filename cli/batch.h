@@ -54,6 +54,7 @@ struct CaseSummary {
     std::vector<std::string> messages;  // why the run stopped or failed, and warnings
     int advisories = 0;                 // what the run assumed (AnalysisResult::problems)
     std::vector<TableSummary> tables;   // in report order
+    std::vector<DesignAnswer> design;   // the design answers, when the analysis gives design loads
     bool hasLoadStep = false;
     double topLoad = 0.0;      // at the last load step, kips or kN
     double topMovement = 0.0;  // at the last load step, in or m
@@ -91,9 +92,10 @@ int batchExitCode(const BatchRun& run);
 // The progress line: cases done of all, failed, elapsed time and rate.
 std::string progressLine(int done, int total, int failed, double seconds);
 
-// The summary table, its header first: one record per case and printed method table; a case with
-// no table, or that did not complete, has one record with its status, messages and count of
-// advisories and no numbers.
+// The summary table, its header first: one record per case and printed method table (and design
+// load, when the analysis gives design loads; the design columns only when a case has some); a
+// case with no table, or that did not complete, has one record with its status, messages and count
+// of advisories and no numbers.
 std::vector<std::vector<std::string>> summaryTable(const BatchRun& run);
 
 // Writes the summary table as a CSV file; false with `error` set when the file cannot be written.

@@ -103,6 +103,33 @@ std::optional<ChartSection> soundingSection(const Analysis& a) {
     return section;
 }
 
+// The design loads on a method's capacity chart: a line at the capacity each needs (the load
+// times the factor of safety) and a ring at the least length that carries it. Where the table's
+// rows are not piles driven to each length (the CPT-based methods' described rows, FHWA, a
+// tapered pile's end bearing), the capacity of such piles is drawn too, and the rings sit on it.
+void addDesign(Chart& c, const AnalysisResult& r, const MethodTable& t, const ChartUnits& u) {
+    bool any = false;
+    for (const DesignAnswer& a : r.design) {
+        if (a.selection != t.selection) continue;
+        any = true;
+        const std::string needed = formatValue(a.load * a.factorOfSafety) + " " + u.force;
+        const std::string label = a.factorOfSafety != 1.0 ? "Load " + formatValue(a.load) + " x " +
+                                                                formatValue(a.factorOfSafety) + " = " + needed
+                                                          : "Load " + needed;
+        c.guides.push_back(ChartGuide{a.load * a.factorOfSafety, label});
+        if (a.embeddedLength) {
+            c.marks.push_back(ChartMark{a.capacity, *a.embeddedLength, formatValue(*a.embeddedLength) + " " + u.length});
+        }
+    }
+    if (!any || t.drivenCapacity.size() != t.rows.size()) return;
+    bool differs = false;
+    for (std::size_t k = 0; k < t.rows.size(); ++k) differs = differs || t.drivenCapacity[k] != t.rows[k].ultimateCapacity;
+    if (!differs) return;
+    ChartSeries driven{"Ultimate capacity, each length a pile driven to it", {}};
+    for (std::size_t k = 0; k < t.rows.size(); ++k) driven.points.emplace_back(t.drivenCapacity[k], t.rows[k].pileLength);
+    c.series.push_back(std::move(driven));
+}
+
 std::vector<ChartSection> chartsOfAnalysis(const AnalysisResult& r, bool tablesNamed) {
     const ChartUnits u = chartUnitsFor(r.unitSystem);
     std::vector<ChartSection> sections;
@@ -126,6 +153,7 @@ std::vector<ChartSection> chartsOfAnalysis(const AnalysisResult& r, bool tablesN
                 ultimate.points.emplace_back(row.ultimateCapacity, row.pileLength);
             }
             c.series = {std::move(ultimate), std::move(skin), std::move(tip)};
+            addDesign(c, r, t, u);
             capacity.charts.push_back(std::move(c));
         }
         Chart all;

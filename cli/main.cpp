@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "analysis_files.h"
+#include "design_answers.h"
 #include "batch.h"
 #include "plot_command.h"
 #include "problem_output.h"
@@ -45,7 +46,9 @@ constexpr const char* kRunUsage =
     "                            and .plt beside it; an input data file without --cpt has a\n"
     "                            sounding with no points, a project file holds its own;\n"
     "                            --charts also writes the charts of the results; the advisories\n"
-    "                            (what the run assumed) follow the run unless --quiet\n";
+    "                            (what the run assumed) follow the run unless --quiet; an analysis\n"
+    "                            with design loads also prints its design answers and writes\n"
+    "                            them to INPUT.design.csv beside the report\n";
 
 void printUsage(std::ostream& out) {
     out << "usage: vorta [--charts OUT.html]\n"
@@ -58,6 +61,8 @@ void printUsage(std::ostream& out) {
            "                            CPT file (vorta convert --help)\n"
            "       vorta check FILE [--cpt FILE] [--json]\n"
            "                            report every problem and advisory of an analysis without running it\n"
+           "       vorta design FILE [--load LOAD]... [--factor-of-safety F] [--json]\n"
+           "                            the least embedded length each method needs for each load\n"
            "       vorta keys           print the reference of the project file's keys\n"
            "       vorta plot PLOTFILE [--report REPORT] [-o OUT.html] [--chart ID]\n"
            "                            charts of a run from its plot-data file (vorta plot --help)\n"
@@ -148,6 +153,8 @@ int runExplicit(const std::vector<std::string_view>& args) {
         options.sourceName = files.input.string();
         options.sourceKind = read.kind;
         options.sourceLines = &read.lines;
+        // Design loads are answered after the run, on the console and beside the report.
+        if (!read.analysis.design.loads.empty()) options.result = &result;
         status = vorta::runAnalysis(read.analysis, options);
         model = std::move(read.analysis);
     } else {
@@ -162,6 +169,16 @@ int runExplicit(const std::vector<std::string_view>& args) {
     }
     if (status != vorta::kRunFileError) sayWhereWritten(files.report, files.plot);
     if (!quiet) vorta::cli::printAdvisories(std::cout, result.problems, files.input.string());
+    if (status == vorta::kRunCompleted && !result.design.empty()) {
+        vorta::cli::printDesignTable(result, std::cout);
+        const std::filesystem::path designFile = vorta::cli::designFileOf(files.report);
+        std::string error;
+        if (!vorta::cli::writeDesignCsv(result, designFile, error)) {
+            std::cerr << "vorta: " << error << "\n";
+            return vorta::kRunFileError;
+        }
+        std::cout << "Design answers written to " << designFile.string() << "\n";
+    }
     if (charts.empty()) return status;
     return vorta::cli::writeRunCharts(result, status, charts, {"run of " + files.input.string()}, std::cout, std::cerr,
                                       model ? &*model : nullptr);
@@ -214,6 +231,7 @@ int main(int argc, char** argv) {
     if (command == "convert") return vorta::cli::convertCommand(rest, std::cout, std::cerr);
     if (command == "check") return vorta::cli::checkCommand(rest, std::cout, std::cerr);
     if (command == "keys") return vorta::cli::keysCommand(rest, std::cout, std::cerr);
+    if (command == "design") return vorta::cli::designCommand(rest, std::cout, std::cerr);
     if (command == "batch") return vorta::cli::runBatchCommand(std::span(args).subspan(1));
     if (command == "serve") {
 #if VORTA_SERVER

@@ -429,6 +429,7 @@ PlotData readPlotData(std::istream& in, const std::string& fileName, const Repor
             }
             CapacityRow& row = table.rows.emplace_back(rowOf<CapacityRow>(kCapacityFields, kCapacityRecord, v));
             row.depth = row.pileLength;  // the file has no depth column
+            row.printed = true;          // the file holds the printed rows
         }
     }
 

@@ -192,6 +192,11 @@ std::string renderChartSvg(const Chart& chart, bool standalone) {
         yMin = std::min({yMin, b.from, b.to});
         yMax = std::max({yMax, b.from, b.to});
     }
+    for (const ChartGuide& g : chart.guides) {
+        if (!std::isfinite(g.x)) continue;
+        xMin = std::min(xMin, g.x);
+        xMax = std::max(xMax, g.x);
+    }
     const AxisTicks xt = niceTicks(xMin, xMax);
     const AxisTicks yt = niceTicks(yMin, yMax);
 
@@ -302,6 +307,37 @@ std::string renderChartSvg(const Chart& chart, bool standalone) {
             }
         }
         svg += "</g>\n</g>\n";
+    }
+
+    // Guides: dashed vertical lines named at their foot; marks: a ring on the point, a dotted line
+    // to the y axis and the name beside the ring.
+    if (!chart.guides.empty() || !chart.marks.empty()) {
+        svg += "<g class=\"design\">\n";
+        const double foot = chart.yDownward ? plotBottom - 6 : plotTop + 14;
+        // The labels one above the other, so that neighbouring lines keep theirs apart.
+        double labelY = foot;
+        for (const ChartGuide& g : chart.guides) {
+            if (!std::isfinite(g.x)) continue;
+            const double x = px(g.x);
+            svg += "<line class=\"guide\" x1=\"" + num(x) + "\" y1=\"" + num(plotTop) + "\" x2=\"" + num(x) + "\" y2=\"" +
+                   num(plotBottom) + "\" stroke=\"#7a0000\" stroke-width=\"1.4\" stroke-dasharray=\"8 4\"/>\n";
+            const double y = labelY;
+            labelY += chart.yDownward ? -14 : 14;
+            svg += text(x - 4, y, g.label,
+                        "class=\"guide-label\" text-anchor=\"end\" font-size=\"11\" fill=\"#7a0000\"") +
+                   "\n";
+        }
+        for (const ChartMark& m : chart.marks) {
+            if (!std::isfinite(m.x) || !std::isfinite(m.y)) continue;
+            const double x = px(m.x);
+            const double y = py(m.y);
+            svg += "<line class=\"mark-line\" x1=\"" + num(kPlotLeft) + "\" y1=\"" + num(y) + "\" x2=\"" + num(x) +
+                   "\" y2=\"" + num(y) + "\" stroke=\"#7a0000\" stroke-width=\"1\" stroke-dasharray=\"2 3\"/>\n";
+            svg += "<circle class=\"mark\" cx=\"" + num(x) + "\" cy=\"" + num(y) +
+                   "\" r=\"5\" fill=\"none\" stroke=\"#7a0000\" stroke-width=\"2\"/>\n";
+            svg += text(x + 8, y - 6, m.label, "class=\"mark-label\" font-size=\"11\" fill=\"#7a0000\"") + "\n";
+        }
+        svg += "</g>\n";
     }
 
     // Legend, in rows below the plot.

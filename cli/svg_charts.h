@@ -23,6 +23,21 @@ struct ChartBand {
     std::string label;
 };
 
+// A vertical line across the plot at an x value, named at its foot: a design load on a capacity
+// chart (the capacity it needs).
+struct ChartGuide {
+    double x = 0.0;
+    std::string label;
+};
+
+// A point marked on the plot and named beside it, with a dotted line to the y axis: the length a
+// design load needs.
+struct ChartMark {
+    double x = 0.0;
+    double y = 0.0;
+    std::string label;
+};
+
 struct Chart {
     std::string id;  // unique within a page; also names the chart for `vorta plot --chart`
     std::string title;
@@ -31,6 +46,8 @@ struct Chart {
     bool yDownward = false;  // depths grow downwards and the x axis runs along the top
     std::vector<ChartSeries> series;
     std::vector<ChartBand> bands;
+    std::vector<ChartGuide> guides;
+    std::vector<ChartMark> marks;
 };
 
 // Ticks of an axis: from `low` to `high` in steps of 1, 2 or 5 times a power of ten, always

@@ -585,6 +585,35 @@ void readSounding(Reader& r, const toml::table& root, Analysis& a) {
     }
 }
 
+// [design]: the loads (one number or a list) and the factor of safety.
+void readDesign(Reader& r, const toml::table& root, Analysis& a) {
+    const toml::table* t = r.table(root, "design", "");
+    if (t == nullptr) return;
+    r.fields(*t, "design.", designFields(), a.design, {"loads"});
+    const std::string unit = r.units == UnitSystem::SI ? "kN" : "kips";
+    const toml::node* loads = t->get("loads");
+    if (loads == nullptr) {
+        r.problem(t, "design.loads", "missing; expected the design loads in " + unit + ", one number or a list");
+        return;
+    }
+    if (loads->is_integer() || loads->is_floating_point()) {
+        r.note("design.loads", *loads);
+        r.note("design.loads[1]", *loads);
+        const double v = loads->is_integer() ? static_cast<double>(loads->as_integer()->get()) : loads->as_floating_point()->get();
+        if (!std::isfinite(v)) r.problem(loads, "design.loads", "expected a finite number");
+        a.design.loads.push_back(v);
+    } else {
+        bool given = false;
+        a.design.loads = r.numbers(*t, "loads", "design.", unit, given);
+        if (a.design.loads.empty() && loads->is_array()) {
+            r.problem(loads, "design.loads", "expected at least one load in " + unit);
+        }
+    }
+    if (a.design.loads.size() > 20) {
+        r.problem(loads, "design.loads", "has " + std::to_string(a.design.loads.size()) + " loads, more than the limit of 20");
+    }
+}
+
 Analysis readRoot(Reader& r, const toml::table& root) {
     Analysis a;
     // The units first: the messages name the unit of every value.
@@ -596,7 +625,8 @@ Analysis readRoot(Reader& r, const toml::table& root) {
         }
     }
     r.fields(root, "", analysisFields(), a,
-             {"pile", "methods", "loading", "options", "layers", "soil_points", "load_transfer", "cpt", "soil_point_count"});
+             {"pile", "methods", "loading", "options", "layers", "soil_points", "load_transfer", "cpt", "soil_point_count",
+              "design"});
     if (const toml::table* pile = r.table(root, "pile", "")) {
         r.fields(*pile, "pile.", pileFields(), a.pile, {"area_table"});
         if (const toml::array* rows = r.tables(*pile, "area_table", "pile.")) {
@@ -623,6 +653,7 @@ Analysis readRoot(Reader& r, const toml::table& root) {
     if (const toml::table* t = r.table(root, "options", "")) r.fields(*t, "options.", optionFields(), a.options);
     readLoadTransfer(r, root, a);
     readSounding(r, root, a);
+    readDesign(r, root, a);
     // The soil column reaches the last soil point unless the file says otherwise.
     if (root.get("deepest_soil_depth") == nullptr && !a.soilProfile.empty()) {
         a.deepestSoilDepth = a.soilProfile.back().depth;
@@ -937,6 +968,14 @@ void writeProjectFile(const Analysis& a, std::ostream& out) {
         w.fields(optionFields(), a.options);
     }
 
+    if (!a.design.loads.empty() || a.design.factorOfSafety != 1.0) {
+        out << "\n[design]\n";
+        std::string loads;
+        for (double v : a.design.loads) loads += (loads.empty() ? "" : ", ") + tomlNumber(v);
+        w.line("loads", "[" + loads + "]", a.units == UnitSystem::SI ? "kN" : "kips");
+        w.fields(designFields(), a.design);
+    }
+
     const LoadTransferTables& t = a.loadTransfer;
     const bool anyTable = !t.verificationDepths.empty() || !t.modifiers.empty() || !t.tipMovements.empty() ||
                           t.tipCurveFactors || t.verificationSwitch || t.modifierSwitch || t.modifierCount ||
@@ -996,6 +1035,13 @@ std::string keyReference() {
     referenceTable(out, loadingFields());
     out << "\n### `[options]`\n\n";
     referenceTable(out, optionFields());
+    out << "\n### `[design]` (optional: the least embedded length each method needs for each load)\n\n"
+        << "`loads` (required in the table): the design loads (uplift loads in tension), one number or a list, kips "
+           "or kN ("
+        << rangeText(designLoadField())
+        << "). The capacities are those of piles driven to each penetration; the length is linear between rows. "
+           "Not in the input data file.\n\n";
+    referenceTable(out, designFields());
     out << "\n### `[load_transfer]`\n\n"
         << "`verification_depths`: list of depths (ft or m) at which the t-z curves are printed for verification ("
         << rangeText(loadTransferListFields()[0])

@@ -786,6 +786,29 @@ void bindModel(py::module_& m) {
 
     plainPart<AnalysisOptions, optionFields>(m, "Options", "options", "The options of the methods.");
 
+    PartClass<DesignLoads>(m, "Design", "design",
+                           "The design question: the least embedded length each method needs for each load.")
+        .property(
+            "loads", [](const DesignLoads& d) { return tupleOf(d.loads); },
+            [](DesignLoads& d, py::handle v) {
+                // One load, or a list of them.
+                if (!isText(v) && !py::isinstance<py::iterable>(v)) {
+                    d.loads = {realValue(v, "design.loads", "kips or kN")};
+                    return;
+                }
+                d.loads = numbers(v, "design.loads", "kips or kN");
+            },
+            (std::string(designLoadField().meaning) + " [kips or kN]; one number or a list, reads as a tuple").c_str())
+        .fields(designFields(), [](DesignLoads& d) -> DesignLoads& { return d; })
+        .finish([](const DesignLoads& d) { return py::make_tuple(tupleOf(d.loads), rawState(designFields(), d)); },
+                [](const py::tuple& s) {
+                    DesignLoads d;
+                    d.loads = s[0].cast<std::vector<double>>();
+                    restoreState(designFields(), d, s[1].cast<py::tuple>());
+                    return d;
+                },
+                [](const DesignLoads& d) { return d; });
+
     PartClass<Sounding>(m, "Sounding", "cpt",
                         "The CPT sounding: (depth, cone resistance) points, with the sleeve friction and the pore\n"
                         "pressure of each point when the file it was read from gives them. Sounding.read reads a\n"
@@ -1105,13 +1128,17 @@ void bindModel(py::module_& m) {
             "the load-transfer tables (a vorta.LoadTransfer)")
         .part(
             "cpt", [](AnalysisObject& a) -> Sounding& { return a.model.cpt; },
-            [](AnalysisObject& a, py::handle s) { a.model.cpt = partValue<Sounding>(s, "cpt", "Sounding"); }, "the CPT sounding (a vorta.Sounding)");
+            [](AnalysisObject& a, py::handle s) { a.model.cpt = partValue<Sounding>(s, "cpt", "Sounding"); }, "the CPT sounding (a vorta.Sounding)")
+        .part(
+            "design", [](AnalysisObject& a) -> DesignLoads& { return a.model.design; },
+            [](AnalysisObject& a, py::handle d) { a.model.design = partValue<DesignLoads>(d, "design", "Design"); },
+            "the design loads (a vorta.Design); a run with loads gives Result.design");
     analysis
         .finish(
             [](const AnalysisObject& a) {
                 return py::make_tuple(rawState(analysisFields(), a.model), noneOr(a.deepestSoilDepth),
                                       noneOr(a.model.negativeSoilPointCount), a.pile, a.methods, a.layers,
-                                      a.model.loading, a.model.options, a.loadTransfer, a.model.cpt);
+                                      a.model.loading, a.model.options, a.loadTransfer, a.model.cpt, a.model.design);
             },
             [](const py::tuple& s) {
                 AnalysisObject a;
@@ -1125,6 +1152,7 @@ void bindModel(py::module_& m) {
                 a.model.options = s[7].cast<AnalysisOptions>();
                 a.loadTransfer = s[8].cast<const LoadTransferObject&>();
                 a.model.cpt = s[9].cast<Sounding>();
+                if (s.size() > 10) a.model.design = s[10].cast<DesignLoads>();
                 return a;
             },
             &copyAnalysis)
@@ -1254,10 +1282,11 @@ void bindModel(py::module_& m) {
             else if (part == "modifiers") add(tzModifierFields());
             else if (part == "tip_curve_factors") add(tipCurveFactorFields());
             else if (part == "cpt") add(cptPointFields());
+            else if (part == "design") add(designFields());
             else
                 throw py::value_error("unknown part '" + part +
                                       "'; the parts are analysis, pile, area_table, methods, layers, loading, options, "
-                                      "load_transfer, modifiers, tip_curve_factors, cpt");
+                                      "load_transfer, modifiers, tip_curve_factors, cpt, design");
             return out;
         },
         py::arg("part"),

@@ -1,4 +1,4 @@
-// The results of one analysis as Python objects: the numbers of the printed tables and curves,
+// The results of one analysis as Python objects: the numbers of the tables (every row) and curves,
 // columns as numpy arrays when numpy can be imported and lists of floats otherwise. Every object
 // pickles, so that results come back from the workers of a cluster.
 #include "results.h"
@@ -78,6 +78,8 @@ Table makeTable(const vorta::MethodTable& t, const ColumnMaker& col) {
     out.battered = t.battered;
     out.plugColumn = t.plugColumn;
     out.columns = columnsOf<CapacityRow>(kCapacityFields, t.rows, col);
+    out.rowsAsDriven = t.rowsAsDriven;
+    out.drivenCapacity = col.floats(t.drivenCapacity, [](double v) { return v; });
     return out;
 }
 
@@ -114,6 +116,7 @@ Result makeResult(const vorta::AnalysisResult& r, std::string console, bool keep
     for (const vorta::TransferCurve& c : r.verificationCurves) {
         out.verificationCurves.push_back(makeTransferCurve(c, col));
     }
+    out.design = r.design;
     if (keepText) {
         out.reportText = r.reportText;
         out.plotText = r.plotText;
@@ -206,17 +209,32 @@ std::string methodListText() {
 }  // namespace
 
 void bindResults(py::module_& m) {
-    py::class_<Table> table(m, "Table", "One printed capacity table: one value per printed row in each column.");
+    py::class_<Table> table(m, "Table",
+                            "One capacity table: one value per row of the computation in each column; the column\n"
+                            "`printed` marks the rows the report prints (every output_step-th and the last).");
     table.def_readonly("method", &Table::method, ("the method's selection index: " + methodListText()).c_str())
         .def_readonly("title", &Table::title, "the table banner, e.g. 'FED. HWY. METHOD'")
         .def_readonly("tension", &Table::tension, "the tip column is the self weight")
         .def_readonly("battered", &Table::battered, "the table prints a depth column")
         .def_readonly("plug_column", &Table::plugColumn, "the table prints a plug-length column")
+        .def_readonly("rows_as_driven", &Table::rowsAsDriven,
+                      "each row is a pile driven to that penetration (options.cpt_rows_as_driven, CPT-based methods)")
+        .def_readonly("driven_capacity", &Table::drivenCapacity,
+                      "with design loads: the capacity of a pile driven to each row's penetration, which the design\n"
+                      "answers read (kips or kN); empty without design loads")
         .def(py::pickle(
-            [](const Table& t) { return py::make_tuple(t.method, t.title, t.tension, t.battered, t.plugColumn, t.columns); },
+            [](const Table& t) {
+                return py::make_tuple(t.method, t.title, t.tension, t.battered, t.plugColumn, t.columns, t.rowsAsDriven,
+                                      t.drivenCapacity);
+            },
             [](const py::tuple& s) {
-                return Table{s[0].cast<int>(),  s[1].cast<std::string>(), s[2].cast<bool>(),
-                             s[3].cast<bool>(), s[4].cast<bool>(),        s[5].cast<py::dict>()};
+                Table t{s[0].cast<int>(),  s[1].cast<std::string>(), s[2].cast<bool>(),
+                        s[3].cast<bool>(), s[4].cast<bool>(),        s[5].cast<py::dict>()};
+                if (s.size() > 7) {
+                    t.rowsAsDriven = s[6].cast<bool>();
+                    t.drivenCapacity = s[7];
+                }
+                return t;
             }))
         .def("__repr__", [](const Table& t) {
             return "<vorta.Table " + std::to_string(t.method) + " '" + t.title + "', " +
@@ -284,8 +302,9 @@ void bindResults(py::module_& m) {
             if (kind == "tip_curve") return columnList<CurvePoint>(kTipCurveFields);
             if (kind == "distribution") return columnList<SegmentLoad>(kDistributionFields);
             if (kind == "load_steps") return columnList<vorta::LoadStep>(kLoadStepFields);
+            if (kind == "design") return columnList<vorta::DesignAnswer>(kDesignAnswerFields);
             throw py::value_error("result_columns: no kind " + kind +
-                                  "; expected capacity, tz_curve, tip_curve, distribution or load_steps");
+                                  "; expected capacity, tz_curve, tip_curve, distribution, load_steps or design");
         },
         py::arg("kind"), "The columns of a kind of result: key, meaning, flag, english_unit and si_unit.");
 
@@ -348,6 +367,56 @@ void bindResults(py::module_& m) {
                    " problems>";
         });
 
+    py::class_<vorta::DesignAnswer> answer(
+        m, "DesignAnswer",
+        "The least embedded length at which a method's capacity, divided by the factor of safety, carries a\n"
+        "design load; the capacities are those of piles driven to each row's penetration, the length linear\n"
+        "between two rows.");
+    answer.def_readonly("method", &vorta::DesignAnswer::method, "the method as a project file names it")
+        .def_readonly("selection", &vorta::DesignAnswer::selection, "the method's selection index")
+        .def_property_readonly(
+            "advisory",
+            [](const vorta::DesignAnswer& a) { return a.advisory.empty() ? py::object(py::none()) : py::object(py::str(a.advisory)); },
+            "what falls_below_again_at means, in words (None when it does not)");
+    for (const ResultField<vorta::DesignAnswer>& f : kDesignAnswerFields) {
+        const auto get = f.get;
+        const bool flag = f.flag;
+        const bool optional = f.key == "embedded_length" || f.key == "falls_below_again_at";
+        answer.def_property_readonly(
+            std::string(f.key).c_str(),
+            [get, flag, optional](const vorta::DesignAnswer& a) -> py::object {
+                const double v = get(a);
+                if (flag) return py::bool_(v != 0.0);
+                if (optional && v != v) return py::none();
+                return py::float_(v);
+            },
+            (columnDoc(f) + (optional ? "; None where the table has none" : "")).c_str());
+    }
+    answer
+        .def(py::pickle(
+            [](const vorta::DesignAnswer& a) {
+                py::tuple values(std::size(kDesignAnswerFields));
+                for (std::size_t i = 0; i < values.size(); ++i) values[i] = kDesignAnswerFields[i].get(a);
+                return py::make_tuple(a.method, a.selection, a.advisory, values);
+            },
+            [](const py::tuple& s) {
+                vorta::DesignAnswer a;
+                a.method = s[0].cast<std::string>();
+                a.selection = s[1].cast<int>();
+                a.advisory = s[2].cast<std::string>();
+                const py::tuple values = s[3].cast<py::tuple>();
+                for (std::size_t i = 0; i < values.size() && i < std::size(kDesignAnswerFields); ++i) {
+                    kDesignAnswerFields[i].set(a, values[i].cast<double>());
+                }
+                return a;
+            }))
+        .def("__repr__", [](const vorta::DesignAnswer& a) {
+            std::string text = "<vorta.DesignAnswer " + a.method + " load " + py::str(py::float_(a.load)).cast<std::string>();
+            text += a.embeddedLength ? ": length " + py::str(py::float_(*a.embeddedLength)).cast<std::string>()
+                                     : ": not reached within the pile";
+            return text + ">";
+        });
+
     py::class_<Result>(m, "Result", "The results of one analysis, as the report and plot-data file print them.")
         .def_readonly("status", &Result::status, "0 completed, 1 stopped on its input, 2 a file could not be used")
         .def_readonly("messages", &Result::messages, "why the run stopped or could not use a file, and warnings")
@@ -363,14 +432,25 @@ void bindResults(py::module_& m) {
         .def_readonly("unit_system", &Result::unitSystem, "1 English, 2 SI, 0 when the input was not read")
         .def_property_readonly("units", &Result::units, "'English', 'SI', or '' when the input was not read")
         .def_readonly("load_transfer_method", &Result::loadTransferMethod)
-        .def_readonly("tables", &Result::tables, "the printed capacity tables, in report order")
+        .def_readonly("tables", &Result::tables,
+                      "the capacity tables, in report order, with every row (Table.printed marks the report's rows)")
+        .def_readonly("design", &Result::design,
+                      "with design loads (Analysis.design): a vorta.DesignAnswer per method and load, methods in report order")
         .def_readonly("layer_curves", &Result::layerCurves)
         .def_readonly("tip_curve", &Result::tipCurve)
         .def_readonly("load_steps", &Result::loadSteps)
         .def_readonly("verification_curves", &Result::verificationCurves)
-        .def("frame", frameOf("capacity_frame"),
-             "Every printed capacity table as one pandas frame, one row per printed row, with the method's\n"
-             "name; frame.attrs holds the units (vorta._frames.capacity_frame).")
+        .def(
+            "frame",
+            [](py::object result, bool printedOnly) {
+                return py::module_::import("vorta._frames").attr("capacity_frame")(result, printedOnly);
+            },
+            py::arg("printed_only") = false,
+            "Every capacity table as one pandas frame, one row per row of the computation with the method's\n"
+            "name and the column `printed`; printed_only=True keeps the report's rows alone (as before every\n"
+            "row was given). frame.attrs holds the units (vorta._frames.capacity_frame).")
+        .def("design_frame", frameOf("design_frame"),
+             "The design answers as a pandas frame, one row per method and load (vorta._frames.design_frame).")
         .def("load_settlement_frame", frameOf("load_settlement_frame"), "The load-settlement curve as a pandas frame.")
         .def("load_distribution_frame", frameOf("load_distribution_frame"),
              "The load distribution of every load step as a pandas frame, in long form.")
@@ -386,7 +466,7 @@ void bindResults(py::module_& m) {
             [](const Result& r) {
                 return py::make_tuple(r.status, r.messages, r.console, r.title, r.designer, r.jobNumber, r.unitSystem,
                                       r.loadTransferMethod, r.tables, r.layerCurves, r.tipCurve, r.loadSteps,
-                                      r.verificationCurves, r.reportText, r.plotText, r.problems);
+                                      r.verificationCurves, r.reportText, r.plotText, r.problems, r.design);
             },
             [](const py::tuple& s) {
                 Result r;
@@ -406,6 +486,7 @@ void bindResults(py::module_& m) {
                 r.reportText = s[13].cast<std::optional<std::string>>();
                 r.plotText = s[14].cast<std::optional<std::string>>();
                 r.problems = s[15].cast<std::vector<vorta::Problem>>();
+                if (s.size() > 16) r.design = s[16].cast<std::vector<vorta::DesignAnswer>>();
                 return r;
             }))
         .def("__repr__", [](const Result& r) {

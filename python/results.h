@@ -1,4 +1,4 @@
-// The results of one analysis as Python objects: the printed capacity tables, the load-transfer
+// The results of one analysis as Python objects: the capacity tables (every row), the load-transfer
 // curves and the load-settlement steps, with columns as numpy arrays when numpy can be imported
 // and lists of floats otherwise.
 #pragma once
@@ -25,6 +25,8 @@ struct Table {
     bool battered = false;
     bool plugColumn = false;
     py::dict columns;
+    bool rowsAsDriven = false;
+    py::object drivenCapacity = py::none();  // the design answers' capacity per row; empty without design loads
 };
 
 struct Curve {
@@ -59,6 +61,7 @@ struct Result {
     Curve tipCurve;
     std::vector<LoadStep> loadSteps;
     std::vector<TransferCurve> verificationCurves;
+    std::vector<vorta::DesignAnswer> design;
     std::optional<std::string> reportText;  // kept only when asked for
     std::optional<std::string> plotText;
 

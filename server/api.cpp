@@ -283,7 +283,6 @@ ApiAnswer postRun(const Api& api, const ApiRequest& r) {
         for (const std::string& m : run.result.messages) problems.push_back({"error", "file", "", 0, m});
     }
     out["problems"] = problemsJson(problems);
-    out["design"] = nullptr;
     if (flag(r, "report")) out["report"] = run.result.reportText;
     if (flag(r, "plot")) out["plot"] = run.result.plotText;
     return jsonAnswer(out);

@@ -170,6 +170,14 @@ ordered_json fieldsJson() {
         loadTransfer.push_back(std::move(f));
     }
 
+    // The design loads: the list of loads, then the factor of safety.
+    ordered_json design = ordered_json::array();
+    ordered_json loads = fieldJson(designLoadField(), "loads");
+    loads["type"] = "real_list";
+    loads["default"] = nullptr;
+    design.push_back(std::move(loads));
+    for (ordered_json& f : fieldList(designFields())) design.push_back(std::move(f));
+
     ordered_json parts = ordered_json::array();
     parts.push_back(part("", "Analysis", false, fieldList(analysisFields())));
     parts.push_back(part("pile", "Pile", false, std::move(pile)));
@@ -183,6 +191,7 @@ ordered_json fieldsJson() {
     parts.push_back(part("load_transfer.modifiers", "t-z modifiers", true, fieldList(tzModifierFields())));
     parts.push_back(part("load_transfer.tip_curve_factors", "Tip curve factors", false, fieldList(tipCurveFactorFields())));
     parts.push_back(part("cpt.points", "CPT sounding", true, fieldList(cptPointFields())));
+    parts.push_back(part("design", "Design loads", false, std::move(design)));
 
     ordered_json out;
     out["unit_systems"] = choicesJson(analysisField("units").choices);

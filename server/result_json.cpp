@@ -1,5 +1,6 @@
 #include "result_json.h"
 
+#include <cmath>
 #include <sstream>
 
 #include "chart_page.h"
@@ -33,6 +34,7 @@ const Column<CapacityRow> kCapacityColumns[] = {
      [](const CapacityRow& r) { return ordered_json(r.unitFriction); }},
     {"plug_length", "Plug length", &ChartUnits::length, [](const CapacityRow& r) { return ordered_json(r.plugLength); }},
     {"plug_mark", "Plug friction governs", nullptr, [](const CapacityRow& r) { return ordered_json(r.plugMark); }},
+    {"printed", "Printed in the report", nullptr, [](const CapacityRow& r) { return ordered_json(r.printed); }},
 };
 
 const Column<LoadStep> kLoadStepColumns[] = {
@@ -94,12 +96,18 @@ ordered_json chartsJson(const AnalysisResult& result) {
                 for (const auto& [x, y] : s.points) points.push_back({x, y});
                 series.push_back({{"name", s.name}, {"points", std::move(points)}});
             }
+            ordered_json guides = ordered_json::array();
+            for (const cli::ChartGuide& g : chart.guides) guides.push_back({{"x", g.x}, {"label", g.label}});
+            ordered_json marks = ordered_json::array();
+            for (const cli::ChartMark& m : chart.marks) marks.push_back({{"x", m.x}, {"y", m.y}, {"label", m.label}});
             charts.push_back({{"id", chart.id},
                               {"title", chart.title},
                               {"x_label", chart.xLabel},
                               {"y_label", chart.yLabel},
                               {"y_downward", chart.yDownward},
-                              {"series", std::move(series)}});
+                              {"series", std::move(series)},
+                              {"guides", std::move(guides)},
+                              {"marks", std::move(marks)}});
         }
         sections.push_back({{"id", section.id}, {"heading", section.heading}, {"charts", std::move(charts)}});
     }
@@ -108,6 +116,24 @@ ordered_json chartsJson(const AnalysisResult& result) {
 
 std::string methodKey(int selection) {
     return std::string(choiceName(methodNames(), selection));
+}
+
+// The design answers, with the keys of `vorta design --json`: the method, the numbers of the
+// result field table (null for a length that is not there) and the advisory; null without loads.
+ordered_json designJson(const AnalysisResult& r) {
+    if (r.design.empty()) return nullptr;
+    ordered_json list = ordered_json::array();
+    for (const DesignAnswer& a : r.design) {
+        ordered_json answer;
+        answer["method"] = a.method;
+        for (const ResultField<DesignAnswer>& f : kDesignAnswerFields) {
+            const double v = f.get(a);
+            answer[std::string(f.key)] = f.flag ? ordered_json(v != 0.0) : std::isnan(v) ? ordered_json() : ordered_json(v);
+        }
+        answer["advisory"] = a.advisory.empty() ? ordered_json() : ordered_json(a.advisory);
+        list.push_back(std::move(answer));
+    }
+    return list;
 }
 
 }  // namespace
@@ -139,6 +165,7 @@ ordered_json resultJson(const AnalysisResult& r, RunStatus status, const Analysi
                           {"tension", t.tension},
                           {"battered", t.battered},
                           {"plug_column", t.plugColumn},
+                          {"rows_as_driven", t.rowsAsDriven},
                           {"columns", capacityColumns},
                           {"rows", rowsJson(kCapacityColumns, t.rows)}});
     }
@@ -153,6 +180,7 @@ ordered_json resultJson(const AnalysisResult& r, RunStatus status, const Analysi
                          {"distribution_columns", columnsJson(kSegmentColumns, units)},
                          {"distributions", std::move(distributions)}};
     out["charts"] = chartsJson(r);
+    out["design"] = designJson(r);
     // The sounding the run used (depth, qc), read from its file where the analysis names one.
     ordered_json sounding = ordered_json::array();
     for (const CptPoint& p : analysis.cpt.points) sounding.push_back({p.depth, p.coneResistance});
@@ -176,7 +204,12 @@ std::string capacityTablesCsv(const AnalysisResult& r) {
             std::vector<std::string> record = {methodKey(t.selection)};
             for (const Column<CapacityRow>& c : kCapacityColumns) {
                 const ordered_json v = c.value(row);
-                record.push_back(v.is_boolean() ? (v.get<bool>() ? "*" : "") : shortestNumberText(v.get<double>()));
+                if (v.is_boolean()) {
+                    const bool yes = v.get<bool>();
+                    record.push_back(std::string_view(c.key) == "plug_mark" ? (yes ? "*" : "") : (yes ? "yes" : "no"));
+                } else {
+                    record.push_back(shortestNumberText(v.get<double>()));
+                }
             }
             csv.writeRecord(record);
         }

@@ -142,6 +142,16 @@ struct AnalysisOptions {
     int longPileOption = 0;     // 1: the long pile option of the USACE method
     CriticalDepthRule criticalDepthRule = CriticalDepthRule::Density;  // USACE, sand
     double criticalDepth = 0.0;  // ft or m, for CriticalDepthRule::User
+    // 1: the rows of the CPT-based methods are piles driven to each penetration, not the upper part
+    // of the final pile. Not in the input data file (a deck runs without it).
+    int cptRowsAsDriven = 0;
+};
+
+// The design question of an analysis: the least embedded length whose capacity, divided by the
+// factor of safety, carries each load. Not in the input data file.
+struct DesignLoads {
+    std::vector<double> loads;     // kips or kN; in tension the uplift loads
+    double factorOfSafety = 1.0;   // on the ultimate capacity (1 where the layers' LRFD factors factor it)
 };
 
 struct TzModifier {
@@ -215,6 +225,7 @@ struct Analysis {
     AnalysisOptions options;
     LoadTransferTables loadTransfer;
     Sounding cpt;
+    DesignLoads design;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -362,6 +373,10 @@ std::span<const FieldInfo<LoadTransferTables>> loadTransferSwitchFields();
 // The lists of plain numbers of LoadTransferTables, one entry for any element of the list:
 // verification_depths and tip_movements (Real fields; the accessors read and write the element).
 std::span<const FieldInfo<double>> loadTransferListFields();
+// [design]: factor_of_safety, and the element of its list `loads` (the accessors read and write the
+// element).
+std::span<const FieldInfo<DesignLoads>> designFields();
+const FieldInfo<double>& designLoadField();
 inline constexpr int kAbsentSwitch = -2147483647 - 1;
 std::span<const ChoiceName> methodNames();
 std::span<const ChoiceName> soilTypeNames();
@@ -369,7 +384,7 @@ std::span<const ChoiceName> soilTypeNames();
 // The part of the model whose values a field table holds, as a field's path begins ("" at the top
 // level, "pile", "pile.area_table", "methods", "soil_profile", "loading", "options",
 // "load_transfer" (its switches and its lists of plain numbers), "load_transfer.modifiers",
-// "load_transfer.tip_curve_factors", "cpt.points").
+// "load_transfer.tip_curve_factors", "cpt.points", "design").
 template <class Owner>
 constexpr std::string_view modelPartOf() {
     if constexpr (std::is_same_v<Owner, Pile>) return "pile";
@@ -382,6 +397,7 @@ constexpr std::string_view modelPartOf() {
     else if constexpr (std::is_same_v<Owner, TzModifier>) return "load_transfer.modifiers";
     else if constexpr (std::is_same_v<Owner, TipCurveFactors>) return "load_transfer.tip_curve_factors";
     else if constexpr (std::is_same_v<Owner, CptPoint>) return "cpt.points";
+    else if constexpr (std::is_same_v<Owner, DesignLoads>) return "design";
     else return "";
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,8 +14,8 @@
 
 namespace vorta {
 
-// One printed row of a capacity table. Lengths in ft or m, forces in kips or kN, unit friction
-// in ksf or kPa.
+// One row of a capacity table. Lengths in ft or m, forces in kips or kN, unit friction in ksf or
+// kPa.
 struct CapacityRow {
     double pileLength = 0.0;        // pile length below ground
     double depth = 0.0;             // vertical depth of the tip (equal to pileLength for a vertical pile)
@@ -23,16 +25,22 @@ struct CapacityRow {
     double unitFriction = 0.0;      // the plot-data column
     double plugLength = 0.0;        // 0 when the table has no plug column
     bool plugMark = false;          // the friction of the soil plug governs the tip ("*")
+    bool printed = false;           // the report and the plot data print the row (every output_step-th and the last)
 };
 
-// One printed capacity table.
+// One capacity table, with every row of the computation (the report prints those marked printed).
 struct MethodTable {
     int selection = 0;  // 1 FHWA, 2 USACE, 3 Revised Lambda, 4 API RP-2A, 5 general, 6 NGI, 7 ICP/MTD, 8 Fugro, 9 UWA
     std::string title;  // the table banner, e.g. "FED. HWY. METHOD"
     bool tension = false;     // the tip column is the self weight
     bool battered = false;    // the table has a depth column
     bool plugColumn = false;  // the table has a plug-length column
+    bool rowsAsDriven = false;  // each row is a pile driven to that penetration (CPT-based methods, on request)
     std::vector<CapacityRow> rows;
+    // With design loads: the ultimate (or factored) capacity of a pile driven to each row's
+    // penetration, one per row, which the design answers read (the rows' own where they are such
+    // piles); empty without design loads.
+    std::vector<double> drivenCapacity;
 };
 
 // A point of a load-transfer curve: movement and load transfer (t-z: unit load transfer in psi or
@@ -63,6 +71,23 @@ struct LoadStep {
     std::vector<SegmentLoad> distribution;  // from the tip upward
 };
 
+// The least embedded length at which a method's capacity, divided by the factor of safety, carries
+// a design load (in tension an uplift load against the tension capacity). The capacities are those
+// of piles driven to each row's penetration, and the length is linear between two rows.
+struct DesignAnswer {
+    int selection = 0;               // the method (selection index)
+    std::string method;              // as a project file names it ("API_RP2A")
+    double load = 0.0;               // kips or kN
+    double factorOfSafety = 1.0;
+    bool factored = false;           // the capacity carries the layers' LRFD resistance factors
+    std::optional<double> embeddedLength;  // ft or m; empty: not reached within the pile
+    double capacity = 0.0;           // kips or kN: the ultimate (or factored) capacity at that length,
+                                     // or the largest found within the pile when the load is not reached
+    double capacityLength = 0.0;     // ft or m: the length of `capacity`
+    std::optional<double> fallsBelowAgainAt;  // ft or m: deeper, the capacity falls below the load again from here
+    std::string advisory;            // what fallsBelowAgainAt means, in words (empty when none)
+};
+
 struct AnalysisResult {
     std::int32_t status = 0;            // as the run returns it
     std::vector<std::string> messages;  // why a run stopped or could not use a file, and warnings, in the
@@ -78,6 +103,7 @@ struct AnalysisResult {
     std::vector<CurvePoint> tipCurve;
     std::vector<LoadStep> loadSteps;
     std::vector<TransferCurve> verificationCurves;
+    std::vector<DesignAnswer> design;  // by method in report order, then by load as given
     std::string reportText;  // the report, when a run on an analysis in memory names no report file
     std::string plotText;    // the plot data, likewise
 };
@@ -128,6 +154,38 @@ inline constexpr ResultField<CapacityRow> kCapacityFields[] = {
     ResultField<CapacityRow>{"plug_mark", "the friction of the soil plug governs the tip (\"*\")", ResultUnit::None,
                              [](const CapacityRow& r) -> double { return r.plugMark ? 1.0 : 0.0; },
                              [](CapacityRow& r, double v) { r.plugMark = v != 0.0; }, true},
+    ResultField<CapacityRow>{"printed", "the report and the plot data print the row", ResultUnit::None,
+                             [](const CapacityRow& r) -> double { return r.printed ? 1.0 : 0.0; },
+                             [](CapacityRow& r, double v) { r.printed = v != 0.0; }, true},
+};
+
+// The numbers of a design answer (its method and advisory are texts beside them); a length that
+// is not there (not reached, not falling again) reads as NaN.
+inline constexpr ResultField<DesignAnswer> kDesignAnswerFields[] = {
+    VORTA_RESULT(DesignAnswer, "load", load, Force, "design load (uplift in tension)"),
+    VORTA_RESULT(DesignAnswer, "factor_of_safety", factorOfSafety, None, "factor of safety on the ultimate capacity"),
+    ResultField<DesignAnswer>{"embedded_length", "least embedded length that carries the load (NaN: not reached within the pile)",
+                              ResultUnit::Length,
+                              [](const DesignAnswer& a) -> double {
+                                  return a.embeddedLength.value_or(std::numeric_limits<double>::quiet_NaN());
+                              },
+                              [](DesignAnswer& a, double v) {
+                                  a.embeddedLength = v == v ? std::optional<double>(v) : std::nullopt;
+                              }},
+    VORTA_RESULT(DesignAnswer, "capacity", capacity, Force,
+                 "capacity at that length, or the largest within the pile when the load is not reached"),
+    VORTA_RESULT(DesignAnswer, "capacity_length", capacityLength, Length, "the length of that capacity"),
+    ResultField<DesignAnswer>{"falls_below_again_at", "deeper, the capacity falls below the load again from here (NaN: it does not)",
+                              ResultUnit::Length,
+                              [](const DesignAnswer& a) -> double {
+                                  return a.fallsBelowAgainAt.value_or(std::numeric_limits<double>::quiet_NaN());
+                              },
+                              [](DesignAnswer& a, double v) {
+                                  a.fallsBelowAgainAt = v == v ? std::optional<double>(v) : std::nullopt;
+                              }},
+    ResultField<DesignAnswer>{"factored", "the capacity carries the layers' LRFD resistance factors", ResultUnit::None,
+                              [](const DesignAnswer& a) -> double { return a.factored ? 1.0 : 0.0; },
+                              [](DesignAnswer& a, double v) { a.factored = v != 0.0; }, true},
 };
 
 // A t-z curve's points and the tip curve's points.

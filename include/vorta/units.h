@@ -11,7 +11,7 @@
 namespace vorta {
 
 // What a unit measures; a factor exists only between units of the same kind.
-enum class UnitKind { Length, Stress, UnitWeight, Area, Angle, Percent };
+enum class UnitKind { Length, Stress, UnitWeight, Area, Angle, Percent, Force };
 
 struct UnitInfo {
     std::string_view name;  // as the field tables and the messages write it: "m", "MPa", "kN/m3"

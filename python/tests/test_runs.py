@@ -2,6 +2,7 @@
 output files (named, or in a temporary folder removed afterwards) and the types of the columns."""
 
 import os
+import pickle
 import sys
 import tempfile
 import unittest
@@ -15,6 +16,11 @@ try:
     import numpy
 except ImportError:
     numpy = None
+
+try:
+    import pandas
+except ImportError:
+    pandas = None
 
 
 class PrivateTempDir:
@@ -152,7 +158,7 @@ class OutputFiles(unittest.TestCase):
             # The plot-data header: methods, printed rows, units, load-transfer method.
             self.assertEqual(
                 [int(v) for v in plot.read_text().splitlines()[0].split()],
-                [1, len(r.tables[0]), 1, 2],
+                [1, sum(r.tables[0].printed), 1, 2],
             )
 
     def test_unnamed_files_go_to_a_temporary_folder_that_is_removed(self):
@@ -219,12 +225,12 @@ class Columns(unittest.TestCase):
             with self.subTest(column=name):
                 self.assertIs(type(column), list)
                 self.assertEqual(len(column), len(table))
-                kind = bool if name == "plug_mark" else float
+                kind = bool if name in ("plug_mark", "printed") else float
                 self.assertTrue(all(type(v) is kind for v in column))
         self.assertIs(type(r.tip_curve.load), list)
         self.assertIs(type(r.layer_curves[0].movement), list)
         self.assertIs(type(r.load_steps[0].distribution.axial_load), list)
-        self.assertEqual(table.pile_length[:3], [0.0, 2.0, 4.0])
+        self.assertEqual(table.pile_length[:3], [0.0, 1.0, 2.0])  # every row; the report prints every second
 
     @unittest.skipIf(numpy is None, "numpy is not installed")
     def test_numpy_arrays_with_numpy_hold_the_same_values(self):
@@ -235,7 +241,7 @@ class Columns(unittest.TestCase):
         for name, column in table.columns.items():
             with self.subTest(column=name):
                 self.assertIsInstance(column, numpy.ndarray)
-                self.assertEqual(column.dtype, numpy.bool_ if name == "plug_mark" else numpy.float64)
+                self.assertEqual(column.dtype, numpy.bool_ if name in ("plug_mark", "printed") else numpy.float64)
                 self.assertEqual(column.shape, (len(table),))
         self.assertIsInstance(r.load_steps[-1].distribution.movement, numpy.ndarray)
         self.assertIsInstance(r.verification_curves, list)
@@ -246,7 +252,7 @@ class Columns(unittest.TestCase):
         self.assertEqual(
             list(table.columns),
             ["pile_length", "depth", "skin_friction", "tip_resistance", "ultimate_capacity", "unit_friction",
-             "plug_length", "plug_mark"],
+             "plug_length", "plug_mark", "printed"],
         )
         for name, column in table.columns.items():
             self.assertIs(getattr(table, name), column)
@@ -260,9 +266,42 @@ class Columns(unittest.TestCase):
         table = vorta.run(self.inp, self.cpt).tables[2]
         step = vorta.run(self.inp, self.cpt).load_steps[-1]
         self.assertEqual(table.title, "API RP-2A (2010)")
-        self.assertEqual(len(table.pile_length), 36)
+        self.assertEqual(len(table.pile_length), 71)
         self.assertGreater(step.top_load, step.tip_load)
 
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class DesignAnswers(unittest.TestCase):
+    def test_design_loads_give_an_answer_per_method_and_load(self):
+        # The closed pipe's layers carry LRFD factors: the capacities are factored ones.
+        inp, cpt = example_files("closed-pipe-si")
+        a = vorta.Analysis.read(inp, cpt=cpt)
+        a.design = vorta.Design(loads=[1500, 1e6])
+        r = a.run()
+        self.assertEqual(r.status, vorta.COMPLETED)
+        self.assertEqual([d.method for d in r.design[:2]], ["FHWA", "FHWA"])
+        self.assertEqual(len(r.design), 2 * len(r.tables))
+        reached, missed = r.design[0], r.design[1]
+        self.assertTrue(reached.factored)
+        self.assertAlmostEqual(reached.capacity, 1500, places=6)  # the load times a factor of safety of 1
+        self.assertGreater(reached.embedded_length, 0)
+        self.assertIsNone(missed.embedded_length)
+        self.assertEqual(missed.capacity, max(r.tables[0].driven_capacity))
+        back = pickle.loads(pickle.dumps(r))
+        self.assertEqual(back.design[0].embedded_length, reached.embedded_length)
+
+    @unittest.skipIf(pandas is None, "pandas is not installed")
+    def test_frames_of_every_row_and_of_the_answers(self):
+        inp, cpt = example_files("closed-pipe-si")
+        a = vorta.Analysis.read(inp, cpt=cpt)
+        a.design.loads = 1500
+        r = a.run()
+        every = r.frame()
+        printed = r.frame(printed_only=True)
+        self.assertEqual(len(every), sum(len(t) for t in r.tables))
+        self.assertEqual(len(printed), sum(sum(t.printed) for t in r.tables))
+        self.assertTrue(printed["printed"].all())
+        self.assertEqual(list(r.design_frame()["method"]), [d.method for d in r.design])

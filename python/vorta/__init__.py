@@ -8,6 +8,8 @@ With pandas installed, ``result.frame()`` and the other ``*_frame()`` methods gi
 tables, and ``Analysis.layers_frame()`` and ``Analysis.with_layers(frame)`` the soil profile.
 ``vorta.Sounding.read(path, units=...)`` reads a CPT file (GEF, AGS4, CSV) and
 ``analysis.to_units("SI")`` converts an analysis between English and SI units.
+``analysis.design.loads = [...]`` asks each method for the least embedded length that carries each
+load; the run gives ``result.design`` (and ``result.design_frame()``).
 """
 
 from ._vorta import (
@@ -18,6 +20,8 @@ from ._vorta import (
     AreaRow,
     CheckOutcome,
     Curve,
+    Design,
+    DesignAnswer,
     InputError,
     Layer,
     LoadDistribution,
@@ -70,6 +74,8 @@ __all__ = [
     "AreaRow",
     "CheckOutcome",
     "Curve",
+    "Design",
+    "DesignAnswer",
     "InputError",
     "Layer",
     "LayerValue",

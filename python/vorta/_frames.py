@@ -45,12 +45,13 @@ def _frame(result, what, columns, kinds):
     return frame
 
 
-def capacity_frame(result):
-    """Every printed capacity table in long form, one row per printed row: method (its name as a
+def capacity_frame(result, printed_only=False):
+    """Every capacity table in long form, one row per row of the computation: method (its name as a
     project file writes it), then the columns of vorta.Table (pile_length, depth, skin_friction,
-    tip_resistance, ultimate_capacity, unit_friction, plug_length, plug_mark), in report order.
-    frame.attrs holds the units of each column ("units"), the unit system, the title and what the
-    tip column holds ("tip_resistance")."""
+    tip_resistance, ultimate_capacity, unit_friction, plug_length, plug_mark, printed), in report
+    order. `printed` marks the rows the report and the plot data print; printed_only=True keeps
+    those alone, as the frame was before it held every row. frame.attrs holds the units of each
+    column ("units"), the unit system, the title and what the tip column holds ("tip_resistance")."""
     names = _method_names()
     keys = [c["key"] for c in _columns("capacity")]
     columns = {"method": [], **{key: [] for key in keys}}
@@ -59,9 +60,26 @@ def capacity_frame(result):
         for name, values in table.columns.items():
             columns[name].extend(values.tolist() if hasattr(values, "tolist") else list(values))
     frame = _frame(result, "Result.frame()", columns, ["capacity"])
+    if printed_only:
+        attrs = dict(frame.attrs)
+        frame = frame[frame["printed"]].reset_index(drop=True)
+        frame.attrs.update(attrs)
     tension = any(t.tension for t in result.tables)
     frame.attrs["tip_resistance"] = "self weight" if tension else "end bearing"
     return frame
+
+
+def design_frame(result):
+    """The design answers, one row per method and load: method, the columns of vorta.DesignAnswer
+    (load, factor_of_safety, embedded_length, capacity, capacity_length, falls_below_again_at,
+    factored; NaN where a length is not there) and advisory (empty when there is none)."""
+    keys = [c["key"] for c in _columns("design")]
+    columns = {"method": [a.method for a in result.design]}
+    for key in keys:
+        values = [getattr(a, key) for a in result.design]
+        columns[key] = [math.nan if v is None else v for v in values]
+    columns["advisory"] = [a.advisory or "" for a in result.design]
+    return _frame(result, "Result.design_frame()", columns, ["design"])
 
 
 def load_settlement_frame(result):

@@ -23,11 +23,30 @@ int segmentAtDepth(const AnalysisState& s, double depth);
 // the last segment's line; a segment without length gives its top node value.
 double nodeValueAtDepth(const AnalysisState& s, const NodeArray& values, double depth);
 
+// Where a depth lies in the grid: its segment and its distance below the segment's top, as the
+// walk accumulates them (segment 0: a grid without segments).
+struct WalkPosition {
+    int segment = 0;
+    double offset = 0.0;
+    double length = 0.0;  // of the segment
+};
+
 // The same walk for many lookups on one grid: the accumulated segment bottoms are added up once,
 // in the walk's own order, and each lookup searches them, giving exactly what the walk gives.
 class SegmentWalk {
 public:
     explicit SegmentWalk(const AnalysisState& s);
+
+    // The position of a depth, for node values looked up there again and again (the rows as
+    // driven read many piles' values at the same depths), and the value at a position.
+    WalkPosition positionOf(double depth, int& hint) const;
+    static double valueAt(const NodeArray& values, const WalkPosition& at) {
+        if (at.segment < 1) return 0.0;
+        const double top = values[static_cast<std::size_t>(2 * at.segment - 1)];
+        const double bottom = values[static_cast<std::size_t>(2 * at.segment)];
+        if (!(at.length > 0.0)) return top;
+        return top + (bottom - top) * at.offset / at.length;
+    }
 
     int segmentCount() const { return count_; }
     int segmentAt(double depth) const;
@@ -47,6 +66,17 @@ private:
     SegmentArray bottom_;
     SegmentArray length_;
 };
+
+// The position of every row's tip in the grid and of the top of its enhanced end section, found
+// once: the rows as driven look up many piles' node values at the same depths.
+struct RowPositions {
+    int rowCount = 0;
+    double enhancedEndLength = 0.0;          // ft or m, that of the tops
+    Array1<WalkPosition, kMaxRows> tip;      // (k - 1) depthIncrement
+    Array1<WalkPosition, kMaxRows> endTop;   // enhancedEndLength above the tip, where that lies more
+                                             // than 1.0E-6 below the surface
+};
+void findRowPositions(const AnalysisState& s, int rows, double enhancedEndLength, RowPositions& positions);
 
 // qc from the CPT file at a depth (psf or kPa as read); 0 when the file has no point.
 double interpolateCptQc(const AnalysisState& s, double depth);

@@ -6,8 +6,10 @@
 // tension the tip column holds the pile's self weight with buoyancy below the water table.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "capacity/capacity.h"
+#include "capacity/integration_steps.h"
 #include "capacity/soil_tables.h"
 #include "engine/constants.h"
 #include "methods/cpt/cpt_common.h"
@@ -43,23 +45,33 @@ double coneResistanceAtNode(const AnalysisState& s, int n, int segments, CptSoun
     return qc;
 }
 
-// End-bearing force on the pile wall (or on the given tip area of a non-circular pile) at every
-// node. The CPT methods and the general method bear on the cone resistance at an open end.
-void computeAnnulusBearing(AnalysisState& s, int segments) {
+// End-bearing force on the pile wall (or on the given tip area of a non-circular pile) at node n.
+// The CPT methods and the general method bear on the cone resistance at an open end.
+double annulusBearing(const AnalysisState& s, int n, int segments, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     // A closed-ended pile is closed here too, whatever inside diameter its end section keeps.
     const double endId = cpt::endInsideDiameter(in);
-    CptSoundingCursor sounding(in.cptSounding);
-    for (int n = 1; n <= 2 * segments; ++n) {
-        double q = s.nodeUnitEndBearing[n];
-        if (s.currentMethod >= kCodeNgi && endId > sp(1.0e-4)) q = coneResistanceAtNode(s, n, segments, sounding);
-        if (in.tipArea > sp(1.0e-4)) {
-            s.nodeAnnulusBearing[n] = q * in.tipArea;
-        } else {
-            s.nodeAnnulusBearing[n] = q * sp(0.7853975) * (in.outsideDiameter * in.outsideDiameter - endId * endId) /
-                                      smallAreaPerArea(in.unitSystem);
-        }
-    }
+    double q = s.nodeUnitEndBearing[n];
+    if (s.currentMethod >= kCodeNgi && endId > sp(1.0e-4)) q = coneResistanceAtNode(s, n, segments, sounding);
+    if (in.tipArea > sp(1.0e-4)) return q * in.tipArea;
+    return q * sp(0.7853975) * (in.outsideDiameter * in.outsideDiameter - endId * endId) /
+           smallAreaPerArea(in.unitSystem);
+}
+
+}  // namespace
+
+namespace integration {
+
+PileExtent extentOfInput(const InputData& in) { return {in.pileLength, in.enhancedEndLength}; }
+
+double annulusBearingAtNode(const AnalysisState& s, int n, int segments) {
+    CptSoundingCursor sounding(s.input.cptSounding);
+    return annulusBearing(s, n, segments, sounding);
+}
+
+void computeAnnulusBearing(AnalysisState& s, int segments) {
+    CptSoundingCursor sounding(s.input.cptSounding);
+    for (int n = 1; n <= 2 * segments; ++n) s.nodeAnnulusBearing[n] = annulusBearing(s, n, segments, sounding);
 }
 
 // Unit friction between the soil plug and the inside wall at every node, and the plug friction
@@ -74,29 +86,37 @@ void computePlugFriction(AnalysisState& s, int segments) {
         double fTop = 0.0;
         double fBottom = 0.0;
         if (s.segSoilType[i] - 1.0 <= sp(1.0e-6)) {
-            // Sand: K tan(phi - 5) times the effective stress, within the layer's maximum.
+            // Sand: the method's own friction, or K tan(phi - 5) times the effective stress, within
+            // the layer's maximum.
             const double delta = s.segFrictionAngle[i] - 5.0;
-            const double w = std::tan(delta / sp(57.2958)) * s.segLateralK[i];
-            fTop = std::min(w * s.nodeEffStress[a], s.segMaxUnitFriction[i]);
-            fBottom = std::min(w * s.nodeEffStress[b], s.segMaxUnitFriction[i]);
             if (hasOwnPlugFriction(m)) {
                 fTop = s.methodUnitFriction(a, m);
                 fBottom = s.methodUnitFriction(b, m);
-            } else if (m == kCodeApi) {
+            } else {
+                const double w = std::tan(delta / sp(57.2958)) * s.segLateralK[i];
+                fTop = std::min(w * s.nodeEffStress[a], s.segMaxUnitFriction[i]);
+                fBottom = std::min(w * s.nodeEffStress[b], s.segMaxUnitFriction[i]);
+            }
+            if (m == kCodeApi) {
                 double limit = limitingFrictionForAngle(delta);
                 if (in.unitSystem == kSi) limit *= sp(47.8);
                 fTop = std::min(fTop, limit);
                 fBottom = std::min(fBottom, limit);
             }
         } else {
-            // Clay: alpha of the strength ratio times the remolded strength.
+            // Clay: the method's own friction, or alpha of the strength ratio times the remolded
+            // strength.
             const double stress = std::max(s.nodeEffStress[b], sp(1.0e-10));
             s.nodeEffStress[b] = stress;
-            const double psi = std::max(s.segShearStrength[i] / stress, sp(1.0e-10));
-            double alpha = psi <= 1.0 ? 0.5 * std::pow(psi, -0.5) : 0.5 * std::pow(psi, -0.25);
-            alpha = std::min(alpha, 1.0);
-            double f = alpha * s.segRemoldedStrength[i];
-            if (hasOwnPlugFriction(m)) f = s.methodUnitFriction(a, m);
+            double f = 0.0;
+            if (hasOwnPlugFriction(m)) {
+                f = s.methodUnitFriction(a, m);
+            } else {
+                const double psi = std::max(s.segShearStrength[i] / stress, sp(1.0e-10));
+                double alpha = psi <= 1.0 ? 0.5 * std::pow(psi, -0.5) : 0.5 * std::pow(psi, -0.25);
+                alpha = std::min(alpha, 1.0);
+                f = alpha * s.segRemoldedStrength[i];
+            }
             fTop = fBottom = f;
         }
         s.nodeInnerFriction[a] = fTop;
@@ -113,29 +133,56 @@ void computePlugFriction(AnalysisState& s, int segments) {
 }
 
 // Plug friction over the bottom enhancedEndLength of the pile and the wall bearing, per row.
-void computeRowPlugValues(AnalysisState& s, int rows) {
-    const InputData& in = s.input;
-    const SegmentWalk walk(s);
-    int atTip = 1;  // segments found last at the tip and at the top of the enhanced end
-    int atEndTop = 1;
-    for (int k = 1; k <= rows; ++k) {
-        double capacity = 0.0;  // row 1: the tip at the surface has no plug
-        if (k >= 2) {
-            const double z = (k - 1) * s.depthIncrement;
-            const double above = z - in.enhancedEndLength;
-            const double toTip = walk.valueAt(s.nodePlugFrictionCum, z, atTip);
-            const double toEndTop = above <= sp(1.0e-6) ? 0.0 : walk.valueAt(s.nodePlugFrictionCum, above, atEndTop);
-            capacity = toTip - toEndTop;
-            s.rowAnnulusBearing[k] = walk.valueAt(s.nodeAnnulusBearing, z, atTip);
-        } else {
-            s.rowAnnulusBearing[1] = s.nodeAnnulusBearing[1];
+namespace {
+
+// The plug friction over the enhanced end section of a row: the friction accumulated from the
+// surface to the tip less that to the section's top (none while the top lies at the surface or
+// above). The positions found once serve the tips, and the tops where their section is this one.
+class EndSectionPlug {
+public:
+    EndSectionPlug(const AnalysisState& s, const PileExtent& pile, const RowPositions* positions)
+        : s_(s), pile_(pile), positions_(positions),
+          topsFound_(positions != nullptr && positions->enhancedEndLength == pile.enhancedEndLength) {}
+
+    double capacityAt(int k) {
+        if (k < 2) return 0.0;  // row 1: the tip at the surface has no plug
+        const double z = (k - 1) * s_.depthIncrement;
+        const double above = z - pile_.enhancedEndLength;
+        double toEndTop = 0.0;
+        if (!(above <= sp(1.0e-6))) {
+            toEndTop = topsFound_ ? SegmentWalk::valueAt(s_.nodePlugFrictionCum, positions_->endTop[k])
+                                  : walk().valueAt(s_.nodePlugFrictionCum, above, atEndTop_);
         }
-        s.rowPlugCapacity[k] = capacity;
-        s.rowPlugIncrement[k] = k == 1 ? capacity : capacity - s.rowPlugCapacity[k - 1];
+        const double toTip = positions_ != nullptr ? SegmentWalk::valueAt(s_.nodePlugFrictionCum, positions_->tip[k])
+                                                   : walk().valueAt(s_.nodePlugFrictionCum, z, atTip_);
+        return toTip - toEndTop;
     }
-    s.rowPlugFriction.fill(0.0);
-    s.rowPlugLength.fill(0.0);
+
+private:
+    const AnalysisState& s_;
+    const PileExtent& pile_;
+    const RowPositions* positions_;
+    bool topsFound_;
+    std::optional<SegmentWalk> walk_;
+    int atTip_ = 1;  // segments found last at the tip and at the top of the enhanced end
+    int atEndTop_ = 1;
+
+    const SegmentWalk& walk() {
+        if (!walk_) walk_.emplace(s_);
+        return *walk_;
+    }
+};
+
+}  // namespace
+
+void computeRowWallBearing(AnalysisState& s, int rows) {
+    const SegmentWalk walk(s);
+    int atTip = 1;
+    if (rows >= 1) s.rowAnnulusBearing[1] = s.nodeAnnulusBearing[1];
+    for (int k = 2; k <= rows; ++k) s.rowAnnulusBearing[k] = walk.valueAt(s.nodeAnnulusBearing, (k - 1) * s.depthIncrement, atTip);
 }
+
+namespace {
 
 // Running integrals from depth 0 of the tip-zone quantities: a force linear within each segment
 // between its node values (trapezoids) and a limit constant within each segment. The whole
@@ -175,16 +222,18 @@ private:
     SegmentArray limitAbove_;
 };
 
+}  // namespace
+
 // End bearing of the full tip for every row: the bearing force averaged over 1.5 diameters above
 // and below the tip, limited by the average of the layers' maximum unit bearing over the same
 // zone. Near the surface the zone starts at depth 0 but the average is still taken over three
 // diameters.
-void computePluggedBearing(AnalysisState& s, int segments, int rows) {
+void computePluggedBearing(AnalysisState& s, int segments, int rows, const PileExtent& pile) {
     const InputData& in = s.input;
     const double perLength = smallLengthPerLength(in.unitSystem);
     double tipDiameter = in.outsideDiameter / perLength;
     if (in.taperAngle > 0.0) {
-        tipDiameter = tipDiameter - (in.stickupLength + in.pileLength) * 2.0 * std::tan(in.taperAngle * sp(0.01745));
+        tipDiameter = tipDiameter - (in.stickupLength + pile.embeddedLength) * 2.0 * std::tan(in.taperAngle * sp(0.01745));
     }
     const double tipArea = in.tipArea > sp(1.0e-4) ? in.tipArea : sp(0.7853975) * tipDiameter * tipDiameter;
 
@@ -217,6 +266,8 @@ void computePluggedBearing(AnalysisState& s, int segments, int rows) {
         s.rowPluggedBearing[k] = average - limit > sp(1.0e-6) ? limit : average;
     }
 }
+
+namespace {
 
 // Self weight of the embedded pile with its tip at depth t, with buoyancy below the water table
 // (the first light soil), and the weight of the stickup above ground.
@@ -260,10 +311,12 @@ struct SelfWeight {
     double stickup(const InputData& in) const { return unitWeight * materialArea * in.stickupLength; }
 };
 
+}  // namespace
+
 // Tip column of every row: the closed tip, or the smaller of the unplugged resistance (plug
 // friction plus wall bearing) and the plugged tip, with its flag and the plug length. In tension
 // the tip column is the whole pile's self weight, stickup included, whichever tip governs.
-void resolveTip(AnalysisState& s, int rows) {
+void resolveTip(AnalysisState& s, int rows, const PileExtent& pile, const RowPositions* positions) {
     const InputData& in = s.input;
     const int m = s.currentMethod;
     const bool tension = in.loadingType == 1;
@@ -276,10 +329,19 @@ void resolveTip(AnalysisState& s, int rows) {
     const bool copiesPlugLength = m == kCodeFhwa || m == kCodeUsace;
     const SelfWeight selfWeight(in);
     const double stickupWeight = selfWeight.stickup(in);
+    EndSectionPlug endSection(s, pile, positions);
 
     for (int k = 1; k <= rows; ++k) {
+        // The plug friction over the enhanced end section at this row and its growth from the row
+        // above; no plug friction or plug length mobilised yet.
+        const double plugCapacity = endSection.capacityAt(k);
+        s.rowPlugIncrement[k] = k == 1 ? plugCapacity : plugCapacity - s.rowPlugCapacity[k - 1];
+        s.rowPlugCapacity[k] = plugCapacity;
+        s.rowPlugFriction[k] = 0.0;
+        s.rowPlugLength[k] = 0.0;
+
         const double t = (k - 1) * s.depthIncrement;
-        const double pileWeight = selfWeight.embedded(t) + stickupWeight;
+        const double pileWeight = tension ? selfWeight.embedded(t) + stickupWeight : 0.0;
         double tip = 0.0;
         int flag = 1;
         if (closedTip) {
@@ -308,7 +370,7 @@ void resolveTip(AnalysisState& s, int rows) {
                 } else {
                     // The program decides: a closed enhanced end section still counts as plugged.
                     const bool closedEndSection =
-                        in.enhancedEndInsideDiameter < sp(1.0e-4) && in.enhancedEndLength > sp(1.0e-4);
+                        in.enhancedEndInsideDiameter < sp(1.0e-4) && pile.enhancedEndLength > sp(1.0e-4);
                     flag = closedEndSection ? 1 : 2;
                 }
             } else {
@@ -341,17 +403,19 @@ void resolveTip(AnalysisState& s, int rows) {
     }
 }
 
-}  // namespace
+}  // namespace integration
 
 void integrateCapacity(AnalysisState& s) {
+    using namespace integration;
     computeNodeEndBearing(s);
     const int segments = usableSegments(s);
     const int rows = usableRows(s);
+    const PileExtent pile = extentOfInput(s.input);
     computeAnnulusBearing(s, segments);
     computePlugFriction(s, segments);
-    computeRowPlugValues(s, rows);
-    computePluggedBearing(s, segments, rows);
-    resolveTip(s, rows);
+    computeRowWallBearing(s, rows);
+    computePluggedBearing(s, segments, rows, pile);
+    resolveTip(s, rows, pile);
 }
 
 }  // namespace vorta

@@ -38,12 +38,28 @@ double SegmentWalk::valueAt(const NodeArray& values, double depth) const {
 }
 
 double SegmentWalk::valueAt(const NodeArray& values, double depth, int& hint) const {
-    if (count_ < 1) return 0.0;
+    return valueAt(values, positionOf(depth, hint));
+}
+
+WalkPosition SegmentWalk::positionOf(double depth, int& hint) const {
+    if (count_ < 1) return {};
     const int i = segmentAt(depth, hint);
-    const double top = values[2 * i - 1];
-    const double bottom = values[2 * i];
-    if (!(length_[i] > 0.0)) return top;
-    return top + (bottom - top) * (depth - (bottom_[i] - length_[i])) / length_[i];
+    return {i, depth - (bottom_[i] - length_[i]), length_[i]};
+}
+
+
+void findRowPositions(const AnalysisState& s, int rows, double enhancedEndLength, RowPositions& positions) {
+    const SegmentWalk walk(s);
+    positions.rowCount = rows;
+    positions.enhancedEndLength = enhancedEndLength;
+    int atTip = 1;
+    int atEndTop = 1;
+    for (int k = 1; k <= rows; ++k) {
+        const double z = (k - 1) * s.depthIncrement;
+        positions.tip[k] = walk.positionOf(z, atTip);
+        const double above = z - enhancedEndLength;
+        positions.endTop[k] = above <= sp(1.0e-6) ? WalkPosition{} : walk.positionOf(above, atEndTop);
+    }
 }
 
 int segmentAtDepth(const AnalysisState& s, double depth) { return SegmentWalk(s).segmentAt(depth); }

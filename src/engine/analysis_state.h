@@ -31,6 +31,7 @@ inline constexpr std::size_t kMethodCount = 9;      // selection indices 1..9 an
 inline constexpr std::size_t kMaxCurves = kMaxRows;  // node curves of the load-settlement analysis
 inline constexpr std::size_t kCurvePoints = 10;      // points 0..9, point 0 the origin
 inline constexpr std::size_t kMaxLoadSteps = kMaxTipMovements;
+inline constexpr std::size_t kMaxDesignLoads = 20;
 
 // Soil columns (1-based) of a soil point.
 inline constexpr int kColSoilType = 1;
@@ -126,6 +127,7 @@ struct InputData {
 
     double enhancedEndLength = 0.0;
     double enhancedEndInsideDiameter = 0.0;
+    bool enhancedEndFollowsPile = false;  // none given: the section spans the whole pile, whatever its length
     double batterAngle = 0.0;           // degrees as read; radians from the echo on
     double batterAngleAsRead = 0.0;     // degrees, for the echo
 
@@ -178,6 +180,13 @@ struct InputData {
     double tipCurveMovementFactor = 0.0;
 
     CptSounding cptSounding;
+
+    // Not in the input data file: the rows of the CPT-based methods as piles driven to each
+    // penetration (1), and the design loads whose least embedded length the run finds.
+    int cptRowsAsDriven = 0;
+    int designLoadCount = 0;
+    Array1<double, kMaxDesignLoads> designLoads;  // kips or kN
+    double factorOfSafety = 1.0;
 };
 
 // Unit texts of the report.
@@ -219,6 +228,40 @@ struct StoredMethodRows {
     RowArray tipResistance;  // factored
     RowArray unitFriction;
     RowArray unfactoredTipResistance;  // handed over where the LRFD bearing factor is 0
+    // The ultimate capacity of a pile driven to each row's penetration (the design answers): the
+    // table's for the conventional methods, the rows as driven for the CPT-based ones.
+    RowArray drivenCapacity;
+};
+
+// The rows of a CPT-based method computed as piles driven to each penetration: row k is the last
+// row of the pile with its tip at row k.
+struct DrivenRows {
+    int rowCount = 0;
+    RowArray skinFriction;   // factored on friction, as the table
+    RowArray tipResistance;  // before the LRFD factor on bearing
+    RowArray plugLength;
+    RowArray unitFriction;   // at the tip
+    Array1<int, kMaxRows> tipFlag;
+};
+
+// The unit skin friction of a segment by a CPT-based method, less what it owes to the pile's length
+// (methods/cpt/cpt_common.h applies that for a pile of a given length).
+struct ShaftFriction {
+    enum class Rule : unsigned char {
+        Fixed,             // no length term: top and bottom are the friction, plugTop and plugBottom the plug's
+        NgiSand,           // per node pa F_sig F_Dr, times z/L and the end, loading and material factors
+        IcpSand,           // per node 0.029 qc (s'/pa)^0.13, times (h/R*)^-0.38, with the dilation stress
+        FugroSand,         // per node the coefficient of qc and stress, times the height term
+        UwaSand,           // per node the dilation term, beside 0.03 qc A_re^0.3 / sqrt(h/D)
+        ClayRadialStress,  // per node 0.8 s' tan(delta), times Kc of the height
+    };
+    Rule rule = Rule::Fixed;
+    double top = 0.0;
+    double bottom = 0.0;
+    double plugTop = 0.0;
+    double plugBottom = 0.0;
+    double tanDelta = 0.0;     // IcpSand, UwaSand
+    double segmentTerm = 0.0;  // IcpSand the dilation stress; UwaSand 0.03 qc A_re^0.3; ClayRadialStress (2 - 0.625 dIvy) YSR^0.42
 };
 
 // A side load-transfer (t-z) curve: points 0..9, point 0 the origin.
@@ -261,6 +304,9 @@ struct AnalysisState {
     int segmentCount = 0;
     int rowCount = 0;
     int runPass = 0;
+    // The capacities of the methods only: no as-driven rows, no load-settlement analysis (the
+    // piles of the design answers whose methods' rows are not piles driven to each penetration).
+    bool capacitiesOnly = false;
 
     SegmentArray segTopDepth;
     SegmentArray segBottomDepth;
@@ -296,6 +342,7 @@ struct AnalysisState {
     NodeArray nodeSkinFriction;
     Array2<double, kMaxNodes, kMethodCount> methodUnitFriction;  // (node, method code)
     NodeArray nodeUnitEndBearing;
+    Array1<ShaftFriction, kMaxSegments> segShaftFriction;  // of the CPT-based method being run
 
     // Capacity integration work arrays.
     NodeArray nodeAnnulusBearing;
@@ -326,6 +373,7 @@ struct AnalysisState {
 
     // Method runs and tables.
     Array1<StoredMethodRows, kMethodCount> methodRowStore;  // by selection index
+    DrivenRows drivenRows;  // of the CPT-based method just run
     int printedRowCount = 0;
 
     // Load-settlement analysis.

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <new>
 #include <sstream>
 #include <system_error>
@@ -224,6 +225,7 @@ RunStatus run(AnalysisState& s, const RunRequest& request, std::ostringstream& r
         runMethodsAndTables(s, pass);
     }
     if (s.outputGuard.tripped) return stoppedOnInput(s);
+    findDesignAnswers(s, analysis);
 
     // 13. Both output files complete; a failed write is not a completed run.
     s.report.flush();
@@ -260,6 +262,31 @@ RunStatus stopOnNonFinite(AnalysisState& s) {
     s.report.write(stop.report.front());
     keepProblems(s, {stop});
     return kRunStoppedOnInput;
+}
+
+void lastRowCapacities(const Analysis& analysis, bool secondPass, std::array<double, kMethodCount + 1>& capacity) {
+    // A state of its own, cleared, writing nothing; the model is the run's own with another pile
+    // length, so its checks have passed.
+    const auto state = std::make_unique<AnalysisState>();
+    AnalysisState& s = *state;
+    s.capacitiesOnly = true;
+    loadAnalysis(s, analysis);
+    setUnitLabels(s);
+    writeInputEcho(s);
+    adjustThinIntervals(s);
+    capacity.fill(0.0);
+    if (!countSegments(s)) return;
+    computeDepthIncrement(s);
+    for (int pass = 1; pass <= (secondPass ? 2 : 1); ++pass) {
+        segmentPile(s);
+        prepareNodes(s);
+        runMethodsAndTables(s, pass);
+    }
+    for (int sel = 1; sel <= static_cast<int>(kMethodCount); ++sel) {
+        const StoredMethodRows& store = s.methodRowStore[static_cast<std::size_t>(sel)];
+        if (store.rowCount >= 1 && store.rowCount <= static_cast<int>(kMaxRows))
+            capacity[static_cast<std::size_t>(sel)] = store.drivenCapacity[store.rowCount];
+    }
 }
 
 bool runInputChecks(AnalysisState& s, const ValuePlaces& places, CheckedProblems& found) {

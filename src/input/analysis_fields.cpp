@@ -239,6 +239,10 @@ const FieldInfo<AnalysisOptions> kOptionFields[] = {
               kCriticalDepthNames, kNoLimits),
     VORTA_REAL(AnalysisOptions, "critical_depth", criticalDepth, "ft", "m", false, "",
                "critical depth of the rule \"user\" (not used by the other rules)", kDepthLimits),
+    VORTA_INT(AnalysisOptions, FieldType::Switch, "cpt_rows_as_driven", cptRowsAsDriven, false, "",
+              "each row of the NGI, ICP/MTD, Fugro and UWA tables is a pile driven to that penetration (heights above "
+              "its own tip, its own plug and self weight), not the upper part of the final pile; the tables say so",
+              {}, kNoLimits),
 };
 
 const FieldInfo<TzModifier> kTzModifierFields[] = {
@@ -298,6 +302,18 @@ const FieldInfo<double> kListFields[] = {
                       within(0, 100, 0, 2500)},
 };
 
+const FieldInfo<DesignLoads> kDesignFields[] = {
+    VORTA_REAL(DesignLoads, "factor_of_safety", factorOfSafety, "", "", false, "",
+               "factor of safety on the ultimate capacity; leave it at 1 where the layers' LRFD resistance factors "
+               "give a factored capacity", within(1, 100)),
+};
+
+const FieldInfo<double> kDesignLoadField{
+    "loads", FieldType::Real, "kips", "kN",
+    "the design loads (in tension the uplift loads) whose least embedded length each method gives", false, "none",
+    [](const double& v) { return v; }, [](double& v, double x) { v = x; }, nullptr,
+    nullptr, nullptr, nullptr, {}, aboveLeast(within(0, 2.0e6, 0, 9.0e6))};
+
 std::string normalName(std::string_view name) {
     std::string n;
     for (char c : name) {
@@ -320,6 +336,8 @@ std::span<const FieldInfo<TipCurveFactors>> tipCurveFactorFields() { return kTip
 std::span<const FieldInfo<CptPoint>> cptPointFields() { return kCptPointFields; }
 std::span<const FieldInfo<LoadTransferTables>> loadTransferSwitchFields() { return kSwitchFields; }
 std::span<const FieldInfo<double>> loadTransferListFields() { return kListFields; }
+std::span<const FieldInfo<DesignLoads>> designFields() { return kDesignFields; }
+const FieldInfo<double>& designLoadField() { return kDesignLoadField; }
 std::span<const ChoiceName> methodNames() { return kMethodNames; }
 std::span<const ChoiceName> soilTypeNames() { return kSoilTypeNames; }
 

@@ -129,6 +129,13 @@ bool countSegments(AnalysisState& s);
 // report.
 void checkSegmentCount(const AnalysisState& s, const ValuePlaces& places, CheckedProblems& found);
 
+// The segment count of a grid down to the deepest soil depth, extended to reach one and a half
+// diameters below the tip of row `rows` (the count of a pile with that many rows).
+int segmentCountFor(const InputData& d, int rows);
+
+// Penetration rows of the capacity tables: truncate(embedded length / increment + 1.0E-6) + 1.
+int penetrationRows(double embeddedLength, double lengthIncrement);
+
 // depthIncrement = lengthIncrement * cos(batter), once, after the count.
 void computeDepthIncrement(AnalysisState& s);
 

@@ -104,6 +104,22 @@ void checkInputValues(const AnalysisState& s, const ValuePlaces& places, Checked
             break;
         }
     }
+    // A factor of safety on a capacity that the layers' resistance factors already factor would
+    // count the safety twice.
+    if (d.designLoadCount > 0 && d.factorOfSafety != 1.0) {
+        for (int k = 1; k <= std::min(d.soilPointCount, static_cast<int>(kMaxSoilPoints)); ++k) {
+            const SoilPoint& point = d.soilPoints[k];
+            if (point.column[kColLrfdFrictionFactor] == 1.0 && point.column[kColLrfdBearingFactor] == 1.0) continue;
+            CheckedProblem& p = stops.add(
+                "factor_of_safety_on_factored_capacity",
+                "(/,/,10X,\"COMPUTATION DOES NOT PROCEED BECAUSE THE DESIGN FACTOR OF SAFETY\",F8.2,"
+                "/,10X,\"WOULD DIVIDE A CAPACITY THAT THE LRFD RESISTANCE FACTORS OF THE SOIL\","
+                "/,10X,\"PROFILE ALREADY FACTOR: GIVE A FACTOR OF SAFETY OF 1 OR FACTORS OF 1\")",
+                d.factorOfSafety);
+            stops.givenAt(p, "design", 0, "factor_of_safety");
+            break;
+        }
+    }
     const bool knownUnits = d.unitSystem == kEnglish || d.unitSystem == kSi;
     if (!knownUnits) {
         CheckedProblem& p = stops.add("unknown_unit_system",

@@ -72,6 +72,11 @@ void checkStatable(const Analysis& a) {
     for (const TzModifier& m : t.modifiers) checkFinite(tzModifierFields(), m, "t-z modifier: ");
     if (t.tipCurveFactors) checkFinite(tipCurveFactorFields(), *t.tipCurveFactors, "tip curve factors: ");
     for (const CptPoint& p : a.cpt.points) checkFinite(cptPointFields(), p, "CPT point: ");
+    checkSize(a.design.loads.size(), kMaxDesignLoads, "the list of design loads");
+    for (double v : a.design.loads) {
+        if (!std::isfinite(v)) cannotState("a design load is not a finite number");
+    }
+    if (!std::isfinite(a.design.factorOfSafety)) cannotState("design: factor_of_safety is not a finite number");
 
     // A switch other than 1 reads no rows, and a table read by a count of 1 has none.
     if (!t.verificationDepths.empty() && switchOf(t.verificationSwitch, true) != 1)
@@ -126,6 +131,7 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
     if (d.enhancedEndLength < sp(1.0e-5)) {
         d.enhancedEndInsideDiameter = d.insideDiameter;
         d.enhancedEndLength = d.pileLength - sp(1.0e-7);
+        d.enhancedEndFollowsPile = true;
     }
 
     // Records 7 to 9.
@@ -197,6 +203,7 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
     }
     d.criticalDepthMethod = static_cast<int>(a.options.criticalDepthRule);
     d.criticalDepth = a.options.criticalDepth;
+    d.cptRowsAsDriven = a.options.cptRowsAsDriven;
 
     // Record 16: t-z modifiers. A count of 1 reads no row.
     d.tzModifierRowsRead = static_cast<int>(t.modifiers.size());
@@ -218,6 +225,11 @@ void loadInputData(AnalysisState& s, const Analysis& a) {
     d.tipCurveFactorFlag = switchOf(t.tipCurveFactorSwitch, t.tipCurveFactors.has_value());
     d.tipCurveLoadFactor = t.tipCurveFactors ? t.tipCurveFactors->loadFactor : 0.0;
     d.tipCurveMovementFactor = t.tipCurveFactors ? t.tipCurveFactors->movementFactor : 0.0;
+
+    // The design loads.
+    d.designLoadCount = static_cast<int>(a.design.loads.size());
+    for (int i = 1; i <= d.designLoadCount; ++i) d.designLoads[i] = a.design.loads[static_cast<std::size_t>(i - 1)];
+    d.factorOfSafety = a.design.factorOfSafety;
 }
 
 void loadSounding(AnalysisState& s, const Sounding& cpt) {

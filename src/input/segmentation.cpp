@@ -16,11 +16,6 @@ int truncateCount(double value) {
     return static_cast<int>(value);
 }
 
-// Penetration rows of the capacity tables: truncate(embedded length / increment + 1.0E-6) + 1.
-int penetrationRows(double embeddedLength, double lengthIncrement) {
-    return truncateCount(embeddedLength / lengthIncrement + sp(1.0e-6)) + 1;
-}
-
 // Whether a value chooses one of the three adhesion cases of the FHWA method by its integer part.
 bool isAdhesionCase(double value) {
     const double whole = std::trunc(value);
@@ -28,6 +23,10 @@ bool isAdhesionCase(double value) {
 }
 
 }  // namespace
+
+int penetrationRows(double embeddedLength, double lengthIncrement) {
+    return truncateCount(embeddedLength / lengthIncrement + sp(1.0e-6)) + 1;
+}
 
 void adjustThinIntervals(AnalysisState& s) {
     InputData& d = s.input;
@@ -42,19 +41,23 @@ void adjustThinIntervals(AnalysisState& s) {
     }
 }
 
-bool countSegments(AnalysisState& s) {
-    const InputData& d = s.input;
-    s.segmentCount = truncateCount(d.deepestSoilDepth / d.lengthIncrement + sp(1.0e-6));
+int segmentCountFor(const InputData& d, int rows) {
+    int count = truncateCount(d.deepestSoilDepth / d.lengthIncrement + sp(1.0e-6));
 
     // The grid must reach one and a half diameters below the tip of the deepest row, where the
     // end bearing of that row is averaged; a battered pile or a coarse increment can leave it short.
     const double depthIncrement = d.lengthIncrement * std::cos(d.batterAngle);
-    const int rows = penetrationRows(d.pileLength, d.lengthIncrement);
     const double diameter = d.outsideDiameter / smallLengthPerLength(d.unitSystem);
     const double tipZoneBottom = (rows - 1) * depthIncrement + 1.5 * diameter;
-    if (depthIncrement > 0.0 && s.segmentCount * depthIncrement < tipZoneBottom - sp(1.0e-6)) {
-        s.segmentCount = truncateCount(std::ceil((tipZoneBottom - sp(1.0e-6)) / depthIncrement));
+    if (depthIncrement > 0.0 && count * depthIncrement < tipZoneBottom - sp(1.0e-6)) {
+        count = truncateCount(std::ceil((tipZoneBottom - sp(1.0e-6)) / depthIncrement));
     }
+    return count;
+}
+
+bool countSegments(AnalysisState& s) {
+    const InputData& d = s.input;
+    s.segmentCount = segmentCountFor(d, penetrationRows(d.pileLength, d.lengthIncrement));
 
     return s.segmentCount <= static_cast<int>(kMaxSegments);
 }

@@ -74,6 +74,9 @@ const UnitName kUnits[] = {
     {"degrees", {"deg", UnitKind::Angle, 1.0}},
     {"%", {"%", UnitKind::Percent, 1.0}},
     {"percent", {"%", UnitKind::Percent, 1.0}},
+    {"kn", {"kN", UnitKind::Force, 1.0}},
+    {"kips", {"kips", UnitKind::Force, 1000.0 * kPoundForce}},
+    {"kip", {"kips", UnitKind::Force, 1000.0 * kPoundForce}},
 };
 
 // A unit name as the table spells it: lower case, no blanks or dots, superscripts and "^" before
@@ -234,6 +237,9 @@ Analysis convertUnits(const Analysis& analysis, UnitSystem to) {
     const double movementFactor = c.factor(fieldNamed(lists, "tip_movements"));
     for (double& d : a.loadTransfer.verificationDepths) d = convertedValue(d, depthFactor);
     for (double& m : a.loadTransfer.tipMovements) m = convertedValue(m, movementFactor);
+    c.fields(designFields(), a.design);
+    const double loadFactor = c.factor(designLoadField());
+    for (double& load : a.design.loads) load = convertedValue(load, loadFactor);
 
     // The sounding: fs and u2 are stresses in the unit of qc.
     const double stressFactor = c.factor(fieldNamed(cptPointFields(), "cone_resistance"));

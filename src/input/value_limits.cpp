@@ -322,6 +322,8 @@ std::vector<ValueOutOfRange> valuesOutOfRange(const Analysis& a) {
     for (std::size_t i = 0; i < a.cpt.points.size(); ++i) {
         check.fields(cptPointFields(), a.cpt.points[i], Part{"cpt.points", "CPT "}, static_cast<int>(i) + 1);
     }
+    check.list(designLoadField(), a.design.loads, "design.loads", "design load");
+    check.fields(designFields(), a.design, Part{"design", "design "});
     return std::move(check.found);
 }
 

@@ -53,6 +53,48 @@ void factorStoreAndPrint(AnalysisState& s, int code) {
 
 // General method: its own skin friction and end bearing columns; the self weight of tension
 // loading comes from the integration. Its plot and hand-over column is the user unit friction.
+// A CPT-based method: its rows as piles driven to each penetration replace the table's rows when
+// the option asks for them, and give the design answers their capacities when design loads are
+// given. The load-settlement analysis keeps the final pile's rows, stored before.
+void factorStoreAndPrintCpt(AnalysisState& s, int code) {
+    MethodTableColumns c = tableColumnsFor(s, code);
+    RowArray unfactored;
+    applyBearingFactor(s, c, &unfactored);
+    setPileLengths(s);
+    storeMethodRows(s, c, unfactored);
+    if (!isSelected(s, c.selection)) return;
+    const bool asDriven = s.input.cptRowsAsDriven == 1;
+    if (!asDriven) writeResultTable(s, c);
+    if (!asDriven && s.input.designLoadCount < 1) return;
+
+    Array1<int, kMaxRows> describedFlags;
+    const int rows = std::clamp(s.rowCount, 0, static_cast<int>(kMaxRows));
+    for (int k = 1; k <= rows; ++k) describedFlags[k] = s.rowTipFlag(static_cast<std::size_t>(code), static_cast<std::size_t>(k));
+    // Row 1, the tip at the ground surface, keeps its described row (its tip before the factor).
+    DrivenRows& driven = s.drivenRows;
+    if (rows >= 1) {
+        driven.skinFriction[1] = s.rowSkinFriction[1];
+        driven.tipResistance[1] = unfactored[1];
+        driven.plugLength[1] = s.rowPlugLength[1];
+        driven.unitFriction[1] = s.rowUnitFriction[1];
+        driven.tipFlag[1] = describedFlags[1];
+    }
+    computeDrivenRows(s, code, driven);
+    for (int k = 1; k <= rows; ++k) {
+        s.rowSkinFriction[k] = driven.skinFriction[k];
+        s.rowTipResistance[k] = driven.tipResistance[k];
+        s.rowPlugLength[k] = driven.plugLength[k];
+        s.rowUnitFriction[k] = driven.unitFriction[k];
+        s.rowTipFlag(static_cast<std::size_t>(code), static_cast<std::size_t>(k)) = asDriven ? driven.tipFlag[k] : describedFlags[k];
+    }
+    applyBearingFactor(s, c, nullptr);
+    keepDrivenCapacity(s, c);
+    if (asDriven) {
+        c.rowsAsDriven = true;
+        writeResultTable(s, c);
+    }
+}
+
 void runGeneralMethod(AnalysisState& s) {
     s.currentMethod = kCodeUser;
     computeUserLoadTransfer(s);
@@ -99,10 +141,11 @@ void runSecondPass(AnalysisState& s) {
             {kCodeNgi, ngiMethod}, {kCodeIcp, icpMethod}, {kCodeFugro, fugroMethod}, {kCodeUwa, uwaMethod}};
         for (const auto& [code, method] : cptMethods) {
             computeAndIntegrate(s, code, method);
-            factorStoreAndPrint(s, code);
+            factorStoreAndPrintCpt(s, code);
         }
     }
 
+    if (s.capacitiesOnly) return;
     copyLoadTransferMethod(s);
     setPileLengths(s);
     runLoadSettlement(s);

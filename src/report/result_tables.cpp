@@ -98,7 +98,15 @@ void storeMethodRows(AnalysisState& s, const MethodTableColumns& c, const RowArr
         store.tipResistance[k] = (*c.tipResistance)[k];
         store.unitFriction[k] = (*c.storedUnitFriction)[k];
         store.unfactoredTipResistance[k] = unfactoredTip[k];
+        store.drivenCapacity[k] = (*c.ultimateCapacity)[k];
     }
+}
+
+void keepDrivenCapacity(AnalysisState& s, const MethodTableColumns& c) {
+    if (c.selection < 1 || c.selection > static_cast<int>(kMethodCount)) return;
+    StoredMethodRows& store = s.methodRowStore[static_cast<std::size_t>(c.selection)];
+    const int rows = usableRows(s);
+    for (int k = 1; k <= rows; ++k) store.drivenCapacity[k] = (*c.ultimateCapacity)[k];
 }
 
 TableVariant tableVariantFor(const AnalysisState& s, int code) {
@@ -170,6 +178,7 @@ void writeResultTable(AnalysisState& s, const MethodTableColumns& c) {
     const InputData& in = s.input;
     const TableVariant v = tableVariantFor(s, c.code);
     writeTableBanner(s, c.code);
+    if (c.rowsAsDriven) s.report.write("(10X,\"ROWS COMPUTED AS PILES DRIVEN TO EACH PENETRATION\")");
     writeTableHeader(s, c.code, v);
 
     setPileLengths(s);
@@ -183,23 +192,26 @@ void writeResultTable(AnalysisState& s, const MethodTableColumns& c) {
         kept->tension = v.tension;
         kept->battered = v.battered;
         kept->plugColumn = v.plugColumn;
+        kept->rowsAsDriven = c.rowsAsDriven;
     }
     const std::string_view title = methodByCode(c.code) != nullptr ? methodByCode(c.code)->title : "";
     s.report.section("THE TABLE OF THE ", title);
     s.plot.section("THE TABLE OF THE ", title);
     PrintedRowSelector selector(in.outputStep, rows);
     for (int k = 1; k <= rows; ++k) {
-        if (!selector.printsRow(k)) continue;
+        const bool printed = selector.printsRow(k);
         const double length = s.rowPileLength[k];
         const double skin = (*c.skinFriction)[k];
         const double tip = (*c.tipResistance)[k];
         const double ultimate = (*c.ultimateCapacity)[k];
         const bool plugGoverns = s.rowTipFlag(static_cast<std::size_t>(c.code), static_cast<std::size_t>(k)) == 2;
+        // The in-memory table holds every row; the report and the plot data the printed ones.
         if (kept != nullptr) {
             kept->rows.push_back(CapacityRow{length, v.battered ? length * cosBatter : length, skin, tip, ultimate,
                                              (*c.unitFriction)[k], v.plugColumn ? (*c.plugLength)[k] : 0.0,
-                                             v.plugColumn && plugGoverns});
+                                             v.plugColumn && plugGoverns, printed});
         }
+        if (!printed) continue;
         if (v.plugColumn) {
             const char* mark = plugGoverns ? "*" : " ";
             const double plug = (*c.plugLength)[k];

@@ -35,6 +35,7 @@ struct MethodTableColumns {
     const RowArray* plugLength = nullptr;
     const RowArray* unitFriction = nullptr;        // the plot column
     const RowArray* storedUnitFriction = nullptr;  // handed over to the load-settlement analysis
+    bool rowsAsDriven = false;  // the rows are piles driven to each penetration (the table says so)
 };
 
 MethodTableColumns tableColumnsFor(AnalysisState& s, int code);
@@ -46,8 +47,12 @@ void setPileLengths(AnalysisState& s);
 // `unfactored` (when given) receives the tip values before the factor.
 void applyBearingFactor(AnalysisState& s, const MethodTableColumns& c, RowArray* unfactored);
 
-// Every row of the method into methodRowStore of its selection index.
+// Every row of the method into methodRowStore of its selection index; the table's ultimate
+// capacities are also the capacities of the design answers.
 void storeMethodRows(AnalysisState& s, const MethodTableColumns& c, const RowArray& unfactoredTip);
+
+// The ultimate capacities of the columns, rows as driven, as the capacities of the design answers.
+void keepDrivenCapacity(AnalysisState& s, const MethodTableColumns& c);
 
 // Table variants.
 struct TableVariant {

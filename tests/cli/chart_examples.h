@@ -16,6 +16,7 @@ struct ChartExample {
     const char* folder;
     std::vector<int> tables;  // selection indices of the printed tables, in report order
     int printedRows;          // rows = embedded length / increment + 1, printed every outputStep-th and the last
+    int rows;                 // every row, which the run's results hold
     int layerCurves;          // three per layer at least 0.11 thick (stickup slots are not printed)
     int loadSteps;            // 13 by default, else the user list
     int verificationCurves;   // listed depths within the soil profile
@@ -35,20 +36,20 @@ struct ChartExample {
 //   depths 5, 18, 35 and 60 ft, 60 lies below the 50 ft profile: three curves.
 inline const std::vector<ChartExample>& chartExamples() {
     static const std::vector<ChartExample> examples = {
-        {"battered-pipe-pile", {1, 2, 4}, 31, 9, 13, 0, false},
-        {"closed-pipe-si", {1, 2, 3, 4, 6, 7}, 25, 12, 13, 0, false},
-        {"cpt-four-methods-si", {4, 6, 7, 8, 9}, 31, 12, 13, 0, false},
-        {"general-method-user-values", {5, 1}, 46, 9, 13, 0, false},
-        {"h-pile-clay-silt-sand", {1, 2, 3, 4}, 13, 15, 13, 0, false},
-        {"long-profile-500-segments", {3, 4}, 19, 30, 13, 0, false},
-        {"open-pipe-sand-over-clay", {1, 2, 4}, 36, 12, 13, 0, false},
-        {"square-precast-concrete", {1, 2, 4, 6, 8}, 51, 12, 13, 0, false},
-        {"tapered-monotube", {1, 2, 4}, 41, 9, 13, 0, false},
-        {"timber-pile-tension", {1, 2, 4}, 36, 9, 13, 0, true},
-        {"usace-density-rule", {2}, 41, 9, 13, 0, false},
-        {"usace-stress-rule-si", {2}, 23, 12, 13, 0, false},
-        {"usace-user-critical-depth", {2}, 26, 6, 13, 0, false},
-        {"verification-curves-and-modifiers", {1, 4}, 21, 9, 10, 3, false},
+        {"battered-pipe-pile", {1, 2, 4}, 31, 61, 9, 13, 0, false},
+        {"closed-pipe-si", {1, 2, 3, 4, 6, 7}, 25, 49, 12, 13, 0, false},
+        {"cpt-four-methods-si", {4, 6, 7, 8, 9}, 31, 61, 12, 13, 0, false},
+        {"general-method-user-values", {5, 1}, 46, 46, 9, 13, 0, false},
+        {"h-pile-clay-silt-sand", {1, 2, 3, 4}, 13, 61, 15, 13, 0, false},
+        {"long-profile-500-segments", {3, 4}, 19, 451, 30, 13, 0, false},
+        {"open-pipe-sand-over-clay", {1, 2, 4}, 36, 71, 12, 13, 0, false},
+        {"square-precast-concrete", {1, 2, 4, 6, 8}, 51, 101, 12, 13, 0, false},
+        {"tapered-monotube", {1, 2, 4}, 41, 81, 9, 13, 0, false},
+        {"timber-pile-tension", {1, 2, 4}, 36, 71, 9, 13, 0, true},
+        {"usace-density-rule", {2}, 41, 81, 9, 13, 0, false},
+        {"usace-stress-rule-si", {2}, 23, 45, 12, 13, 0, false},
+        {"usace-user-critical-depth", {2}, 26, 51, 6, 13, 0, false},
+        {"verification-curves-and-modifiers", {1, 4}, 21, 41, 9, 10, 3, false},
     };
     return examples;
 }

@@ -113,15 +113,20 @@ TEST(PlotData, ValuesAgreeWithTheRunToTheirPrintedDigits) {
         EXPECT_EQ(d.result.jobNumber, r.jobNumber);
         ASSERT_EQ(d.result.tables.size(), r.tables.size());
         for (std::size_t t = 0; t < r.tables.size(); ++t) {
-            ASSERT_EQ(d.result.tables[t].rows.size(), r.tables[t].rows.size());
+            // The plot data hold the printed rows of the run's tables, which hold every row.
+            std::vector<CapacityRow> printed;
+            for (const CapacityRow& row : r.tables[t].rows) {
+                if (row.printed) printed.push_back(row);
+            }
+            ASSERT_EQ(d.result.tables[t].rows.size(), printed.size());
             EXPECT_EQ(d.result.tables[t].selection, r.tables[t].selection);
             EXPECT_EQ(d.result.tables[t].title, r.tables[t].title);
             EXPECT_EQ(d.result.tables[t].tension, r.tables[t].tension);
             EXPECT_EQ(d.result.tables[t].battered, r.tables[t].battered);
             EXPECT_EQ(d.result.tables[t].plugColumn, r.tables[t].plugColumn);
-            for (std::size_t k = 0; k < r.tables[t].rows.size(); ++k) {
+            for (std::size_t k = 0; k < printed.size(); ++k) {
                 const CapacityRow& a = d.result.tables[t].rows[k];
-                const CapacityRow& b = r.tables[t].rows[k];
+                const CapacityRow& b = printed[k];
                 EXPECT_TRUE(near(a.pileLength, b.pileLength, 0.005)) << k;   // F7.2
                 EXPECT_TRUE(near(a.skinFriction, b.skinFriction, 0.05)) << k;  // F8.1
                 EXPECT_TRUE(near(a.tipResistance, b.tipResistance, 0.05)) << k;

@@ -25,7 +25,7 @@ TEST(CommandLine, VersionAndHelp) {
     EXPECT_NE(wrong.output.find("unknown command"), std::string::npos);
     EXPECT_NE(runCli("run", dir.path()).exitCode, 0);  // no input file named
     // Every command explains itself on --help, on standard output, and exits 0.
-    for (const char* command : {"run", "convert", "check", "batch", "keys", "plot"}) {
+    for (const char* command : {"run", "convert", "check", "batch", "keys", "plot", "design"}) {
         SCOPED_TRACE(command);
         const Outcome own = runCli(std::string(command) + " --help 2>/dev/null", dir.path());
         EXPECT_EQ(own.exitCode, 0);
@@ -102,6 +102,50 @@ TEST(CommandLine, ConvertRunAndCheckProjectFiles) {
         EXPECT_NE(bad.output.find("pile.length_incremnt: unknown key; did you mean length_increment?"), std::string::npos)
             << bad.output;
     }
+}
+
+TEST(CommandLine, DesignAnswersOnTheConsoleBesideTheReportAndAsJson) {
+    if (!test::cliBuilt()) GTEST_SKIP() << "the command-line program is not built";
+    test::TempDir dir("cli-design");
+    std::string text = test::readFile(test::sourcePath("examples/cpt-four-methods-si/project.toml"));
+    if (text.find("[cpt]") == std::string::npos) GTEST_SKIP() << "the example's sounding is not inline";
+    text.insert(text.find("[cpt]"), "[design]\nloads = [3000, 20000]\nfactor_of_safety = 2\n\n");
+    test::writeFile(dir / "jacket.toml", text);
+    const Outcome run = runCli("run jacket.toml", dir.path());
+    if (run.output.find("reads no project files") != std::string::npos) GTEST_SKIP() << "built without toml++";
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("divided by a factor of safety of 2 reaches each load"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("not reached within the pile (largest"), std::string::npos) << run.output;
+    // Five methods, two loads: a header and ten records.
+    EXPECT_EQ(test::splitLines(test::readFile(dir / "jacket.design.csv")).size(), 11u);
+
+    // The same answers without editing the file, as JSON: the file's loads replaced.
+    const Outcome json = runCli("design jacket.toml --load 20000 --json", dir.path());
+    ASSERT_EQ(json.exitCode, 0) << json.output;
+    EXPECT_EQ(json.output.rfind("[\n  {\"method\": \"API_RP2A\", \"load\": 20000, \"factor_of_safety\": 2, "
+                                "\"embedded_length\": null, \"capacity\": ", 0), 0u) << json.output;
+    std::size_t objects = 0;
+    for (std::size_t at = json.output.find("\"method\""); at != std::string::npos; at = json.output.find("\"method\"", at + 1))
+        ++objects;
+    EXPECT_EQ(objects, 5u);
+
+    struct Usage {
+        const char* arguments;
+        const char* says;
+    };
+    for (const Usage& u : {Usage{"design jacket.toml --load abc", "expected a load above 0"},
+                           Usage{"design jacket.toml --factor-of-safety 0.5", "expected a number of 1 or more"},
+                           Usage{"design jacket.toml --loads 3", "unknown option --loads"}}) {
+        const Outcome bad = runCli(u.arguments, dir.path());
+        EXPECT_EQ(bad.exitCode, 64) << u.arguments;
+        EXPECT_NE(bad.output.find(u.says), std::string::npos) << bad.output;
+    }
+    const Outcome deck = runCli("convert jacket.toml -o jacket.dat", dir.path());
+    EXPECT_EQ(deck.exitCode, 0);
+    EXPECT_NE(deck.output.find("Dropped [design]"), std::string::npos) << deck.output;
+    const Outcome noLoads = runCli("design jacket.dat --cpt jacket.cpt", dir.path());
+    EXPECT_EQ(noLoads.exitCode, 64);
+    EXPECT_NE(noLoads.output.find("gives no design loads; name them with --load LOAD"), std::string::npos) << noLoads.output;
 }
 
 // The advisories of a run follow it on the console unless --quiet; vorta check lists them, and

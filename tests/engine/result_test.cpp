@@ -42,7 +42,11 @@ TEST(InMemoryResult, TablesCurvesAndLoadStepsMatchTheReport) {
     std::vector<std::string> lines;
     for (const MethodTable& t : r.tables) {
         ASSERT_TRUE(t.plugColumn);  // open pipe, plug decided by the program
+        // Every row of 70 ft in 1 ft steps; the report prints rows 1, 3, ..., 71 (output step 2).
+        ASSERT_EQ(t.rows.size(), 71u);
+        for (std::size_t k = 0; k < t.rows.size(); ++k) EXPECT_EQ(t.rows[k].printed, k % 2 == 0) << k;
         for (const CapacityRow& row : t.rows) {
+            if (!row.printed) continue;
             lines.push_back(format("(11X,F7.2,6X,F8.1,6X,F8.1,A1,3X,F9.1,3X,F9.2)", row.pileLength, row.skinFriction,
                                    row.tipResistance, row.plugMark ? "*" : " ", row.ultimateCapacity, row.plugLength));
         }

@@ -94,6 +94,7 @@ Difference compareTables(const AnalysisResult& original, const AnalysisResult& c
         const MethodTable& b = converted.tables[t];
         EXPECT_EQ(a.rows.size(), b.rows.size()) << a.title;
         for (std::size_t r = 0; r < std::min(a.rows.size(), b.rows.size()); ++r) {
+            if (!a.rows[r].printed) continue;  // the report's rows, which the allowances were found on
             EXPECT_NEAR(b.rows[r].pileLength * lengthToOriginal, a.rows[r].pileLength, 1e-6 * (1 + a.rows[r].pileLength));
             const double columns[3][2] = {{a.rows[r].skinFriction, b.rows[r].skinFriction * toOriginal},
                                           {a.rows[r].tipResistance, b.rows[r].tipResistance * toOriginal},

@@ -232,6 +232,10 @@ const BadProject kBadProjects[] = {
     {"layer upside down", "top = 0\nbottom = 9", "top = 9\nbottom = 0",
      {"case.toml, line 33: layers[1].bottom: layers out of order: the bottom 0 lies above the top 9"}},
     {"not a TOML file", "units = \"SI\"", "units = SI", {"case.toml, line 4: "}},
+    {"design without loads", "[load_transfer]", "[design]\nfactor_of_safety = 2\n\n[load_transfer]",
+     {"case.toml, line 26: design.loads: missing; expected the design loads in kN, one number or a list"}},
+    {"design load not a number", "[load_transfer]", "[design]\nloads = [2000, \"big\"]\n\n[load_transfer]",
+     {"case.toml, line 27: design.loads: expected a list of numbers in kN, found a text"}},
 };
 
 class BadProjectFile : public ::testing::TestWithParam<BadProject> {};
@@ -302,6 +306,22 @@ TEST(ProjectFile, CptFileIsReadRelativeToTheProject) {
 }
 
 // docs/project-file.md holds the reference made from the field tables, word for word.
+TEST(ProjectFile, DesignLoadsAsOneNumberOrAListWriteBack) {
+    std::string text = kHandWrittenProject;
+    text.insert(text.find("[load_transfer]"), "[design]\nloads = 2000\n\n");
+    const Analysis one = readProject(text);
+    EXPECT_EQ(one.design.loads, std::vector<double>{2000});
+    text.replace(text.find("loads = 2000"), 12, "loads = [2000, 3500.5]\nfactor_of_safety = 2.5");
+    const Analysis two = readProject(text);
+    EXPECT_EQ(two.design.loads, (std::vector<double>{2000, 3500.5}));
+    EXPECT_EQ(two.design.factorOfSafety, 2.5);
+    std::ostringstream written;
+    project::writeProjectFile(two, written);
+    const Analysis back = readProject(written.str());
+    EXPECT_EQ(back.design.loads, two.design.loads);
+    EXPECT_EQ(back.design.factorOfSafety, 2.5);
+}
+
 TEST(ProjectFile, DocumentationHoldsTheReferenceOfEveryKey) {
     const std::string docs = test::readFile(test::sourcePath("docs/project-file.md"));
     EXPECT_NE(docs.find(project::keyReference()), std::string::npos)

@@ -70,7 +70,9 @@ export function drawChart(chart, { width = 520, height = 300 } = {}) {
   const right = width - 14;
   const top = chart.y_downward ? 52 : 28;
   const bottom = height - (chart.y_downward ? 14 : 40);
-  const xs = chart.series.flatMap((s) => s.points.map((p) => p[0]));
+  const guides = chart.guides || [];
+  const marks = chart.marks || [];
+  const xs = [...chart.series.flatMap((s) => s.points.map((p) => p[0])), ...guides.map((g) => g.x)];
   const ys = chart.series.flatMap((s) => s.points.map((p) => p[1]));
   const xt = niceTicks(xs.length ? Math.min(...xs) : 0, xs.length ? Math.max(...xs) : 1);
   const yt = niceTicks(ys.length ? Math.min(...ys) : 0, ys.length ? Math.max(...ys) : 1);
@@ -112,6 +114,16 @@ export function drawChart(chart, { width = 520, height = 300 } = {}) {
       if (j % every === 0 || j === s.points.length - 1) plot.append(marker(MARKERS[i % MARKERS.length], px(p[0]), py(p[1]), colour));
     });
   });
+  // Design loads: a dashed line at the capacity each needs; the length each method needs: a ring.
+  guides.forEach((g, i) => {
+    plot.append(node('line', { x1: px(g.x), y1: top, x2: px(g.x), y2: bottom, class: 'design-guide', stroke: '#7a0000', 'stroke-dasharray': '8 4' }));
+    const y = chart.y_downward ? bottom - 5 - 13 * i : top + 12 + 13 * i;
+    plot.append(node('text', { x: px(g.x) - 4, y, 'text-anchor': 'end', class: 'design-label', fill: '#7a0000' }, g.label));
+  });
+  for (const m of marks) {
+    plot.append(node('circle', { cx: px(m.x), cy: py(m.y), r: 5, class: 'design-mark', fill: 'none', stroke: '#7a0000', 'stroke-width': 2 }));
+    plot.append(node('text', { x: px(m.x) + 8, y: py(m.y) - 6, class: 'design-label', fill: '#7a0000' }, m.label));
+  }
   svg.append(plot);
 
   // The values of the point nearest the pointer.

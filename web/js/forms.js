@@ -79,10 +79,12 @@ export function buildMethodsPanel(panel, ctx) {
   const methods = fieldGrid('methods', a, system, ctx.change, ctx.focus, { skip: ['selected'] });
   const loading = fieldGrid('loading', a, system, ctx.change, ctx.focus);
   const options = fieldGrid('options', a, system, ctx.change, ctx.focus);
+  const design = fieldGrid('design', a, system, ctx.change, ctx.focus);
   panel.replaceChildren(
     section('Methods', selectedWrap, methods.grid),
     section('Loading', loading.grid),
-    section('Options', options.grid));
+    section('Options', options.grid),
+    section('Design loads', el('p', { className: 'note', text: 'The least embedded length each method needs for each load: the Design tab after a run.' }), design.grid));
 }
 
 export function buildTransferPanel(panel, ctx) {

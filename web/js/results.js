@@ -133,7 +133,9 @@ export function capacityTable(t) {
     const c = t.columns[column(t, k)];
     return k === 'tip_resistance' ? { ...c, label: tipHeading(t) } : c;
   });
-  const rows = t.rows.map((r) => keys.map((k) => r[column(t, k)]));
+  // The rows the report prints (the run gives every row, with the printed ones marked).
+  const printed = column(t, 'printed');
+  const rows = t.rows.filter((r) => printed < 0 || r[printed]).map((r) => keys.map((k) => r[column(t, k)]));
   const table = dataTable(columns, rows, `table-${t.method}`);
   table.dataset.method = t.method;
   return table;

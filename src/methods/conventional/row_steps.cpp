@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "capacity/capacity.h"
 #include "engine/constants.h"
@@ -19,17 +20,20 @@ int segmentOfRow(const AnalysisState& s, int row) {
     return std::clamp(row, 1, last);
 }
 
-void spreadNodeFrictionToRows(AnalysisState& s) {
+void spreadNodeFrictionToRows(AnalysisState& s, const RowPositions* positions) {
     const InputData& in = s.input;
     const int rows = usableRows(s);
-    const SegmentWalk walk(s);
+    std::optional<SegmentWalk> walk;
+    if (positions == nullptr) walk.emplace(s);
     int hint = 1;
     for (int k = 1; k <= rows; ++k) {
         const double x = (k - 1) * s.depthIncrement;
         if (x - in.zeroFrictionLength <= -sp(1.0e-6)) {
             s.rowUnitFriction[k] = 0.0;
+        } else if (positions != nullptr) {
+            s.rowUnitFriction[k] = SegmentWalk::valueAt(s.nodeSkinFriction, positions->tip[k]);
         } else {
-            s.rowUnitFriction[k] = walk.valueAt(s.nodeSkinFriction, x, hint);
+            s.rowUnitFriction[k] = walk->valueAt(s.nodeSkinFriction, x, hint);
         }
         s.rowMaxUnitFriction[k] = s.segMaxUnitFriction[segmentOfRow(s, k)];
     }

@@ -8,6 +8,8 @@
 
 namespace vorta {
 
+struct RowPositions;
+
 // The segment that starts at penetration row k (segments are one length increment long), whose
 // row maximum and LRFD factors the row takes. A row below the last segment takes the last one, so
 // that a short grid is never read past its end.
@@ -16,7 +18,8 @@ int segmentOfRow(const AnalysisState& s, int row);
 // rowUnitFriction of every row from nodeSkinFriction: zero for a row whose tip lies above the
 // zero-friction length (by more than 1.0E-6), otherwise linear within the segment that contains
 // the row's tip. rowMaxUnitFriction(k) = segMaxUnitFriction of the segment that starts at row k.
-void spreadNodeFrictionToRows(AnalysisState& s);
+// `positions`, when given, holds where each row's tip lies in the grid (found once for many piles).
+void spreadNodeFrictionToRows(AnalysisState& s, const RowPositions* positions = nullptr);
 
 struct SkinFrictionRules {
     // Perimeter of the pile (length units) for every interval; with `followTaper` the perimeter

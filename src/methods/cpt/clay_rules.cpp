@@ -40,7 +40,7 @@ double cptClayEndBearing(const AnalysisState& s, int segment, CptSoundingCursor*
 
 namespace cpt {
 
-void clayRadialStressFriction(AnalysisState& s, int segment, int code, double equivalentRadius) {
+ShaftFriction clayRadialStressFriction(AnalysisState& s, int segment) {
     const InputData& in = s.input;
     const int a = 2 * segment - 1;
     const int b = 2 * segment;
@@ -56,18 +56,16 @@ void clayRadialStressFriction(AnalysisState& s, int segment, int code, double eq
     double deltaIvy = 0.0;
     if (strength >= sp(1.0e-10) && remolded >= sp(1.0e-10)) deltaIvy = std::log10(strength / remolded);
 
-    // Height above the tip in equivalent radii, at least 8.
-    double heightRatio = heightAboveTip(s, segment) * smallLengthPerLength(in.unitSystem) / equivalentRadius;
-    if (!(heightRatio >= 8.0)) heightRatio = 8.0;
-
-    const double kc = (2.0 - 0.625 * deltaIvy) * std::pow(s.segYieldStressRatio[segment], sp(0.42)) *
-                      std::pow(heightRatio, -sp(0.2));
+    // Kc = (2 - 0.625 dIvy) YSR^0.42 (h/R*)^-0.2; the height term follows the pile's length.
+    ShaftFriction f;
+    f.rule = ShaftFriction::Rule::ClayRadialStress;
+    f.segmentTerm = (2.0 - 0.625 * deltaIvy) * std::pow(s.segYieldStressRatio[segment], sp(0.42));
 
     if (in.unitSystem == kSi) s.nodeEffStress[b] = std::max(s.nodeEffStress[b], sp(1.0e-10));
     const double tanDelta = std::tan(radians(delta));
-    const double top = sp(0.8) * s.nodeEffStress[a] * tanDelta * kc;
-    const double bottom = sp(0.8) * s.nodeEffStress[b] * tanDelta * kc;
-    storeNodeFriction(s, segment, code, top, bottom, top, bottom);
+    f.top = sp(0.8) * s.nodeEffStress[a] * tanDelta;
+    f.bottom = sp(0.8) * s.nodeEffStress[b] * tanDelta;
+    return f;
 }
 
 }  // namespace cpt

@@ -12,6 +12,13 @@ void icpMethod(AnalysisState& s);    // method code 6
 void fugroMethod(AnalysisState& s);  // method code 7
 void uwaMethod(AnalysisState& s);    // method code 8
 
+// The rows of the CPT-based method `code` (5..8) as piles driven to each penetration, after the
+// method and the integration of its described rows have run: rows 2 on (row 1, the tip at the
+// ground surface, is no pile of its own; the caller keeps its described row). Leaves the capacity
+// table's columns and the method's tip flags to whatever the last pile left; the caller keeps what
+// it needs first.
+void computeDrivenRows(AnalysisState& s, int code, DrivenRows& out);
+
 // Cone resistance of segment i in ksf or kPa: the segment's qc, else the CPT file at the
 // segment's top depth, else paFactor (2.8 pa) times the segment's yield-stress-ratio column.
 // The segments of one walk down the pile read the sounding through one cursor (none: a search

@@ -2,6 +2,7 @@
 // they test, the sand and clay tests, the user limit on unit bearing and the row steps.
 #pragma once
 
+#include "capacity/capacity.h"
 #include "engine/analysis_state.h"
 #include "engine/constants.h"
 
@@ -31,9 +32,6 @@ double equivalentRadius(const InputData& in);
 // Sand: segSoilType - 1 <= 1.0E-6; any larger type is a cohesive soil.
 bool isSandSegment(const AnalysisState& s, int segment);
 
-// Height of the pile tip below the top of segment i, ft or m (negative below the tip).
-double heightAboveTip(const AnalysisState& s, int segment);
-
 // A unit end bearing limited by the segment's maximum unit bearing, when the user set one.
 double limitedByMaxUnitBearing(const AnalysisState& s, int segment, double q);
 
@@ -48,14 +46,57 @@ int segmentsToWalk(const AnalysisState& s);
 void storeNodeFriction(AnalysisState& s, int segment, int code, double top, double bottom,
                        double plugTop, double plugBottom);
 
+// What the unit skin friction of a segment owes to the pile's length: the CPT methods take the
+// height of the segment above the tip (NGI the depth over the pile length). The terms that depend
+// on the soil alone are worked out once per segment (ShaftFriction, s.segShaftFriction) and the
+// height term is applied for a pile of a given embedded length: the pile of the input for the
+// described rows, every penetration for the rows as driven. The products are formed in the order
+// of the methods' formulas, so that both give the same numbers.
+struct ShaftContext {
+    int code = 0;                  // method code 5..8
+    int unitSystem = 0;
+    double equivalentRadius = 0.0; // in or mm, the method's own
+    double diameter = 0.0;         // outside diameter, in or mm
+    bool tension = false;
+    bool openEnd = false;          // the end's inside diameter above 1.0E-5
+    // NGI: the factors of the sand formula after the depth ratio (end, loading, material).
+    double ngiTip = 1.0;
+    double ngiLoading = 1.0;
+    double ngiMaterial = 1.0;
+    // The height terms where the heights are held at their least values.
+    double icpHeldTerm = 0.0;         // 8^-0.38
+    double clayHeldTerm = 0.0;        // 8^-0.2
+    double fugroHeldTerm = 0.0;       // 4^-0.9 (compression) or 4^-0.85 (tension)
+    double uwaHeldRoot = 0.0;         // sqrt(2)
+};
+ShaftContext shaftContext(const AnalysisState& s, int code);
+
+// The two node values of segment i of a pile whose tip lies `embeddedLength` below the ground,
+// outside (shaft) and inside the plug.
+struct NodeFriction {
+    double top = 0.0;
+    double bottom = 0.0;
+    double plugTop = 0.0;
+    double plugBottom = 0.0;
+};
+NodeFriction shaftFrictionAt(const AnalysisState& s, const ShaftContext& c, int segment, double embeddedLength);
+
+// Stores the node values of segments 1..segments for a pile of the given embedded length.
+void applyShaftFriction(AnalysisState& s, const ShaftContext& c, int segments, double embeddedLength);
+
+// Height term of a segment in the tip's units (in or mm): the height of the tip below the top
+// of the segment, at least 1.0E-5.
+double heightAboveTipSmall(const ShaftContext& c, double segmentTop, double embeddedLength);
+
 // Unit friction per row and the cumulative skin friction per row from nodeSkinFriction, with the
 // segment LRFD factors and no tension reduction, limit or cap (the CPT methods carry their own
 // loading factors).
-void integrateRows(AnalysisState& s);
+// `positions`, when given, holds where each row's tip lies in the grid.
+void integrateRows(AnalysisState& s, const RowPositions* positions = nullptr);
 
 // The cohesive branch of ICP/MTD, Fugro and UWA: radial stress at failure from the yield stress
 // ratio, the sensitivity and the height above the tip, with the interface angle by plasticity
-// index. Writes the error line for a negative plasticity index. `equivalentRadius` in in or mm.
-void clayRadialStressFriction(AnalysisState& s, int segment, int code, double equivalentRadius);
+// index. Writes the error line for a negative plasticity index.
+ShaftFriction clayRadialStressFriction(AnalysisState& s, int segment);
 
 }  // namespace vorta::cpt

@@ -10,50 +10,36 @@
 namespace vorta {
 namespace {
 
-// Equivalent radius of the end, R sqrt(1 - (Di / D)^2), in or mm; the radius of a closed end.
-double fugroEquivalentRadius(const InputData& in) {
-    const double ratio = cpt::endInsideDiameter(in) / in.outsideDiameter;
-    return in.outsideDiameter / 2.0 * std::sqrt(1.0 - ratio * ratio);
-}
-
-void fugroSandSegment(AnalysisState& s, int segment, double equivalentRadius, CptSoundingCursor& sounding) {
+// The soil's share of the sand friction at each node: the coefficient of the height term, for
+// compression or for tension.
+ShaftFriction fugroSandSegment(AnalysisState& s, int segment, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     const double pa = cpt::shaftAtmosphericPressure(in.unitSystem);
     const double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem), &sounding);
-
-    // Height above the tip in equivalent radii, not clamped.
-    const double height = std::max(cpt::heightAboveTip(s, segment) * smallLengthPerLength(in.unitSystem), sp(1.0e-5));
-    const double r = height / equivalentRadius;
     const bool tension = in.loadingType == 1;
-
     auto atNode = [&](int node) {
         const double stressRatio = s.nodeEffStress[node] / pa;
-        if (tension) return sp(0.045) * qc * std::pow(stressRatio, sp(0.15)) * std::pow(std::max(r, 4.0), -sp(0.85));
-        // Within four equivalent radii of the tip the friction falls off linearly towards it from
-        // its value at four radii (the height term is held at r = 4 there, not left to grow).
-        const double heightTerm = std::pow(r <= 4.0 ? 4.0 : r, -sp(0.9));
-        double f = sp(0.08) * qc * std::pow(stressRatio, sp(0.05)) * heightTerm;
-        if (r <= 4.0) f = f * (r / 4.0);
-        return f;
+        if (tension) return sp(0.045) * qc * std::pow(stressRatio, sp(0.15));
+        return sp(0.08) * qc * std::pow(stressRatio, sp(0.05));
     };
-    const double top = atNode(2 * segment - 1);
-    const double bottom = atNode(2 * segment);
-    cpt::storeNodeFriction(s, segment, kCodeFugro, top, bottom, top, bottom);
+    ShaftFriction f;
+    f.rule = ShaftFriction::Rule::FugroSand;
+    f.top = atNode(2 * segment - 1);
+    f.bottom = atNode(2 * segment);
+    return f;
 }
 
 }  // namespace
 
 void fugroMethod(AnalysisState& s) {
-    const double equivalentRadius = fugroEquivalentRadius(s.input);
+    const cpt::ShaftContext context = cpt::shaftContext(s, kCodeFugro);
     const int segments = cpt::segmentsToWalk(s);
     CptSoundingCursor sounding(s.input.cptSounding);
     for (int i = 1; i <= segments; ++i) {
-        if (cpt::isSandSegment(s, i)) {
-            fugroSandSegment(s, i, equivalentRadius, sounding);
-        } else {
-            cpt::clayRadialStressFriction(s, i, kCodeFugro, equivalentRadius);
-        }
+        s.segShaftFriction[i] =
+            cpt::isSandSegment(s, i) ? fugroSandSegment(s, i, sounding) : cpt::clayRadialStressFriction(s, i);
     }
+    cpt::applyShaftFriction(s, context, segments, s.input.pileLength);
     cpt::integrateRows(s);
 }
 

@@ -21,17 +21,14 @@ double shearModulusDenominator(double eta) {
     return sp(0.0203) + sp(0.00125) * held - sp(1.216e-6) * (held * held);
 }
 
-void icpSandSegment(AnalysisState& s, int segment, double equivalentRadius, CptSoundingCursor& sounding) {
+// The soil's share of the sand friction: the radial stress before its height term at each node,
+// the dilation of the interface and the interface angle.
+ShaftFriction icpSandSegment(AnalysisState& s, int segment, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     const double pa = cpt::shaftAtmosphericPressure(in.unitSystem);
     const double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem), &sounding);
     const int a = 2 * segment - 1;
     const int b = 2 * segment;
-
-    // Height above the tip in equivalent radii, at least 8.
-    const double height = std::max(cpt::heightAboveTip(s, segment) * smallLengthPerLength(in.unitSystem), sp(1.0e-5));
-    double heightRatio = height / equivalentRadius;
-    if (!(heightRatio >= 8.0)) heightRatio = 8.0;
 
     // Dilation of the interface: the operational shear modulus at the bottom node's stress and a
     // radial displacement of 0.02 mm (0.0007874 in), the same for both nodes. Without cone
@@ -44,37 +41,27 @@ void icpSandSegment(AnalysisState& s, int segment, double equivalentRadius, CptS
     }
     const double radius = in.outsideDiameter / 2.0;
     const double displacement = in.unitSystem == kEnglish ? sp(0.0007874) : sp(0.02);
-    const double dilation = 2.0 * shearModulus * displacement / radius;
 
-    const double tanDelta = std::tan(cpt::radians(s.segFrictionAngle[segment] - 5.0));
-    const bool tension = in.loadingType == 1;
-    const bool openEnd = cpt::endInsideDiameter(in) > sp(1.0e-5);
-    auto atNode = [&](int node) {
-        const double radial = sp(0.029) * qc * std::pow(s.nodeEffStress[node] / pa, sp(0.13)) *
-                              std::pow(heightRatio, -sp(0.38));
-        if (!tension) return tanDelta * (radial + dilation);
-        double f = tanDelta * (sp(0.8) * radial + dilation);
-        if (openEnd) f *= sp(0.9);
-        return f;
-    };
-    const double top = atNode(a);
-    const double bottom = atNode(b);
-    cpt::storeNodeFriction(s, segment, kCodeIcp, top, bottom, top, bottom);
+    ShaftFriction f;
+    f.rule = ShaftFriction::Rule::IcpSand;
+    f.segmentTerm = 2.0 * shearModulus * displacement / radius;
+    f.tanDelta = std::tan(cpt::radians(s.segFrictionAngle[segment] - 5.0));
+    f.top = sp(0.029) * qc * std::pow(s.nodeEffStress[a] / pa, sp(0.13));
+    f.bottom = sp(0.029) * qc * std::pow(s.nodeEffStress[b] / pa, sp(0.13));
+    return f;
 }
 
 }  // namespace
 
 void icpMethod(AnalysisState& s) {
-    const double equivalentRadius = cpt::equivalentRadius(s.input);
+    const cpt::ShaftContext context = cpt::shaftContext(s, kCodeIcp);
     const int segments = cpt::segmentsToWalk(s);
     CptSoundingCursor sounding(s.input.cptSounding);
     for (int i = 1; i <= segments; ++i) {
-        if (cpt::isSandSegment(s, i)) {
-            icpSandSegment(s, i, equivalentRadius, sounding);
-        } else {
-            cpt::clayRadialStressFriction(s, i, kCodeIcp, equivalentRadius);
-        }
+        s.segShaftFriction[i] = cpt::isSandSegment(s, i) ? icpSandSegment(s, i, sounding)
+                                                         : cpt::clayRadialStressFriction(s, i);
     }
+    cpt::applyShaftFriction(s, context, segments, s.input.pileLength);
     cpt::integrateRows(s);
 }
 

@@ -10,24 +10,6 @@
 namespace vorta {
 namespace {
 
-// The factors of the sand formula that do not depend on the node.
-struct NgiSandFactors {
-    double depthRatio = 0.0;  // z/L of the top of the segment
-    double tip = 1.0;         // closed end 1.6
-    double loading = 1.3;     // tension 1.0
-    double material = 1.0;    // timber and precast concrete 1.2
-};
-
-NgiSandFactors ngiSandFactors(const AnalysisState& s, int segment) {
-    const InputData& in = s.input;
-    NgiSandFactors f;
-    f.depthRatio = in.pileLength > 0.0 ? s.segTopDepth[segment] / in.pileLength : 0.0;
-    f.tip = cpt::endInsideDiameter(in) <= sp(1.0e-5) ? sp(1.6) : 1.0;
-    f.loading = in.loadingType == 1 ? 1.0 : sp(1.3);
-    f.material = (in.pileType == 2 || in.pileType == 3) ? sp(1.2) : 1.0;
-    return f;
-}
-
 // Relative density at a node from qc and the reference resistance 22 sqrt(sigma' pa), not below
 // the minimum of the unit system. Where the stress gives no positive reference resistance (the
 // ground surface) the previous node's density is kept. In SI a qc below the reference resistance
@@ -44,35 +26,37 @@ double ngiRelativeDensity(int unitSystem, double effStress, double pa, double& q
     return dr;
 }
 
-double ngiSandFriction(double pa, double effStress, double dr, const NgiSandFactors& f) {
+// pa F_sig F_Dr: the sand friction before the depth ratio z/L and the end, loading and material
+// factors, which cpt::shaftFrictionAt applies.
+double ngiSandFriction(double pa, double effStress, double dr) {
     const double densityFactor = sp(2.1) * std::pow(dr - sp(0.1), sp(1.7));
     const double stressFactor = std::pow(effStress / pa, 0.25);
-    return pa * stressFactor * densityFactor * f.depthRatio * f.tip * f.loading * f.material;
+    return pa * stressFactor * densityFactor;
 }
 
-void ngiSandSegment(AnalysisState& s, int segment, double& relativeDensity, CptSoundingCursor& sounding) {
+ShaftFriction ngiSandSegment(AnalysisState& s, int segment, double& relativeDensity, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     const double pa = cpt::shaftAtmosphericPressure(in.unitSystem);
     double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem), &sounding);
-    const NgiSandFactors factors = ngiSandFactors(s, segment);
     const int a = 2 * segment - 1;
     const int b = 2 * segment;
+    ShaftFriction f;
+    f.rule = ShaftFriction::Rule::NgiSand;
 
     relativeDensity = ngiRelativeDensity(in.unitSystem, s.nodeEffStress[b], pa, qc, relativeDensity);
-    const double bottom = ngiSandFriction(pa, s.nodeEffStress[b], relativeDensity, factors);
+    f.bottom = ngiSandFriction(pa, s.nodeEffStress[b], relativeDensity);
 
     relativeDensity = ngiRelativeDensity(in.unitSystem, s.nodeEffStress[a], pa, qc, relativeDensity);
     if (in.unitSystem == kEnglish) s.nodeEffStress[a] = std::max(s.nodeEffStress[a], sp(1.0e-8));
-    const double top = ngiSandFriction(pa, s.nodeEffStress[a], relativeDensity, factors);
-
-    cpt::storeNodeFriction(s, segment, kCodeNgi, top, bottom, top, bottom);
+    f.top = ngiSandFriction(pa, s.nodeEffStress[a], relativeDensity);
+    return f;
 }
 
 // Clay: the strength ratio psi = su / sigma' chooses between the normally consolidated rule
 // (psi < 0.25), the overconsolidated rule (psi > 1) and the blend between them with its lower
 // bound. The plug takes the remolded strength with the same alpha and lower bound, which are the
 // segment's own in every range.
-void ngiClaySegment(AnalysisState& s, int segment) {
+ShaftFriction ngiClaySegment(AnalysisState& s, int segment) {
     const InputData& in = s.input;
     const int b = 2 * segment;
     const double effStress = std::max(s.nodeEffStress[b], sp(1.0e-10));
@@ -101,7 +85,7 @@ void ngiClaySegment(AnalysisState& s, int segment) {
         friction = std::max(lowerBound, su * tipFactor * alpha);
     }
     const double plug = std::max(lowerBound, tipFactor * alpha * s.segRemoldedStrength[segment]);
-    cpt::storeNodeFriction(s, segment, kCodeNgi, friction, friction, plug, plug);
+    return ShaftFriction{ShaftFriction::Rule::Fixed, friction, friction, plug, plug};
 }
 
 }  // namespace
@@ -111,12 +95,10 @@ void ngiMethod(AnalysisState& s) {
     const int segments = cpt::segmentsToWalk(s);
     CptSoundingCursor sounding(s.input.cptSounding);
     for (int i = 1; i <= segments; ++i) {
-        if (cpt::isSandSegment(s, i)) {
-            ngiSandSegment(s, i, relativeDensity, sounding);
-        } else {
-            ngiClaySegment(s, i);
-        }
+        s.segShaftFriction[i] =
+            cpt::isSandSegment(s, i) ? ngiSandSegment(s, i, relativeDensity, sounding) : ngiClaySegment(s, i);
     }
+    cpt::applyShaftFriction(s, cpt::shaftContext(s, kCodeNgi), segments, s.input.pileLength);
     cpt::integrateRows(s);
 }
 

@@ -21,56 +21,47 @@ double uwaEffectiveAreaRatio(const InputData& in) {
     return 1.0 - fillingRatio * (ratio * ratio);
 }
 
-void uwaSandSegment(AnalysisState& s, int segment, double areaRatio, CptSoundingCursor& sounding) {
+// The soil's share of the sand friction: the radial stress before its height term, the dilation
+// term at each node and the interface angle.
+ShaftFriction uwaSandSegment(AnalysisState& s, int segment, double areaRatio, CptSoundingCursor& sounding) {
     const InputData& in = s.input;
     const double pa = cpt::shaftAtmosphericPressure(in.unitSystem);
     const double qc = coneResistanceAtSegment(s, segment, cpt::shaftConeFactor(in.unitSystem), &sounding);
     const double diameter = in.outsideDiameter;
-
-    // Height above the tip in diameters, at least 2.
-    const double height = std::max(cpt::heightAboveTip(s, segment) * smallLengthPerLength(in.unitSystem), sp(1.0e-5));
-    double heightRatio = height / diameter;
-    if (!(heightRatio >= 2.0)) heightRatio = 2.0;
-
-    const double radial = sp(0.03) * qc * std::pow(areaRatio, sp(0.3)) / std::sqrt(std::max(heightRatio, 2.0));
     // Four times the radial displacement of 0.02 mm (0.0007874 in) of the interface.
     const double fourDisplacements = in.unitSystem == kEnglish ? sp(0.0031496) : sp(0.08);
-    const double tanDelta = std::tan(cpt::radians(s.segFrictionAngle[segment] - 5.0));
-    const bool tension = in.loadingType == 1;
 
-    auto atNode = [&](int node) {
+    auto dilationAt = [&](int node) {
         // Shear modulus from the normalised cone resistance at the node; no qc, no stiffness.
         double shearModulus = 0.0;
         if (qc >= sp(1.0e-10)) {
             const double normalised = (qc / pa) / std::sqrt(std::max(s.nodeEffStress[node] / pa, sp(1.0e-7)));
             shearModulus = 185.0 * qc / std::pow(normalised, 0.75);
         }
-        const double dilation = fourDisplacements * shearModulus / diameter;
-        double f = tanDelta * (radial + dilation);
-        if (tension) f *= 0.75;
-        return f;
+        return fourDisplacements * shearModulus / diameter;
     };
-    const double top = atNode(2 * segment - 1);
-    const double bottom = atNode(2 * segment);
-    cpt::storeNodeFriction(s, segment, kCodeUwa, top, bottom, top, bottom);
+    ShaftFriction f;
+    f.rule = ShaftFriction::Rule::UwaSand;
+    f.segmentTerm = sp(0.03) * qc * std::pow(areaRatio, sp(0.3));
+    f.tanDelta = std::tan(cpt::radians(s.segFrictionAngle[segment] - 5.0));
+    f.top = dilationAt(2 * segment - 1);
+    f.bottom = dilationAt(2 * segment);
+    return f;
 }
 
 }  // namespace
 
 void uwaMethod(AnalysisState& s) {
-    const InputData& in = s.input;
-    const double areaRatio = uwaEffectiveAreaRatio(in);
+    const double areaRatio = uwaEffectiveAreaRatio(s.input);
     // The clay branch uses the equivalent radius of ICP/MTD.
-    const double equivalentRadius = cpt::equivalentRadius(in);
+    const cpt::ShaftContext context = cpt::shaftContext(s, kCodeUwa);
     const int segments = cpt::segmentsToWalk(s);
     CptSoundingCursor sounding(s.input.cptSounding);
     for (int i = 1; i <= segments; ++i) {
-        if (cpt::isSandSegment(s, i)) {
-            uwaSandSegment(s, i, areaRatio, sounding);
-        } else {
-            cpt::clayRadialStressFriction(s, i, kCodeUwa, equivalentRadius);
-        }
+        s.segShaftFriction[i] = cpt::isSandSegment(s, i) ? uwaSandSegment(s, i, areaRatio, sounding)
+                                                         : cpt::clayRadialStressFriction(s, i);
     }
+    cpt::applyShaftFriction(s, context, segments, s.input.pileLength);
     cpt::integrateRows(s);
 }
 
