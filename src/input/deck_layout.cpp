@@ -10,6 +10,10 @@
 namespace vorta {
 namespace {
 
+// A value read as a count or switch. A real beyond what an int holds counts nothing and switches
+// nothing on.
+int wholeValue(double v) { return v > -2147483648.0 && v < 2147483648.0 ? static_cast<int>(v) : 0; }
+
 using C = DeckCondition;
 
 constexpr DeckValue kTitle[] = {{"", "title", "the title"}};
@@ -189,7 +193,7 @@ void setValue(std::span<const FieldInfo<Owner>> fields, Owner& o, std::string_vi
     if (f->type == FieldType::Real) {
         f->setReal(o, v);
     } else {
-        f->setInt(o, static_cast<int>(v));
+        f->setInt(o, wholeValue(v));
     }
 }
 
@@ -400,9 +404,9 @@ void appendRecordRow(Analysis& a, const DeckRecord& r, const DeckRow& values) {
 
 int recordLead(const DeckRecord& r, const DeckRow& values) {
     for (std::size_t i = 0; i < values.size(); ++i) {
-        if (r.values[i].capacity > 0) return static_cast<int>(values[i]);
+        if (r.values[i].capacity > 0) return wholeValue(values[i]);
     }
-    return static_cast<int>(values.front());
+    return wholeValue(values.front());
 }
 
 std::string lineText(const Analysis& a, const DeckRecord& r) {
