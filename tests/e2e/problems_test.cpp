@@ -95,7 +95,9 @@ TEST(Problems, TheRunAndTheCheckAgreeOnWhatStopsFailsOrAdvises) {
         EXPECT_EQ(status, c.status);
         ASSERT_FALSE(problems.empty());
         EXPECT_EQ(problems[0].code, c.firstCode);
-        if (*c.place != '\0') EXPECT_EQ(problems[0].place, c.place);
+        if (*c.place != '\0') {
+            EXPECT_EQ(problems[0].place, c.place);
+        }
     }
 }
 
