@@ -47,12 +47,6 @@ void writeWholeFile(const fs::path& file, const std::string& content) {
     }
 }
 
-bool sameFile(const fs::path& a, const fs::path& b) {
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec)) return true;
-    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
-}
-
 bool isForeignCptFile(const fs::path& cpt) { return !cpt.empty() && detectCptFileFormat(cpt) != CptFormat::Engine; }
 
 fs::path cptFileBeside(const fs::path& deck) { return fs::path(deck).replace_extension(".cpt"); }

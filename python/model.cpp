@@ -521,7 +521,9 @@ AnalysisObject fromModel(const Analysis& model, const std::string& source) {
 }
 
 Analysis readModel(const fs::path& file, const std::optional<fs::path>& cpt) {
-    return readAnalysisFile(file, ReadOptions{cpt.value_or(fs::path())}).analysis;
+    ReadOptions options;
+    options.cpt = cpt.value_or(fs::path());
+    return readAnalysisFile(file, options).analysis;
 }
 
 void save(const fs::path& file, const std::string& text) {

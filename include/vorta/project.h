@@ -107,9 +107,6 @@ std::filesystem::path cptFileBeside(const std::filesystem::path& deck);
 // name. Throws InputError when the file cannot be written.
 void writeWholeFile(const std::filesystem::path& file, const std::string& text);
 
-// Whether two names name one file (one that exists, or one that would be the same once made).
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
-
 // Runs an input data file or a project file. The report and the plot-data file default to the
 // input's name with .out and .plt. An input data file with the engine's CPT file is read by the
 // run itself, which reports a file it cannot use with status 2; a project file, or an input data

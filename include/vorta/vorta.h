@@ -94,6 +94,10 @@ struct RunControlFiles {
 };
 RunControlFiles readRunControlFiles(const std::filesystem::path& runControlFile);
 
+// Whether two names name one file (one that exists, or one that would be the same once made; links
+// included).
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // A number as the report prints it, without the blanks of its column: fixed point with `decimals`
 // digits after the point, or exponent form (0.dddE+xx) with `digits` digits.
 std::string printedFixed(double value, int decimals);

@@ -19,12 +19,6 @@ namespace {
 // and clear it a second time.
 std::unique_ptr<AnalysisState> newAnalysisState() { return std::unique_ptr<AnalysisState>(new AnalysisState); }
 
-std::string withoutBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace
 
 RunControlFiles readRunControlFiles(const std::filesystem::path& runControlFile) {
@@ -39,8 +33,8 @@ RunControlFiles readRunControlFiles(const std::filesystem::path& runControlFile)
 }
 
 // In a field wide enough that a value too wide for the report's column still shows.
-std::string printedFixed(double value, int decimals) { return withoutBlanks(formatFixed(value, 40, decimals)); }
-std::string printedExponent(double value, int digits) { return withoutBlanks(formatExponent(value, 40, digits)); }
+std::string printedFixed(double value, int decimals) { return trimmed(formatFixed(value, 40, decimals)); }
+std::string printedExponent(double value, int digits) { return trimmed(formatExponent(value, 40, digits)); }
 
 bool parseInteger(std::string_view text, int& value) { return FreeFormatReader::parseInteger(text, value); }
 bool parseReal(std::string_view text, double& value) { return FreeFormatReader::parseReal(text, value); }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <sstream>
+#include <system_error>
 
 #include "engine/constants.h"
 #include "engine/run_control.h"
@@ -18,14 +19,7 @@
 #include "report/report.h"
 
 namespace vorta {
-namespace {
 
-std::filesystem::path resolve(const std::filesystem::path& workingDirectory, const std::string& name) {
-    std::filesystem::path p(name);
-    return p.is_absolute() || workingDirectory.empty() ? p : workingDirectory / p;
-}
-
-// Whether two names lead to one file, existing or not (links included).
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code ec;
     if (std::filesystem::equivalent(a, b, ec)) return true;
@@ -33,6 +27,19 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     if (ec) return false;
     const std::filesystem::path cb = std::filesystem::weakly_canonical(b, ec);
     return !ec && ca == cb;
+}
+
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+namespace {
+
+std::filesystem::path resolve(const std::filesystem::path& workingDirectory, const std::string& name) {
+    std::filesystem::path p(name);
+    return p.is_absolute() || workingDirectory.empty() ? p : workingDirectory / p;
 }
 
 struct NamedFile {
@@ -66,12 +73,6 @@ RunStatus fileError(AnalysisState& s, const std::string& message) {
         s.result->messages.push_back(message);
     }
     return kRunFileError;
-}
-
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // The problems of a run in its result: each as data, and those with lines in the report's (or the

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "engine/analysis_state.h"
 #include "input/input.h"
@@ -24,6 +25,9 @@ struct RunRequest {
     // is empty keeps that output as text in the result.
     const Analysis* analysis = nullptr;
 };
+
+// A text less its leading and trailing blanks.
+std::string trimmed(const std::string& text);
 
 // Runs one analysis on a fresh state. Never throws.
 RunStatus runRequest(AnalysisState& s, const RunRequest& request);

@@ -3,9 +3,6 @@
 // input data file run with an AGS4 file, and a malformed file stopping with status 2.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <fstream>
 
 #include "support/test_support.h"
@@ -16,22 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int exitCode = -1;
-    std::string output;
-};
+using Outcome = test::CliRun;
 
-Outcome vorta(const std::string& arguments, const fs::path& folder) {
-    const std::string command = "cd '" + folder.string() + "' && '" + std::string(VORTA_CLI) + "' " + arguments + " 2>&1 </dev/null";
-    Outcome o;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return o;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe) != nullptr) o.output += buffer;
-    const int status = pclose(pipe);
-    o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return o;
-}
+const auto vorta = test::runCli;
 
 std::vector<CptPoint> soundingOf(const fs::path& file) {
     std::ifstream in(file);
@@ -39,7 +23,7 @@ std::vector<CptPoint> soundingOf(const fs::path& file) {
 }
 
 TEST(CptCommands, ConvertRunAndStopOnCptFilesOfOtherPrograms) {
-    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    if (!test::cliBuilt()) GTEST_SKIP() << "the command-line program is not built";
     test::TempDir dir("cpt-commands");
     const fs::path example = test::sourcePath("examples/cpt-four-methods-si");
     for (const char* name : {"sounding.gef", "sounding.ags", "project-gef.toml", "input.dat"}) {

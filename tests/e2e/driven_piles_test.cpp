@@ -124,7 +124,7 @@ std::vector<DrivenCase> drivenCases() {
     }
     shoe.pile.enhancedEndLength = 2.0;
     shoe.pile.enhancedEndInsideDiameter = 560;
-    for (int i = 0; i <= 30; ++i) shoe.cpt.points.push_back({i * 0.5, 2000.0 + 900.0 * std::fmod(i * 7.3, 11.0)});
+    for (int i = 0; i <= 30; ++i) shoe.cpt.points.push_back({i * 0.5, 2000.0 + 900.0 * std::fmod(i * 7.3, 11.0), {}, {}});
     cases.push_back({"generated-shoe-si", shoe});
     const std::size_t given = cases.size();
     for (std::size_t i = 0; i < given; ++i) {

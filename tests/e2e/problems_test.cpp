@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/test_support.h"
@@ -24,22 +24,15 @@ std::string described(const std::vector<Problem>& problems) {
     return text;
 }
 
-// Runs the analysis and checks it; the two must agree. Returns the run's problems.
-std::vector<Problem> expectRunAndCheckAgree(const Analysis& a, ValueSource source, const std::string& name,
-                                            const SourceLines* lines = nullptr) {
-    AnalysisResult result;
-    std::ostringstream console;
-    RunOptions options;
-    options.console = &console;
-    options.result = &result;
-    options.sourceName = name;
-    options.sourceKind = source;
-    options.sourceLines = lines;
-    const RunStatus status = runAnalysis(a, options);
+// Runs the analysis and checks it; the two must agree. Returns the run's status and problems.
+std::pair<RunStatus, std::vector<Problem>> expectRunAndCheckAgree(const Analysis& a, ValueSource source,
+                                                                  const std::string& name,
+                                                                  const SourceLines* lines = nullptr) {
+    const test::ModelRun run = test::runModel(a, name, source, lines);
     const CheckOutcome check = checkAnalysis(a, source, lines, name);
-    EXPECT_EQ(check.status, status);
-    EXPECT_EQ(described(check.problems), described(result.problems));
-    return result.problems;
+    EXPECT_EQ(check.status, run.status);
+    EXPECT_EQ(described(check.problems), described(run.result.problems));
+    return {run.status, run.result.problems};
 }
 
 std::string advisoryCodes(const std::vector<Problem>& problems) {
@@ -56,12 +49,12 @@ TEST(Problems, TheRunAndTheCheckOfEveryExampleAgreeAndOnlyTensionAdvises) {
         const std::string folder = "examples/" + example;
         const Analysis deck = test::readDeckTexts(test::readFile(test::sourcePath(folder + "/input.dat")),
                                                   test::readFile(test::sourcePath(folder + "/sounding.cpt")));
-        const std::vector<Problem> problems = expectRunAndCheckAgree(deck, ValueSource::InputDeck, "input.dat");
+        const std::vector<Problem> problems = expectRunAndCheckAgree(deck, ValueSource::InputDeck, "input.dat").second;
         // The one example whose run assumes what an engineer must check: the water table in tension.
         EXPECT_EQ(advisoryCodes(problems), example == "timber-pile-tension" ? "water_table_from_unit_weight " : "");
         SourceLines lines;
         const Analysis project = project::readProjectFile(test::sourcePath(folder + "/project.toml"), &lines);
-        EXPECT_EQ(advisoryCodes(expectRunAndCheckAgree(project, ValueSource::ProjectFile, "project.toml", &lines)),
+        EXPECT_EQ(advisoryCodes(expectRunAndCheckAgree(project, ValueSource::ProjectFile, "project.toml", &lines).second),
                   advisoryCodes(problems));
     }
 }
@@ -70,23 +63,26 @@ TEST(Problems, TheRunAndTheCheckAgreeOnWhatStopsFailsOrAdvises) {
     struct Case {
         const char* what;
         std::function<void(Analysis&)> change;
+        RunStatus status;
         const char* firstCode;
         const char* place = "";  // of the first problem in the input data file, where checked
     };
+    const RunStatus stop = kRunStoppedOnInput;
     const Case cases[] = {
-        {"zero increment", [](Analysis& a) { a.pile.lengthIncrement = 0; }, "length_increment_not_positive"},
-        {"no embedded length", [](Analysis& a) { a.pile.stickup = a.pile.length; }, "no_embedded_length"},
-        {"unknown units", [](Analysis& a) { a.units = static_cast<UnitSystem>(3); }, "unknown_unit_system"},
-        {"negative strength", [](Analysis& a) { a.soilProfile[2].shearStrength = -5; }, "negative_soil_value",
+        {"zero increment", [](Analysis& a) { a.pile.lengthIncrement = 0; }, stop, "length_increment_not_positive"},
+        {"no embedded length", [](Analysis& a) { a.pile.stickup = a.pile.length; }, stop, "no_embedded_length"},
+        {"unknown units", [](Analysis& a) { a.units = static_cast<UnitSystem>(3); }, stop, "unknown_unit_system"},
+        {"negative strength", [](Analysis& a) { a.soilProfile[2].shearStrength = -5; }, stop, "negative_soil_value",
          "soil point 3, column 8"},
-        {"negative qc", [](Analysis& a) { a.cpt.points.at(1).coneResistance = -1; }, "negative_cone_resistance",
+        {"negative qc", [](Analysis& a) { a.cpt.points.at(1).coneResistance = -1; }, stop, "negative_cone_resistance",
          "CPT point 2 (CPT file, value 2 of a point)"},
-        {"out of range", [](Analysis& a) { a.soilProfile[0].effectiveUnitWeight = 1.0e300; }, "out_of_range"},
-        {"profile too short", [](Analysis& a) { a.deepestSoilDepth = 20; }, "profile_too_short"},
-        {"too many segments", [](Analysis& a) { a.pile.lengthIncrement = 0.01; }, "too_many_segments"},
+        {"out of range", [](Analysis& a) { a.soilProfile[0].effectiveUnitWeight = 1.0e300; }, stop, "out_of_range"},
+        {"profile too short", [](Analysis& a) { a.deepestSoilDepth = 20; }, stop, "profile_too_short"},
+        {"too many segments", [](Analysis& a) { a.pile.lengthIncrement = 0.01; }, stop, "too_many_segments"},
         {"cannot be stated", [](Analysis& a) { a.loadTransfer.tipMovements = {1.0}; a.loadTransfer.tipMovementSwitch = 0; },
-         "file_error"},
-        {"tip movements in m", [](Analysis& a) { a.loadTransfer.tipMovements = {0.001, 0.01}; }, "tip_movements_in_other_unit"},
+         kRunFileError, "file_error"},
+        {"tip movements in m", [](Analysis& a) { a.loadTransfer.tipMovements = {0.001, 0.01}; }, kRunCompleted,
+         "tip_movements_in_other_unit"},
     };
     const std::string folder = "examples/closed-pipe-si";
     const Analysis example = test::readDeckTexts(test::readFile(test::sourcePath(folder + "/input.dat")),
@@ -95,10 +91,13 @@ TEST(Problems, TheRunAndTheCheckAgreeOnWhatStopsFailsOrAdvises) {
         SCOPED_TRACE(c.what);
         Analysis a = example;
         c.change(a);
-        const std::vector<Problem> problems = expectRunAndCheckAgree(a, ValueSource::InputDeck, "input.dat");
+        const auto [status, problems] = expectRunAndCheckAgree(a, ValueSource::InputDeck, "input.dat");
+        EXPECT_EQ(status, c.status);
         ASSERT_FALSE(problems.empty());
         EXPECT_EQ(problems[0].code, c.firstCode);
-        if (*c.place != '\0') EXPECT_EQ(problems[0].place, c.place);
+        if (*c.place != '\0') {
+            EXPECT_EQ(problems[0].place, c.place);
+        }
     }
 }
 

@@ -35,10 +35,7 @@ ExampleRun runExample(const std::string& example, const std::vector<Replacement>
         }
         for (const std::string& l : lines) texts[f] += l + "\n";
     }
-    std::istringstream deck(texts[0]);
-    std::istringstream cpt(texts[1]);
-    return {test::runOnTexts(texts[0], texts[1]),
-            checkAnalysis(readInputDeck(deck, "case.dat", cpt, "case.cpt"), ValueSource::InputDeck)};
+    return {test::runOnTexts(texts[0], texts[1]), checkAnalysis(test::readDeckTexts(texts[0], texts[1]), ValueSource::InputDeck)};
 }
 
 std::string stopMessage(const std::string& value, const std::string& place, const std::string& range) {
@@ -88,14 +85,10 @@ Analysis exampleModel(const std::string& example) {
 
 // The rows of the FHWA table of a run, as printed.
 std::vector<double> fhwaCapacities(const Analysis& a) {
-    AnalysisResult result;
-    std::ostringstream console;
-    RunOptions options;
-    options.console = &console;
-    options.result = &result;
-    EXPECT_EQ(runAnalysis(a, options), kRunCompleted) << result.reportText;
+    const test::ModelRun run = test::runModel(a);
+    EXPECT_EQ(run.status, kRunCompleted) << run.report;
     std::vector<double> capacities;
-    for (const MethodTable& t : result.tables) {
+    for (const MethodTable& t : run.result.tables) {
         if (t.selection != static_cast<int>(Method::Fhwa)) continue;
         for (const CapacityRow& row : t.rows) capacities.push_back(row.ultimateCapacity);
     }

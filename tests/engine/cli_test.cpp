@@ -1,10 +1,6 @@
 // The command-line program as an engineer or a script uses it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "support/test_support.h"
@@ -12,26 +8,11 @@
 namespace vorta {
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    std::string output;
-};
-
-Outcome runCli(const std::string& arguments, const std::filesystem::path& folder) {
-    const std::string cli = VORTA_CLI;
-    const std::string command = "cd '" + folder.string() + "' && '" + cli + "' " + arguments + " 2>&1 </dev/null";
-    Outcome o;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return o;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe) != nullptr) o.output += buffer;
-    const int status = pclose(pipe);
-    o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return o;
-}
+using Outcome = test::CliRun;
+using test::runCli;
 
 TEST(CommandLine, VersionAndHelp) {
-    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    if (!test::cliBuilt()) GTEST_SKIP() << "the command-line program is not built";
     test::TempDir dir("cli");
     const Outcome version = runCli("--version", dir.path());
     EXPECT_EQ(version.exitCode, 0);
@@ -53,7 +34,7 @@ TEST(CommandLine, VersionAndHelp) {
 }
 
 TEST(CommandLine, NoArgumentsRunsOnNamesDatInTheCurrentFolder) {
-    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    if (!test::cliBuilt()) GTEST_SKIP() << "the command-line program is not built";
     test::TempDir dir("cli");
     const Outcome missing = runCli("", dir.path());
     EXPECT_EQ(missing.exitCode, 2);  // the run status is the exit code
@@ -65,7 +46,7 @@ TEST(CommandLine, NoArgumentsRunsOnNamesDatInTheCurrentFolder) {
 }
 
 TEST(CommandLine, RunWritesTheReportAndPlotFileBesideTheInputByDefault) {
-    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    if (!test::cliBuilt()) GTEST_SKIP() << "the command-line program is not built";
     test::TempDir dir("cli");
     std::filesystem::create_directories(dir / "site");
     const Outcome missing = runCli("run site/absent.dat", dir.path());
@@ -78,16 +59,10 @@ TEST(CommandLine, RunWritesTheReportAndPlotFileBesideTheInputByDefault) {
     EXPECT_NE(runCli("run a.dat --report", dir.path()).exitCode, 0);
 }
 
-}  // namespace
-}  // namespace vorta
-
-namespace vorta {
-namespace {
-
 // The two forms of an analysis on the command line: a deck converted to a project file and back
 // runs to the same report; check reports problems without running; a bad project file is status 2.
 TEST(CommandLine, ConvertRunAndCheckProjectFiles) {
-    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    if (!test::cliBuilt()) GTEST_SKIP() << "the command-line program is not built";
     test::TempDir dir("cli-project");
     const std::filesystem::path example = test::sourcePath("examples/open-pipe-sand-over-clay");
     const std::string deck = (example / "input.dat").string();
@@ -130,7 +105,7 @@ TEST(CommandLine, ConvertRunAndCheckProjectFiles) {
 }
 
 TEST(CommandLine, DesignAnswersOnTheConsoleBesideTheReportAndAsJson) {
-    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    if (!test::cliBuilt()) GTEST_SKIP() << "the command-line program is not built";
     test::TempDir dir("cli-design");
     std::string text = test::readFile(test::sourcePath("examples/cpt-four-methods-si/project.toml"));
     if (text.find("[cpt]") == std::string::npos) GTEST_SKIP() << "the example's sounding is not inline";
@@ -173,16 +148,10 @@ TEST(CommandLine, DesignAnswersOnTheConsoleBesideTheReportAndAsJson) {
     EXPECT_NE(noLoads.output.find("gives no design loads; name them with --load LOAD"), std::string::npos) << noLoads.output;
 }
 
-}  // namespace
-}  // namespace vorta
-
-namespace vorta {
-namespace {
-
 // The advisories of a run follow it on the console unless --quiet; vorta check lists them, and
 // --json states the status and every problem for the page and other programs.
 TEST(CommandLine, AdvisoriesAfterARunAndInTheCheckAndItsJson) {
-    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    if (!test::cliBuilt()) GTEST_SKIP() << "the command-line program is not built";
     test::TempDir dir("cli-advisories");
     const std::filesystem::path example = test::sourcePath("examples/timber-pile-tension");
     test::writeFile(dir / "pile.dat", test::readFile(example / "input.dat"));

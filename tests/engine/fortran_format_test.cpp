@@ -149,8 +149,7 @@ TEST(FortranFormat, RecordWriterEndsEveryLine) {
 // The Fortran runtime's own formatted output, on many values, for the descriptors the report and
 // the plot-data file use. Skipped when no Fortran compiler is installed.
 TEST(FortranFormat, MatchesTheFortranRuntimeOnManyValues) {
-    const std::string compiler = VORTA_GFORTRAN;
-    if (compiler.empty()) GTEST_SKIP() << "gfortran not found";
+    if (!test::fortranFound()) GTEST_SKIP() << "gfortran not found";
 
     std::vector<double> values{0.0, -0.0, 0.5, -0.5, 0.125, 0.375, 2.5, 0.05, 0.15, 0.25, 0.35, 1.0, 9.995,
                                99.995, 999.95, 9999999.0, 1.0e-10, 1.0e10, 123456.789, -123456.789, 1.0e-100,
@@ -185,10 +184,7 @@ TEST(FortranFormat, MatchesTheFortranRuntimeOnManyValues) {
                           "    v = transfer(bits, v)\n";
     for (const std::string& d : descriptors) program += "    write(11, '(" + d + ")') v\n";
     program += "  end do\nend program p\n";
-    test::writeFile(dir / "p.f90", program);
-    const std::string build = "cd '" + dir.path().string() + "' && '" + compiler + "' -o p p.f90 && ./p";
-    ASSERT_EQ(std::system(build.c_str()), 0) << "the Fortran reference program did not run";
-    const std::vector<std::string> expected = test::splitLines(test::readFile(dir / "out.txt"));
+    const std::vector<std::string> expected = test::fortranOutput(dir, program);
     ASSERT_EQ(expected.size(), values.size() * descriptors.size());
 
     std::size_t line = 0;
@@ -208,8 +204,7 @@ TEST(FortranFormat, MatchesTheFortranRuntimeOnManyValues) {
 }
 
 TEST(FortranFormat, IntegerFieldsMatchTheFortranRuntime) {
-    const std::string compiler = VORTA_GFORTRAN;
-    if (compiler.empty()) GTEST_SKIP() << "gfortran not found";
+    if (!test::fortranFound()) GTEST_SKIP() << "gfortran not found";
     const std::vector<long long> values{0, 1, -1, 7, 9, 10, 59, 99, 100, -99, 2024, 12345, -12345, 999999};
     const std::vector<std::string> descriptors{"I2.2", "I4", "I5", "I11", "I3", "I1", "I6.4"};
     test::TempDir dir("fortran-integer");
@@ -219,10 +214,7 @@ TEST(FortranFormat, IntegerFieldsMatchTheFortranRuntime) {
     program += "]\n  open(11, file='out.txt')\n  do i = 1, size(v)\n";
     for (const std::string& d : descriptors) program += "    write(11, '(" + d + ")') v(i)\n";
     program += "  end do\nend program p\n";
-    test::writeFile(dir / "p.f90", program);
-    const std::string build = "cd '" + dir.path().string() + "' && '" + compiler + "' -o p p.f90 && ./p";
-    ASSERT_EQ(std::system(build.c_str()), 0);
-    const std::vector<std::string> expected = test::splitLines(test::readFile(dir / "out.txt"));
+    const std::vector<std::string> expected = test::fortranOutput(dir, program);
     std::size_t line = 0;
     for (long long v : values) {
         for (const std::string& d : descriptors) {
@@ -234,13 +226,8 @@ TEST(FortranFormat, IntegerFieldsMatchTheFortranRuntime) {
     }
 }
 
-}  // namespace
-}  // namespace vorta
-
-namespace vorta {
-namespace {
-
-// The descriptors of the report and the plot-data file, and a few beyond them.
+// The descriptors of the report and the plot-data file, and a few beyond them (the long sweep of
+// random values of every magnitude, tests/format_sweep, takes the same shapes).
 struct FieldShape {
     char kind;  // 'F' or 'E'
     int width;
@@ -288,22 +275,6 @@ int mismatchesAround(double value, int& reported) {
         mismatches += mismatchesOn(up, reported) + mismatchesOn(down, reported);
     }
     return mismatches;
-}
-
-TEST(FortranFormatFastPath, MatchesTheGeneralPathOnRandomValuesOfEveryMagnitude) {
-    std::mt19937_64 random(20261209);
-    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
-    std::uniform_int_distribution<int> decade(-30, 30);
-    std::uniform_int_distribution<std::uint64_t> bits;
-    int reported = 0;
-    int mismatches = 0;
-    for (int i = 0; i < 60000; ++i) {
-        // Decimal-looking values over sixty decades, either sign, and raw bit patterns of any kind.
-        const double decimal = mantissa(random) * std::pow(10.0, decade(random)) * (i % 2 == 0 ? 1.0 : -1.0);
-        mismatches += mismatchesOn(decimal, reported);
-        mismatches += mismatchesOn(std::bit_cast<double>(bits(random)), reported);
-    }
-    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(FortranFormatFastPath, MatchesTheGeneralPathOnRoundingTies) {
@@ -362,12 +333,6 @@ TEST(FortranFormatFastPath, MatchesTheGeneralPathOnTheFieldsOfEveryExample) {
     EXPECT_GT(fields, 10000);
     EXPECT_EQ(mismatches, 0);
 }
-
-}  // namespace
-}  // namespace vorta
-
-namespace vorta {
-namespace {
 
 TEST(RecordWriterGathering, KeepsTheOrderOfEveryRecordAndHandsAllOverBeforeTheFileGoes) {
     std::ostringstream file;

@@ -5,7 +5,6 @@
 #include <bit>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -157,8 +156,7 @@ TEST(FreeFormatReader, OutOfRangeNumbersAreErrorsNotInfinities) {
 
 // The Fortran runtime's list-directed read of the same tokens gives the same doubles, bit for bit.
 TEST(FreeFormatReader, MatchesTheFortranListDirectedRead) {
-    const std::string compiler = VORTA_GFORTRAN;
-    if (compiler.empty()) GTEST_SKIP() << "gfortran not found";
+    if (!test::fortranFound()) GTEST_SKIP() << "gfortran not found";
     const std::vector<std::string> tokens{
         "0", "1", "-1", "0.1", "0.8", "3.1416", "2.0885546", "9999999", "1.0E-6", "1.0e-10", "1d-7", "47.88",
         "57.2958", "0.7853975", "123456.789", "-0.0", ".5", "5.", "+2.5", "1.5D+2", "7.1e-310", "1.0+2",
@@ -172,10 +170,7 @@ TEST(FreeFormatReader, MatchesTheFortranListDirectedRead) {
         "  open(10, file='values.txt')\n  open(11, file='out.txt')\n  do i = 1, " +
         std::to_string(tokens.size()) +
         "\n    read(10, *) v, w\n    write(11, '(Z16.16)') v\n  end do\nend program p\n";
-    test::writeFile(dir / "p.f90", program);
-    const std::string build = "cd '" + dir.path().string() + "' && '" + compiler + "' -o p p.f90 && ./p";
-    ASSERT_EQ(std::system(build.c_str()), 0) << "the Fortran reference program did not run";
-    const std::vector<std::string> expected = test::splitLines(test::readFile(dir / "out.txt"));
+    const std::vector<std::string> expected = test::fortranOutput(dir, program);
     ASSERT_EQ(expected.size(), tokens.size());
 
     std::istringstream text(data);

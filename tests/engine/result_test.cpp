@@ -11,31 +11,10 @@
 namespace vorta {
 namespace {
 
-struct ExampleRun {
-    RunStatus status = kRunCompleted;
-    AnalysisResult result;
-    std::string report;
-    std::string plot;
-};
-
-ExampleRun runExample(const std::string& folder) {
-    test::TempDir dir("result");
+// An example's input data file and CPT file run with the fixed clock.
+test::RunResult runExample(const std::string& folder) {
     const std::filesystem::path source = test::sourcePath("examples/" + folder);
-    RunFiles files;
-    files.input = source / "input.dat";
-    files.cpt = source / "sounding.cpt";
-    files.report = dir / "report.out";
-    files.plot = dir / "plot.plt";
-    std::ostringstream console;
-    RunOptions options;
-    options.console = &console;
-    options.clock = test::kFixedClock;
-    ExampleRun run;
-    options.result = &run.result;
-    run.status = runOnFiles(files, options);
-    run.report = test::readFile(files.report);
-    run.plot = test::readFile(files.plot);
-    return run;
+    return test::runOnTexts(test::readFile(source / "input.dat"), test::readFile(source / "sounding.cpt"));
 }
 
 // Every printed line, written again from the in-memory values, is found in the report in order.
@@ -49,7 +28,7 @@ void expectLinesInOrder(const std::string& text, const std::vector<std::string>&
 }
 
 TEST(InMemoryResult, TablesCurvesAndLoadStepsMatchTheReport) {
-    const ExampleRun run = runExample("open-pipe-sand-over-clay");
+    const test::RunResult run = runExample("open-pipe-sand-over-clay");
     ASSERT_EQ(run.status, kRunCompleted);
     const AnalysisResult& r = run.result;
     EXPECT_EQ(r.status, kRunCompleted);
@@ -94,8 +73,7 @@ TEST(InMemoryResult, TablesCurvesAndLoadStepsMatchTheReport) {
 }
 
 TEST(InMemoryResult, StopsAndFileErrorsSayWhy) {
-    const ExampleRun stop = runExample("stop-profile-too-short");
-    EXPECT_EQ(stop.status, kRunStoppedOnInput);
+    const test::RunResult stop = runExample("stop-profile-too-short");
     EXPECT_EQ(stop.result.status, kRunStoppedOnInput);
     ASSERT_EQ(stop.result.messages.size(), 2u);  // the console warning and the report's stop message
     EXPECT_EQ(stop.result.messages[0].rfind("COMPUTATION DOES NOT PROCEED BECAUSE NO SOIL INFORMATION", 0), 0u)

@@ -5,6 +5,8 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/constants.h"
 #include "engine/run_control.h"
@@ -122,168 +124,88 @@ TEST(ProfileCheck, ShallowLastSoilPointOnlyWarnsOnTheConsole) {
               "           PILE LENGTH PLUS TWO PILE DIAMETERS\n");
 }
 
-TEST(InputValueCheck, SoundInputPasses) {
-    const Checked c = check(Deck());
-    EXPECT_TRUE(c.inputValuesPass);
-    EXPECT_EQ(c.report, "");
-}
+// Stops on a value: the sound deck changed in one way fails the check of the input values with
+// the report's words (the whole message where it is given from its first line).
+struct StopCase {
+    const char* what;
+    std::function<void(Deck&)> change;
+    const char* report;
+};
 
-TEST(InputValueCheck, IncrementThatIsNotPositiveStops) {
-    Deck deck;
-    deck.rec7 = "0 0 1 0 1 0 0";
-    Checked c = check(deck);
-    EXPECT_FALSE(c.inputValuesPass);
-    EXPECT_EQ(c.report,
-              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE INCREMENT OF \n"
-              "          PILE LENGTH USED IN COMPUTATION      0.00 FT. IS NOT GREATER THAN ZERO\n");
-    deck.rec7 = "0 -0.5 1 0 1 0 0";
-    EXPECT_FALSE(check(deck).inputValuesPass);
-}
-
-TEST(InputValueCheck, OutputStepBelowOneStops) {
-    Deck deck;
-    deck.rec4 = "1 0 4 0";
-    const Checked c = check(deck);
-    EXPECT_FALSE(c.inputValuesPass);
-    EXPECT_EQ(c.report,
-              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE OUTPUT STEP     0\n"
-              "          IS LESS THAN 1\n");
-}
-
-TEST(InputValueCheck, FewerThanTwoSoilPointsStop) {
-    Deck deck;
-    deck.rec4 = "1 1 1 0";
-    deck.soil.resize(2);
-    const Checked c = check(deck);
-    EXPECT_FALSE(c.inputValuesPass);
-    EXPECT_TRUE(contains(c.report, "THE SOIL PROFILE HAS   1 SOIL POINT(S)\n")) << c.report;
-    deck.rec4 = "1 1 0 0";
-    deck.soil.clear();
-    EXPECT_FALSE(check(deck).inputValuesPass);
-    deck.rec4 = "1 1 -2 0";
-    EXPECT_FALSE(check(deck).inputValuesPass);
-}
-
-TEST(InputValueCheck, DecreasingSoilDepthsStop) {
-    Deck deck;
-    deck.soil[4] = "25 2 1 110 0 0";  // point 3 above point 2 at 30 ft
-    const Checked c = check(deck);
-    EXPECT_FALSE(c.inputValuesPass);
-    EXPECT_EQ(c.report,
-              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE DEPTH OF SOIL POINT  3     25.00 FT.\n"
-              "          IS LESS THAN THE DEPTH OF SOIL POINT  2     30.00 FT.\n"
-              "          SOIL POINTS MUST BE GIVEN IN ORDER OF INCREASING DEPTH\n");
-}
-
-TEST(InputValueCheck, UnknownUnitSystemOrPileTypeStops) {
-    Deck deck;
-    deck.rec4 = "3 1 4 0";
-    Checked c = check(deck);
-    EXPECT_FALSE(c.inputValuesPass);
-    EXPECT_EQ(c.report,
-              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE UNIT SYSTEM     3\n"
-              "          IS NEITHER 1 (ENGLISH UNITS) NOR 2 (SI UNITS)\n");
-
-    for (int type : {0, 8, -1}) {
-        Deck t;
-        t.rec7 = "0 1 " + std::to_string(type) + " 0 1 0 0";
-        c = check(t);
-        EXPECT_FALSE(c.inputValuesPass) << "type " << type;
-        EXPECT_TRUE(contains(c.report, "BECAUSE THE PILE TYPE" + formatInteger(type, 6) + "\n")) << c.report;
-        EXPECT_TRUE(contains(c.report, "IS NOT ONE OF THE PILE TYPES 1 TO 7\n"));
-    }
-    for (int type = 1; type <= 7; ++type) {
-        Deck t;
-        t.rec7 = "0 1 " + std::to_string(type) + " 0 1 0 0";
-        EXPECT_TRUE(check(t).inputValuesPass) << "type " << type;
-    }
-}
-
-TEST(InputValueCheck, TaperThatClosesTheTipStops) {
+const StopCase kStopCases[] = {
+    {"output step below 1", [](Deck& d) { d.rec4 = "1 0 4 0"; },
+     "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE OUTPUT STEP     0\n          IS LESS THAN 1\n"},
+    {"soil point 3 above point 2 at 30 ft", [](Deck& d) { d.soil[4] = "25 2 1 110 0 0"; },
+     "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE DEPTH OF SOIL POINT  3     25.00 FT.\n"
+     "          IS LESS THAN THE DEPTH OF SOIL POINT  2     30.00 FT.\n"
+     "          SOIL POINTS MUST BE GIVEN IN ORDER OF INCREASING DEPTH\n"},
+    {"unit system 3", [](Deck& d) { d.rec4 = "3 1 4 0"; },
+     "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE UNIT SYSTEM     3\n"
+     "          IS NEITHER 1 (ENGLISH UNITS) NOR 2 (SI UNITS)\n"},
+    {"pile type 0", [](Deck& d) { d.rec7 = "0 1 0 0 1 0 0"; },
+     "BECAUSE THE PILE TYPE     0\n          IS NOT ONE OF THE PILE TYPES 1 TO 7\n"},
+    {"pile type 8", [](Deck& d) { d.rec7 = "0 1 8 0 1 0 0"; }, "BECAUSE THE PILE TYPE     8\n"},
+    {"pile type -1", [](Deck& d) { d.rec7 = "0 1 -1 0 1 0 0"; }, "BECAUSE THE PILE TYPE    -1\n"},
     // 12 in (1 ft) at the head, 50 ft long: a taper of 1 degree narrows it by
-    // 50 x 2 x tan(0.01745) = 1.745 ft, past zero.
-    Deck deck;
-    deck.rec5 = "0 0 12 0 4000000 50 0";
-    deck.rec7 = "0 1 5 1 1 0 0";
-    Checked c = check(deck);
-    EXPECT_FALSE(c.inputValuesPass);
-    const double tip = 1.0 - (0.0 + 50.0) * 2.0 * std::tan(1.0 * sp(0.01745));
-    EXPECT_EQ(c.report,
-              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE DIAMETER AT THE PILE TIP\n"
-              "          (OUTSIDE DIAMETER LESS THE TAPER OVER THE PILE LENGTH) IS" + formatFixed(tip, 10, 2) +
-                  " FT.\n          THE TIP DIAMETER MUST BE GREATER THAN ZERO\n");
-    EXPECT_EQ(formatFixed(tip, 10, 2), "     -0.75");
+    // 50 x 2 x tan(0.01745) = 1.745 ft, past zero: 1 - 1.745 = -0.75 ft.
+    {"taper that closes the tip", [](Deck& d) { d.rec5 = "0 0 12 0 4000000 50 0"; d.rec7 = "0 1 5 1 1 0 0"; },
+     "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE DIAMETER AT THE PILE TIP\n"
+     "          (OUTSIDE DIAMETER LESS THE TAPER OVER THE PILE LENGTH) IS     -0.75 FT.\n"
+     "          THE TIP DIAMETER MUST BE GREATER THAN ZERO\n"},
+    // Half a degree narrows 60 ft (the stickup included) by 1.047 ft.
+    {"taper over the stickup too",
+     [](Deck& d) { d.rec5 = "0 0 12 0 4000000 60 10"; d.rec7 = "0 1 5 0.5 1 0 0"; d.rec9 = "60 0"; },
+     "(OUTSIDE DIAMETER LESS THE TAPER OVER THE PILE LENGTH) IS     -0.05 FT.\n"},
+    {"no diameter and no taper", [](Deck& d) { d.rec5 = "0 0 0 0 4000000 50 0"; d.rec7 = "0 1 2 0 1 0 0"; },
+     "(OUTSIDE DIAMETER LESS THE TAPER OVER THE PILE LENGTH) IS      0.00 FT.\n"},
+    {"batter of 90 degrees", [](Deck& d) { d.rec6 = "0 0 90"; },
+     "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE BATTER ANGLE     90.00 DEG\n"
+     "          IS NOT LESS THAN 90 DEGREES FROM THE VERTICAL\n"},
+    {"inside diameter of the outside one", [](Deck& d) { d.rec5 = "0 0 24 24 29000000 50 0"; },
+     "IS NEGATIVE OR NOT LESS THAN THE OUTSIDE DIAMETER     24.00 IN.\n"},
+    {"negative inside diameter", [](Deck& d) { d.rec5 = "0 0 24 -1 29000000 50 0"; },
+     "IS NEGATIVE OR NOT LESS THAN THE OUTSIDE DIAMETER     24.00 IN.\n"},
+    {"enhanced end wider than the pile", [](Deck& d) { d.rec6 = "3 25 0"; }, "IS NEGATIVE OR NOT LESS THAN THE"},
+    {"negative modulus", [](Deck& d) { d.rec5 = "0 0 24 23 -29000000 50 0"; },
+     "THE MODULUS OF ELASTICITY -0.2900E+08\n          IS NEGATIVE\n"},
+    {"negative strength", [](Deck& d) { d.soil[5] = "1000 0 -2000 1000 0 20 0 0 0 1 1 0 0 0"; },
+     "BECAUSE SOIL POINT  3 HAS A NEGATIVE\n          UNDISTURBED SHEAR STRENGTH\n"},
+    {"negative tip movement", [](Deck& d) { d.rec17 = "1\n3\n0.01\n-0.5\n0.2"; },
+     "BECAUSE TIP MOVEMENT   2 OF THE LIST\n          IS NEGATIVE: -0.5000E+00\n"},
+};
 
-    // Half a degree: 0.873 ft of taper leaves 0.127 ft at the tip.
-    deck.rec7 = "0 1 5 0.5 1 0 0";
-    EXPECT_TRUE(check(deck).inputValuesPass);
-    // The stickup is part of the length over which the pile narrows.
-    deck.rec5 = "0 0 12 0 4000000 60 10";
-    deck.rec9 = "60 0";
-    EXPECT_FALSE(check(deck).inputValuesPass);
-}
-
-TEST(InputValueCheck, NoDiameterStopsEvenWithoutTaper) {
-    Deck deck;
-    deck.rec5 = "0 0 0 0 4000000 50 0";
-    deck.rec7 = "0 1 2 0 1 0 0";
-    EXPECT_FALSE(check(deck).inputValuesPass);
-}
-
-TEST(InputValueCheck, BatterOfNinetyDegreesOrMoreStops) {
-    Deck deck;
-    deck.rec6 = "0 0 90";
-    Checked c = check(deck);
-    EXPECT_FALSE(c.inputValuesPass);
-    EXPECT_EQ(c.report,
-              "\n\n          COMPUTATION DOES NOT PROCEED BECAUSE THE BATTER ANGLE     90.00 DEG\n"
-              "          IS NOT LESS THAN 90 DEGREES FROM THE VERTICAL\n");
-    deck.rec6 = "0 0 -89.5";
-    EXPECT_TRUE(check(deck).inputValuesPass);
-}
-
-TEST(InputValueCheck, PipeWithoutAWallStops) {
-    // Inside diameter equal to the outside one, a negative one, and an enhanced end wider than the pile.
-    for (const char* rec5 : {"0 0 24 24 29000000 50 0", "0 0 24 -1 29000000 50 0"}) {
+TEST(InputValueCheck, EachStopHasItsMessage) {
+    for (const StopCase& stop : kStopCases) {
+        SCOPED_TRACE(stop.what);
         Deck deck;
-        deck.rec5 = rec5;
+        stop.change(deck);
         const Checked c = check(deck);
-        EXPECT_FALSE(c.inputValuesPass) << rec5;
-        EXPECT_TRUE(contains(c.report, "IS NEGATIVE OR NOT LESS THAN THE OUTSIDE DIAMETER     24.00 IN.\n")) << c.report;
+        EXPECT_FALSE(c.inputValuesPass);
+        EXPECT_TRUE(contains(c.report, stop.report)) << c.report;
     }
-    Deck wideEnd;
-    wideEnd.rec6 = "3 25 0";
-    EXPECT_FALSE(check(wideEnd).inputValuesPass);
-    Deck shoe;  // a driving shoe narrower than the pile is a sound enhanced end
-    shoe.rec6 = "3 20 0";
-    EXPECT_TRUE(check(shoe).inputValuesPass);
 }
 
-TEST(InputValueCheck, NegativeModulusOrSoilStrengthStops) {
-    Deck modulus;
-    modulus.rec5 = "0 0 24 23 -29000000 50 0";
-    Checked c = check(modulus);
-    EXPECT_FALSE(c.inputValuesPass);
-    EXPECT_TRUE(contains(c.report, "THE MODULUS OF ELASTICITY -0.2900E+08\n          IS NEGATIVE\n")) << c.report;
-
-    Deck strength;
-    strength.soil[5] = "1000 0 -2000 1000 0 20 0 0 0 1 1 0 0 0";  // soil point 3, second line
-    c = check(strength);
-    EXPECT_FALSE(c.inputValuesPass);
-    EXPECT_TRUE(contains(c.report, "BECAUSE SOIL POINT  3 HAS A NEGATIVE\n          UNDISTURBED SHEAR STRENGTH\n"))
-        << c.report;
-}
-
-TEST(InputValueCheck, NegativeTipMovementInTheListStops) {
-    Deck deck;
-    deck.rec17 = "1\n3\n0.01\n-0.5\n0.2";
-    const Checked c = check(deck);
-    EXPECT_FALSE(c.inputValuesPass);
-    EXPECT_TRUE(contains(c.report, "BECAUSE TIP MOVEMENT   2 OF THE LIST\n          IS NEGATIVE: -0.5000E+00\n"))
-        << c.report;
-    Deck ignored;  // a list that the flag does not select is not read and not checked
-    ignored.rec17 = "2";
-    EXPECT_TRUE(check(ignored).inputValuesPass);
+TEST(InputValueCheck, SoundDecksAndTheirNeighboursPass) {
+    std::vector<std::pair<const char*, std::function<void(Deck&)>>> sound = {
+        {"the sound deck", [](Deck&) {}},
+        {"half a degree of taper leaves 0.127 ft at the tip", [](Deck& d) {
+             d.rec5 = "0 0 12 0 4000000 50 0";
+             d.rec7 = "0 1 5 0.5 1 0 0";
+         }},
+        {"batter -89.5", [](Deck& d) { d.rec6 = "0 0 -89.5"; }},
+        {"a driving shoe narrower than the pile", [](Deck& d) { d.rec6 = "3 20 0"; }},
+        {"a tip movement list the flag does not select", [](Deck& d) { d.rec17 = "2"; }},
+    };
+    for (int type = 1; type <= 7; ++type) {
+        sound.emplace_back("a pile type of 1 to 7", [type](Deck& d) { d.rec7 = "0 1 " + std::to_string(type) + " 0 1 0 0"; });
+    }
+    for (const auto& [what, change] : sound) {
+        Deck deck;
+        change(deck);
+        const Checked c = check(deck);
+        EXPECT_TRUE(c.inputValuesPass) << what;
+        EXPECT_EQ(c.report, "") << what;
+    }
 }
 
 TEST(InputValueCheck, EveryFaultIsReported) {
@@ -395,73 +317,6 @@ TEST(Advisories, TheCptFileBesideADeckWithoutOneNamed) {
     writeFile(dir / "pile.cpt", "0 0\n");
     EXPECT_EQ(unreadCptFileAdvisory(dir / "pile.dat", "")->code, "cpt_file_not_read");
     EXPECT_FALSE(unreadCptFileAdvisory(dir / "pile.dat", dir / "pile.cpt").has_value());
-}
-
-// Whole runs.
-
-TEST(RunStops, ProfileTooShortReturnsOneWithHeaderAndMessageOnly) {
-    Deck deck;
-    deck.rec9 = "53.99 0";
-    const RunResult r = runOnTexts(deck.text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunStoppedOnInput);
-    EXPECT_TRUE(contains(r.report, "Time and Date of Analysis"));
-    EXPECT_TRUE(contains(r.report, "IS LESS THAN PILE EMBEDDED LENGTH PLUS TWO TIMES THE PILE DIAMETER"));
-    EXPECT_FALSE(contains(r.report, "INPUT INFORMATION"));
-    EXPECT_FALSE(contains(r.console, "COMPUTATION IS PROCEEDING"));
-    EXPECT_EQ(r.plot, "");
-}
-
-TEST(RunStops, ZeroIncrementReturnsOneBeforeTheEcho) {
-    Deck deck;
-    deck.rec7 = "0 0 1 0 1 0 0";
-    const RunResult r = runOnTexts(deck.text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunStoppedOnInput);
-    EXPECT_TRUE(contains(r.report, "PILE LENGTH USED IN COMPUTATION      0.00 FT. IS NOT GREATER THAN ZERO"));
-    EXPECT_FALSE(contains(r.report, "INPUT INFORMATION"));
-    EXPECT_EQ(r.plot, "");
-}
-
-TEST(RunStops, UnknownUnitSystemReturnsOne) {
-    Deck deck;
-    deck.rec4 = "0 1 4 0";
-    const RunResult r = runOnTexts(deck.text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunStoppedOnInput);
-    EXPECT_TRUE(contains(r.report, "IS NEITHER 1 (ENGLISH UNITS) NOR 2 (SI UNITS)"));
-}
-
-TEST(RunStops, TooManySegmentsReturnsOneAfterTheWholeEcho) {
-    Deck deck;
-    deck.rec7 = "0 0.19 1 0 1 0 0";
-    deck.rec9 = "100 0";
-    deck.soil[6] = "100 2 1 110 0 0";
-    const RunResult r = runOnTexts(deck.text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunStoppedOnInput);
-    const std::string message =
-        "\n\n YOUR NUMBERS OF SEGMENT  526 IS LARGER THAN\n"
-        " DEFAULT VALUE 500. YOU MIGHT WANT TO CHANGE THE LENGTH OF \n"
-        " SEGMENT OR CONSULT KELMAR, INC. FOR CHANGING THE DEFAULT VALUE\n";
-    const std::string ending = "          * COMPUTATION RESULT *\n          **********************\n" + message;
-    ASSERT_GE(r.report.size(), ending.size());
-    EXPECT_EQ(r.report.substr(r.report.size() - ending.size()), ending);
-    EXPECT_TRUE(contains(r.console, message));
-}
-
-TEST(RunStops, CompletedRunReturnsZeroWithTheEcho) {
-    const RunResult r = runOnTexts(Deck().text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunCompleted);
-    EXPECT_TRUE(contains(r.console, "\n\n         COMPUTATION IS PROCEEDING........\n"));
-    EXPECT_TRUE(contains(r.report, "* INPUT INFORMATION *"));
-    EXPECT_TRUE(contains(r.report, "* COMPUTATION RESULT *"));
-    EXPECT_FALSE(contains(r.report, "NO SOIL INFORMATION"));
-}
-
-TEST(RunStops, MalformedInputIsAFileError) {
-    Deck deck;
-    deck.soil[3] = "0 0 0 0 10 0 x 0 0 1 1 0 0 0";
-    const RunResult r = runOnTexts(deck.text(), "0 0\n");
-    EXPECT_EQ(r.status, kRunFileError);
-    EXPECT_TRUE(contains(r.report, "line 13 (soil point 2, second record)")) << r.report;
-    EXPECT_EQ(runOnTexts(Deck().text(), "").status, kRunFileError);
 }
 
 }  // namespace

@@ -10,15 +10,6 @@
 namespace vorta::test {
 namespace {
 
-std::string errorOf(const std::string& inputText, const std::string& cptText = "0 0\n") {
-    try {
-        readDeck(inputText, cptText);
-    } catch (const InputError& e) {
-        return e.what();
-    }
-    return "";
-}
-
 TEST(InputDataReader, ReadsTheRecordsInOrder) {
     Deck deck;
     deck.rec7 = "2.5 1 3 0.5 4 1 1";
@@ -293,71 +284,6 @@ TEST(InputDataReader, NothingAfterRecord18IsRead) {
     EXPECT_NO_THROW(readDeck(deck.text()));
 }
 
-TEST(InputDataReader, LetterWhereANumberBelongsNamesFileLineRecordAndValue) {
-    Deck deck;
-    deck.soil[3] = "0 0 0 0 10 0 O 0 0 1 1 0 0 0";  // the letter O for a zero in column 12
-    const std::string message = errorOf(deck.text());
-    // Titles 3 lines, records 4 to 9 lines 4 to 9, soil point 2 lines 12 and 13.
-    EXPECT_NE(message.find("case.dat, line 13"), std::string::npos) << message;
-    EXPECT_NE(message.find("soil point 2, second record"), std::string::npos) << message;
-    EXPECT_NE(message.find("the cone resistance qc"), std::string::npos) << message;
-    EXPECT_NE(message.find("\"O\""), std::string::npos) << message;
-}
-
-TEST(InputDataReader, IntegerGivenAsRealIsAnError) {
-    Deck deck;
-    deck.rec4 = "1 1 4.0 0";
-    const std::string message = errorOf(deck.text());
-    EXPECT_NE(message.find("an integer for the number of soil points"), std::string::npos) << message;
-}
-
-TEST(InputDataReader, FileCutShortNamesTheMissingRecord) {
-    Deck deck;
-    std::string text = deck.text();
-    text = text.substr(0, text.find("30 2 1 110 0 0"));  // ends after soil point 2
-    const std::string message = errorOf(text);
-    EXPECT_NE(message.find("soil point 3, first record"), std::string::npos) << message;
-    EXPECT_NE(message.find("the file ends"), std::string::npos) << message;
-
-    EXPECT_NE(errorOf("ONLY A TITLE\n").find("record 2 (designer)"), std::string::npos);
-    Deck noTail;
-    noTail.rec18 = "";
-    EXPECT_NE(errorOf(noTail.text()).find("record 18"), std::string::npos);
-}
-
-TEST(InputDataReader, CountsOverTheCapacityOfTheirTablesAreErrors) {
-    Deck points;
-    points.rec4 = "1 1 81 0";
-    std::string message = errorOf(points.text());
-    EXPECT_NE(message.find("the number of soil points is 81, more than the limit of 80"), std::string::npos)
-        << message;
-    EXPECT_NE(message.find("case.dat, line 4"), std::string::npos) << message;
-
-    Deck depths;
-    depths.rec11 = "1\n101";
-    message = errorOf(depths.text());
-    EXPECT_NE(message.find("is 101, more than the limit of 100"), std::string::npos) << message;
-    EXPECT_NE(message.find("verification depths"), std::string::npos) << message;
-
-    Deck areas;
-    areas.rec14 = "101 2";
-    EXPECT_NE(errorOf(areas.text()).find("the number of area rows is 101, more than the limit of 100"),
-              std::string::npos);
-
-    Deck modifiers;
-    modifiers.rec16 = "1\n101";
-    EXPECT_NE(errorOf(modifiers.text()).find("t-z modifier rows is 101, more than the limit of 100"),
-              std::string::npos);
-
-    Deck movements;
-    movements.rec17 = "1\n101";
-    EXPECT_NE(errorOf(movements.text()).find("tip movements is 101, more than the limit of 100"), std::string::npos);
-
-    message = errorOf(Deck().text(), "0 1001\n");
-    EXPECT_NE(message.find("case.cpt, line 1"), std::string::npos) << message;
-    EXPECT_NE(message.find("CPT points is 1001, more than the limit of 1000"), std::string::npos) << message;
-}
-
 TEST(InputDataReader, CountsAtTheCapacityOfTheirTablesAreRead) {
     Deck deck;
     std::string rows;
@@ -376,15 +302,6 @@ TEST(CptFileReader, ReadsTheHeaderAndTheRows) {
     EXPECT_DOUBLE_EQ(c.cptDepth[2], 1.5);
     EXPECT_DOUBLE_EQ(c.cptQc[2], 2000.0);  // as read, psf
     EXPECT_DOUBLE_EQ(c.cptQc[3], 4500.0);
-}
-
-TEST(CptFileReader, EmptyOrShortFileIsAnError) {
-    std::string message = errorOf(Deck().text(), "");
-    EXPECT_NE(message.find("case.cpt, line 1"), std::string::npos) << message;
-    message = errorOf(Deck().text(), "0 3\n1 100\n2 200\n");
-    EXPECT_NE(message.find("CPT point 3"), std::string::npos) << message;
-    message = errorOf(Deck().text(), "0 1\n1 x\n");
-    EXPECT_NE(message.find("a number for the cone resistance qc"), std::string::npos) << message;
 }
 
 }  // namespace

@@ -133,28 +133,12 @@ TEST(InputEcho, WorkingValuesChangeWhileTheEchoIsWritten) {
     EXPECT_DOUBLE_EQ(si.state->input.axialArea, 0.0355);
 }
 
-TEST(InputEcho, CriticalDepthTextsOfTheSandRule) {
+TEST(InputEcho, CriticalDepthRuleOutsideTheListPrintsNoRuleText) {
     Deck d;
     d.rec8 = "0 1 0 0 0 0 0 0 0";
-    d.rec15 = "0 0";
-    EXPECT_EQ(block(echoOf(d).text, "- USACE", 3),
-              (std::vector<std::string>{t10 + "- USACE (U.S. Army Corps of Engineers)",
-                                        t10 + "  # Critical Depth Method for Sand:",
-                                        t10 + "    10 to 20 Pile Diameter based on the Density"}));
     d.rec15 = "3 5";
     EXPECT_EQ(block(echoOf(d).text, "- USACE", 2),
               (std::vector<std::string>{t10 + "- USACE (U.S. Army Corps of Engineers)", ""}));
-}
-
-TEST(InputEcho, UndrainedClayTextFollowsTheIcpLine) {
-    Deck d;
-    d.rec8 = "0 0 0 0 0 0 1 1 1";
-    d.rec13 = "0 0 0";
-    EXPECT_EQ(block(echoOf(d).text, "- ICP/MTD", 4),
-              (std::vector<std::string>{t10 + "- ICP/MTD (Imperial College of London)",
-                                        t10 + "  # Use Undrained Condition for Clay",
-                                        t10 + "- FUGRO (Offshore Driven Piles in Sand)",
-                                        t10 + "- UWA (University of Western Australia)"}));
 }
 
 TEST(InputEcho, TensionWithoutApiHasNoReductionFactorLine) {
@@ -172,20 +156,7 @@ TEST(InputEcho, LoadTransferMethodOutsideTheListPrintsNoMethodLine) {
                                         t10 + "  Unfactored Unit Side Friction and Unit Side Resistance are used."}));
 }
 
-TEST(InputEcho, ConcretePileVariants) {
-    Deck square;
-    square.rec5 = "48 144 0 0 4000000 50 0";
-    square.rec7 = "0 1 3 0 1 0 0";
-    const std::string s = echoOf(square).text;
-    EXPECT_EQ(block(s, "PILE TYPE", 4),
-              (std::vector<std::string>{t10 + "PILE TYPE : ", "", t10 + "Precast concrete pile (Square/Rectangular/Orthogonal)", ""}));
-    EXPECT_EQ(block(s, "CROSS SECTION AREA", 1),
-              (std::vector<std::string>{t10 + "- CROSS SECTION AREA        =    144.00 IN2"}));
-    EXPECT_EQ(block(s, "NONCIRCULAR PILE PROPERTIES", 1)[0], t10 + "NONCIRCULAR PILE PROPERTIES : ");
-    EXPECT_EQ(block(s, "PERIMETER OF PILE", 1),
-              (std::vector<std::string>{t10 + "- PERIMETER OF PILE         =     48.00 IN."}));
-
-    // Circular, closed: the closure line, OD and ID, and neither enhanced end nor plug block.
+TEST(InputEcho, ClosedCircularConcretePileHasNeitherEnhancedEndNorPlugBlock) {
     Deck closed;
     closed.rec4 = "1 1 4 1";
     closed.rec5 = "0 0 18 0 4000000 50 0";
@@ -208,15 +179,6 @@ TEST(InputEcho, ConcretePileVariants) {
     // Solid circle: 0.7854 x 18^2 = 254.47.
     EXPECT_EQ(block(c, "CROSS SECTION AREA", 1),
               (std::vector<std::string>{t10 + "- CROSS SECTION AREA        =    254.47 IN2"}));
-
-    // Circular, open: enhanced end and plug block as for a pipe pile.
-    closed.rec4 = "1 1 4 0";
-    closed.rec13 = "0 1 0";
-    const std::string o = echoOf(closed).text;
-    EXPECT_EQ(block(o, "Precast concrete pile", 2)[1], t10 + "- Open-Ended Pile");
-    EXPECT_EQ(block(o, "PLUGGED/UNPLUGGED", 2),
-              (std::vector<std::string>{t10 + "PLUGGED/UNPLUGGED CONDITIONS : ", t10 + "Plugged for open-ended pile"}));
-    EXPECT_EQ(block(o, "- LENGTH OF ENHANCED", 2)[1], t10 + "  END SECTION               =     10.00 FT.");
 }
 
 TEST(InputEcho, EnhancedEndLinesOnlyWhenTheSectionDiffersFromTheEmbeddedLength) {
@@ -296,22 +258,6 @@ TEST(InputEcho, AreaTableAlongThePile) {
     d.rec14 = "0 1";
     EXPECT_EQ(block(echoOf(d).text, "CROSS SECTION AREA", 1),
               (std::vector<std::string>{t10 + "- CROSS SECTION AREA        =     99.00 IN2"}));
-}
-
-TEST(InputEcho, PlasticityTableInEnglishShowsQcInKsf) {
-    Deck d;
-    d.rec7 = "0 1 1 0 1 2 0";
-    d.soil[5] = "1000 0 2000 1000 1.5 20 25000 0 0 1 1 0 0 0";
-    const std::string t = echoOf(d).text;
-    EXPECT_EQ(block(t, "PLASTIC    YIELD", 6),
-              (std::vector<std::string>{t10 + "        PLASTIC    YIELD      Qc                             ",
-                                        t10 + "         INDEX    STRESS     FROM                            ",
-                                        t10 + " DEPTH     PI      RATIO     CPT                             ",
-                                        blanks(12) + "FT." + blanks(6) + "%" + blanks(17) + "KSF",
-                                        // sand carries its blow count in the yield stress ratio column
-                                        t10 + "   0.00" + "   0.00" + "    10.00" + "    0.000E+00",
-                                        t10 + "  30.00" + "   0.00" + "    10.00" + "    0.000E+00"}));
-    EXPECT_EQ(block(t, "PLASTIC    YIELD", 8)[6], t10 + "  30.00" + "  20.00" + "     1.50" + "    0.250E+02");
 }
 
 TEST(InputEcho, NoMarkersNoFootnotes) {

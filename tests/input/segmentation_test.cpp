@@ -139,13 +139,6 @@ TEST(SegmentCount, RaisedCountAboveFiveHundredStops) {
     EXPECT_GT(s->segmentCount, 900);
 }
 
-TEST(DepthIncrement, IsTheIncrementTimesTheCosineOfTheBatter) {
-    auto s = profile({0, 20});
-    s->input.batterAngle = 0.5;
-    computeDepthIncrement(*s);
-    EXPECT_DOUBLE_EQ(s->depthIncrement, std::cos(0.5));
-}
-
 TEST(Segmentation, InterpolatesAtMidDepthAndStepsBetweenLayers) {
     // Layer 1 from 0 to 10 ft, unit weight 100 to 120; layer 2 from 10 to 20 ft, 60 to 80.
     auto s = profile({0, 10, 10, 20});

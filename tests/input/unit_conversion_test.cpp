@@ -23,27 +23,6 @@ Analysis exampleModel(const std::string& name) {
     return readInputDeck(folder / "input.dat", folder / "sounding.cpt");
 }
 
-TEST(UnitConversion, EveryValueOfTheFieldTablesHasAFactor) {
-    auto check = [](const auto& fields) {
-        for (const auto& f : fields) {
-            if (f.type != FieldType::Real) continue;
-            EXPECT_TRUE(unitFactor(f.englishUnit, f.siUnit).has_value()) << f.key;
-        }
-    };
-    check(analysisFields());
-    check(pileFields());
-    check(areaRowFields());
-    check(soilPointFields());
-    check(loadingFields());
-    check(optionFields());
-    check(tzModifierFields());
-    check(tipCurveFactorFields());
-    check(cptPointFields());
-    check(loadTransferListFields());
-    EXPECT_FALSE(unitFactor("ft", "kPa").has_value());
-    EXPECT_FALSE(unitFactor("ft", "furlong").has_value());
-}
-
 TEST(UnitConversion, CodesMarkersAndZerosAreNotQuantities) {
     Analysis a;
     a.units = UnitSystem::English;
@@ -137,16 +116,7 @@ Difference compareTables(const AnalysisResult& original, const AnalysisResult& c
     return worst;
 }
 
-AnalysisResult runForResult(const Analysis& a) {
-    AnalysisResult result;
-    RunOptions options;
-    options.result = &result;
-    options.clock = test::kFixedClock;
-    std::ostringstream console;
-    options.console = &console;
-    runAnalysis(a, options);
-    return result;
-}
+AnalysisResult runForResult(const Analysis& a) { return test::runModel(a).result; }
 
 // Where the engine's own constants differ between the unit systems, a converted run differs by
 // more than 0.5%: each such method of an example, the largest difference allowed (the one measured,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "vorta/analysis.h"
+#include "vorta/units.h"
 
 namespace vorta {
 namespace {
@@ -103,9 +104,10 @@ TEST(RangeCheck, LimitsFollowTheUnitSystemAndZeroMayMeanNotGiven) {
     EXPECT_EQ(checkRanges(a)[0].path, "layers[2].friction_angle");
 }
 
-// Every number of the model has limits, and the English and SI limits state one physical range:
-// each bound, converted to English units, lies within a factor of 2 of the English bound (they are
-// round numbers in each system). A bound in psf written again as kPa fails here.
+// Every number of the model has limits and a conversion factor, and the English and SI limits
+// state one physical range: each bound, converted to English units, lies within a factor of 2 of
+// the English bound (they are round numbers in each system). A bound in psf written again as kPa
+// fails here.
 const std::map<std::pair<std::string_view, std::string_view>, double> kEnglishPerSi = {
     {{"ft", "m"}, 3.28084},    {{"in", "mm"}, 1 / 25.4},    {{"in", "m"}, 39.3701},     {{"in2", "m2"}, 1550.0},
     {{"psf", "kPa"}, 20.8854}, {{"pcf", "kN/m3"}, 6.36588}, {{"psi", "kPa"}, 0.145038},
@@ -115,6 +117,7 @@ template <class Owner>
 void expectOneRangeInBothSystems(std::span<const FieldInfo<Owner>> fields) {
     for (const FieldInfo<Owner>& f : fields) {
         if (f.type != FieldType::Real) continue;
+        EXPECT_TRUE(unitFactor(f.englishUnit, f.siUnit).has_value()) << f.key;  // the conversion knows it too
         // A verification depth outside the soil profile is a curve not printed: any depth is allowed.
         if (f.key == "verification_depths") {
             EXPECT_FALSE(f.limits.limited());
@@ -137,7 +140,7 @@ void expectOneRangeInBothSystems(std::span<const FieldInfo<Owner>> fields) {
     }
 }
 
-TEST(FieldLimits, EveryNumberHasLimitsThatStateOneRangeInBothUnitSystems) {
+TEST(FieldLimits, EveryNumberHasLimitsAndAFactorThatStateOneRangeInBothUnitSystems) {
     expectOneRangeInBothSystems(analysisFields());
     expectOneRangeInBothSystems(pileFields());
     expectOneRangeInBothSystems(areaRowFields());
@@ -148,6 +151,8 @@ TEST(FieldLimits, EveryNumberHasLimitsThatStateOneRangeInBothUnitSystems) {
     expectOneRangeInBothSystems(tipCurveFactorFields());
     expectOneRangeInBothSystems(cptPointFields());
     expectOneRangeInBothSystems(loadTransferListFields());
+    EXPECT_FALSE(unitFactor("ft", "kPa").has_value());
+    EXPECT_FALSE(unitFactor("ft", "furlong").has_value());
 }
 
 }  // namespace

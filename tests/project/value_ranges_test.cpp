@@ -43,17 +43,12 @@ TEST(StoredAnalyses, EveryOneLiesWithinTheLimits) {
     EXPECT_GE(checked, 45);
 }
 
-std::string stopMessages(const Analysis& a, const std::string& sourceName) {
-    AnalysisResult result;
-    std::ostringstream console;
-    RunOptions options;
-    options.console = &console;
-    options.result = &result;
-    options.sourceName = sourceName;
-    if (!sourceName.empty()) options.sourceKind = ValueSource::ProjectFile;
-    EXPECT_EQ(runAnalysis(a, options), kRunStoppedOnInput);
+std::string stopMessages(const Analysis& a, const std::string& sourceName, const SourceLines* lines = nullptr) {
+    const test::ModelRun run =
+        test::runModel(a, sourceName, sourceName.empty() ? ValueSource::Program : ValueSource::ProjectFile, lines);
+    EXPECT_EQ(run.status, kRunStoppedOnInput);
     std::string text;
-    for (const std::string& m : result.messages) text += m + "\n";
+    for (const std::string& m : run.result.messages) text += m + "\n";
     return text;
 }
 
@@ -87,25 +82,13 @@ TEST(ValuesOutOfRange, AProjectFileReadWithItsLinesNamesTheLineOfTheKey) {
         "[cpt]\npoints = [[0, 0],\n  [5, 1e300]]\n";            // lines 24 and 25
     SourceLines lines;
     const Analysis a = project::readProjectText(text, "site.toml", ".", &lines);
-    AnalysisResult result;
-    std::ostringstream console;
-    RunOptions options;
-    options.console = &console;
-    options.result = &result;
-    options.sourceName = "site.toml";
-    options.sourceKind = ValueSource::ProjectFile;
-    options.sourceLines = &lines;
-    ASSERT_EQ(runAnalysis(a, options), kRunStoppedOnInput);
-    std::string messages;
-    for (const std::string& m : result.messages) messages += m + "\n";
+    const std::string messages = stopMessages(a, "site.toml", &lines);
     EXPECT_NE(messages.find("layers[1].effective_unit_weight (bottom, soil point 2) ON LINE 18 IS OUTSIDE"), std::string::npos)
         << messages;
     EXPECT_NE(messages.find("load_transfer.tip_movements[2] ON LINE 22 IS OUTSIDE"), std::string::npos) << messages;
     EXPECT_NE(messages.find("cpt.points[2] (cone resistance) ON LINE 25"), std::string::npos) << messages;
     // Without the lines the key alone names the place.
-    options.sourceLines = nullptr;
-    ASSERT_EQ(runAnalysis(a, options), kRunStoppedOnInput);
-    for (const std::string& m : result.messages) EXPECT_EQ(m.find(" ON LINE "), std::string::npos) << m;
+    EXPECT_EQ(stopMessages(a, "site.toml").find(" ON LINE "), std::string::npos);
 }
 
 // A small SI analysis as a project file; `extra` goes at the end, `pile` into [pile].
@@ -134,22 +117,10 @@ SourcesRun runBothForms(const std::string& text) {
     SourcesRun out;
     SourceLines lines;
     const Analysis a = project::readProjectText(text, "site.toml", ".", &lines);
-    auto messagesOf = [](const AnalysisResult& r) {
-        std::string joined;
-        for (const std::string& m : r.messages) joined += m + "\n";
-        return joined;
-    };
-    AnalysisResult result;
-    std::ostringstream console;
-    RunOptions options;
-    options.console = &console;
-    options.result = &result;
-    options.sourceName = "site.toml";
-    options.sourceKind = ValueSource::ProjectFile;
-    options.sourceLines = &lines;
-    out.projectStatus = runAnalysis(a, options);
-    out.projectMessages = messagesOf(result);
-    out.projectProblems = result.problems;
+    const test::ModelRun run = test::runModel(a, "site.toml", ValueSource::ProjectFile, &lines);
+    out.projectStatus = run.status;
+    for (const std::string& m : run.result.messages) out.projectMessages += m + "\n";
+    out.projectProblems = run.result.problems;
     out.projectCheck = checkAnalysis(a, ValueSource::ProjectFile, &lines);
     std::ostringstream deck;
     std::ostringstream cpt;

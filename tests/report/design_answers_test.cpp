@@ -38,9 +38,13 @@ TEST(DesignAnswerSearch, FirstLengthLinearBetweenRowsAndWhereTheCapacityFallsAga
         SCOPED_TRACE(c.what);
         const DesignAnswer a = designAnswerFor(capacity, 1.0, c.load, c.factor, 1);
         ASSERT_EQ(a.embeddedLength.has_value(), !std::isnan(c.length));
-        if (a.embeddedLength) EXPECT_NEAR(*a.embeddedLength, c.length, 1e-12);
+        if (a.embeddedLength) {
+            EXPECT_NEAR(*a.embeddedLength, c.length, 1e-12);
+        }
         EXPECT_NEAR(a.capacity, c.capacity, 1e-9);
-        if (std::isnan(c.length)) EXPECT_EQ(a.capacityLength, 5.0);
+        if (std::isnan(c.length)) {
+            EXPECT_EQ(a.capacityLength, 5.0);
+        }
         ASSERT_EQ(a.fallsBelowAgainAt.has_value(), !std::isnan(c.fallsAgainAt));
         if (a.fallsBelowAgainAt) {
             EXPECT_NEAR(*a.fallsBelowAgainAt, c.fallsAgainAt, 1e-12);

@@ -361,12 +361,6 @@ TEST(LoadSettlement, NotesCarryTheBuoyancyLineOnlyInTension) {
     EXPECT_NE(t.report.str().find("* COMPUTE LOAD-DISTRIBUTION AND LOAD-SETTLEMENT *"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace vorta
-
-namespace vorta {
-namespace {
-
 // The march reads the node curves up the pile from a hint; every depth must find the curves that
 // a search from the first node finds: above the ground, between nodes (some at equal depths),
 // on a node and at or below the last node used.

@@ -1,8 +1,11 @@
 #include "support/test_support.h"
 
+#include <sys/wait.h>
+
 #include <atomic>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -58,13 +61,14 @@ RunResult runOnTexts(std::string_view inputText, std::string_view cptText) {
     options.console = &console;
     options.consoleInput = &noAnswers;
     options.clock = kFixedClock;
+    RunResult result;
+    options.result = &result.result;
     RunFiles files;
     files.input = dir / "case.dat";
     files.report = dir / "case.out";
     files.plot = dir / "case.plt";
     files.cpt = dir / "case.cpt";
     files.versionText = "TEST";
-    RunResult result;
     result.status = runOnFiles(files, options);
     result.console = console.str();
     if (std::filesystem::exists(files.report)) result.report = readFile(files.report);
@@ -95,22 +99,49 @@ std::string reportAfterHeader(const std::string& report) {
     return end == std::string::npos ? report : report.substr(end + 1);
 }
 
-ModelRun runModel(const Analysis& analysis, const std::string& sourceName, ValueSource kind) {
+ModelRun runModel(const Analysis& analysis, const std::string& sourceName, ValueSource kind, const SourceLines* lines) {
     std::ostringstream console;
-    AnalysisResult result;
+    ModelRun out;
     RunOptions options;
     options.console = &console;
     options.clock = kFixedClock;
-    options.result = &result;
+    options.result = &out.result;
     options.versionText = "T";
     options.sourceName = sourceName;
     options.sourceKind = kind;
-    ModelRun out;
+    options.sourceLines = lines;
     out.status = runAnalysis(analysis, options);
-    out.report = reportAfterHeader(result.reportText);
-    out.header = result.reportText.substr(0, result.reportText.size() - out.report.size());
-    out.plot = result.plotText;
+    const std::string& text = out.result.reportText;
+    out.report = reportAfterHeader(text);
+    out.header = text.substr(0, text.size() - out.report.size());
+    out.plot = out.result.plotText;
     return out;
+}
+
+CliRun runCli(const std::string& arguments, const std::filesystem::path& folder) {
+    const std::string command = "cd '" + folder.string() + "' && '" + VORTA_CLI + "' " + arguments + " 2>&1 </dev/null";
+    CliRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe) != nullptr) run.output += buffer;
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+bool cliBuilt() { return !std::string(VORTA_CLI).empty(); }
+
+bool fortranFound() { return !std::string(VORTA_GFORTRAN).empty(); }
+
+std::vector<std::string> fortranOutput(const TempDir& dir, const std::string& program) {
+    writeFile(dir / "p.f90", program);
+    const std::string build = "cd '" + dir.path().string() + "' && '" + VORTA_GFORTRAN + "' -o p p.f90 && ./p";
+    if (std::system(build.c_str()) != 0) {
+        ADD_FAILURE() << "the Fortran reference program did not run";
+        return {};
+    }
+    return splitLines(readFile(dir / "out.txt"));
 }
 
 Analysis readDeckTexts(const std::string& deck, const std::string& cpt) {

@@ -45,6 +45,7 @@ struct RunResult {
     std::string report;
     std::string plot;
     std::string console;
+    AnalysisResult result;
 };
 RunResult runOnTexts(std::string_view inputText, std::string_view cptText);
 
@@ -68,15 +69,33 @@ std::vector<std::string> exampleNames();
 std::string reportAfterHeader(const std::string& report);
 
 // A run of an analysis in memory with the fixed clock and the version text "T": the report's
-// header, the report after it and the plot data. `sourceName` is the file the analysis was read
-// from (empty: given in memory).
+// header, the report after it, the plot data and the in-memory results. `sourceName` is the file
+// the analysis was read from (empty: given in memory), `lines` the lines of that project file.
 struct ModelRun {
     RunStatus status = kRunFileError;
     std::string header;
     std::string report;
     std::string plot;
+    AnalysisResult result;
 };
-ModelRun runModel(const Analysis& analysis, const std::string& sourceName = "", ValueSource kind = ValueSource::Program);
+ModelRun runModel(const Analysis& analysis, const std::string& sourceName = "", ValueSource kind = ValueSource::Program,
+                  const SourceLines* lines = nullptr);
+
+// The command-line program run in `folder` with `arguments` (standard error joined to standard
+// output, no standard input): its exit code (-1 when it did not exit) and what it wrote.
+struct CliRun {
+    int exitCode = -1;
+    std::string output;
+};
+CliRun runCli(const std::string& arguments, const std::filesystem::path& folder);
+// Whether the command-line program was built with the tests.
+bool cliBuilt();
+
+// The lines a Fortran program (its source as text) writes to out.txt when built with the Fortran
+// compiler found at configuration time and run in `dir`; empty, with a failure added, when it does
+// not build or run. `fortranFound()` says whether there is a compiler.
+bool fortranFound();
+std::vector<std::string> fortranOutput(const TempDir& dir, const std::string& program);
 
 // An input data file and its CPT file, given as texts, read into a model (named case.dat and case.cpt).
 Analysis readDeckTexts(const std::string& deck, const std::string& cpt);
