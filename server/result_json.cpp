@@ -1,6 +1,8 @@
 #include "result_json.h"
 
+#include <cctype>
 #include <cmath>
+#include <span>
 #include <sstream>
 
 #include "chart_page.h"
@@ -13,59 +15,33 @@ namespace {
 using nlohmann::ordered_json;
 using cli::ChartUnits;
 
-// A column of a result table: its key, its heading and the unit it is given in.
+// The heading of a column on the page: its meaning without the remark in brackets, capitalised.
+std::string headingOf(std::string_view meaning) {
+    std::string heading(meaning.substr(0, meaning.find(" (")));
+    if (!heading.empty()) heading[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(heading[0])));
+    return heading;
+}
+
 template <class Row>
-struct Column {
-    const char* key;
-    const char* label;
-    std::string ChartUnits::*unit;  // nullptr: no unit
-    ordered_json (*value)(const Row&);
-};
-
-const Column<CapacityRow> kCapacityColumns[] = {
-    {"pile_length", "Pile length", &ChartUnits::length, [](const CapacityRow& r) { return ordered_json(r.pileLength); }},
-    {"depth", "Tip depth", &ChartUnits::length, [](const CapacityRow& r) { return ordered_json(r.depth); }},
-    {"skin_friction", "Skin friction", &ChartUnits::force, [](const CapacityRow& r) { return ordered_json(r.skinFriction); }},
-    {"tip_resistance", "End bearing or self weight", &ChartUnits::force,
-     [](const CapacityRow& r) { return ordered_json(r.tipResistance); }},
-    {"ultimate_capacity", "Ultimate capacity", &ChartUnits::force,
-     [](const CapacityRow& r) { return ordered_json(r.ultimateCapacity); }},
-    {"unit_friction", "Unit skin friction", &ChartUnits::unitFriction,
-     [](const CapacityRow& r) { return ordered_json(r.unitFriction); }},
-    {"plug_length", "Plug length", &ChartUnits::length, [](const CapacityRow& r) { return ordered_json(r.plugLength); }},
-    {"plug_mark", "Plug friction governs", nullptr, [](const CapacityRow& r) { return ordered_json(r.plugMark); }},
-    {"printed", "Printed in the report", nullptr, [](const CapacityRow& r) { return ordered_json(r.printed); }},
-};
-
-const Column<LoadStep> kLoadStepColumns[] = {
-    {"top_load", "Top load", &ChartUnits::force, [](const LoadStep& s) { return ordered_json(s.topLoad); }},
-    {"top_movement", "Top movement", &ChartUnits::movement, [](const LoadStep& s) { return ordered_json(s.topMovement); }},
-    {"tip_load", "Tip load", &ChartUnits::force, [](const LoadStep& s) { return ordered_json(s.tipLoad); }},
-    {"tip_movement", "Tip movement", &ChartUnits::movement, [](const LoadStep& s) { return ordered_json(s.tipMovement); }},
-};
-
-const Column<SegmentLoad> kSegmentColumns[] = {
-    {"distance_from_head", "Distance from the pile head", &ChartUnits::length,
-     [](const SegmentLoad& s) { return ordered_json(s.distanceFromHead); }},
-    {"axial_load", "Axial load", &ChartUnits::force, [](const SegmentLoad& s) { return ordered_json(s.axialLoad); }},
-    {"movement", "Movement", &ChartUnits::movement, [](const SegmentLoad& s) { return ordered_json(s.movement); }},
-};
-
-template <class Row, std::size_t N>
-ordered_json columnsJson(const Column<Row> (&columns)[N], const ChartUnits& units) {
+ordered_json columnsJson(std::span<const ResultField<Row>> fields, int unitSystem) {
     ordered_json list = ordered_json::array();
-    for (const Column<Row>& c : columns) {
-        list.push_back({{"key", c.key}, {"label", c.label}, {"unit", c.unit == nullptr ? std::string() : units.*c.unit}});
+    for (const ResultField<Row>& f : fields) {
+        list.push_back({{"key", f.key}, {"label", headingOf(f.meaning)}, {"unit", resultUnitText(f.unit, unitSystem)}});
     }
     return list;
 }
 
-template <class Row, std::size_t N>
-ordered_json rowsJson(const Column<Row> (&columns)[N], const std::vector<Row>& rows) {
+template <class Row>
+ordered_json valueJson(const ResultField<Row>& f, const Row& row) {
+    return f.flag ? ordered_json(f.get(row) != 0.0) : ordered_json(f.get(row));
+}
+
+template <class Row>
+ordered_json rowsJson(std::span<const ResultField<Row>> fields, const std::vector<Row>& rows) {
     ordered_json list = ordered_json::array();
     for (const Row& row : rows) {
         ordered_json values = ordered_json::array();
-        for (const Column<Row>& c : columns) values.push_back(c.value(row));
+        for (const ResultField<Row>& f : fields) values.push_back(valueJson(f, row));
         list.push_back(std::move(values));
     }
     return list;
@@ -156,7 +132,7 @@ ordered_json resultJson(const AnalysisResult& r, RunStatus status, const Analysi
     out["water_table_depth"] = water ? ordered_json(*water) : ordered_json();
     out["load_transfer_method"] = r.loadTransferMethod == 0 ? ordered_json() : ordered_json(methodKey(r.loadTransferMethod));
 
-    const ordered_json capacityColumns = columnsJson(kCapacityColumns, units);
+    const ordered_json capacityColumns = columnsJson<CapacityRow>(kCapacityFields, r.unitSystem);
     ordered_json tables = ordered_json::array();
     for (const MethodTable& t : r.tables) {
         tables.push_back({{"selection", t.selection},
@@ -167,17 +143,17 @@ ordered_json resultJson(const AnalysisResult& r, RunStatus status, const Analysi
                           {"plug_column", t.plugColumn},
                           {"rows_as_driven", t.rowsAsDriven},
                           {"columns", capacityColumns},
-                          {"rows", rowsJson(kCapacityColumns, t.rows)}});
+                          {"rows", rowsJson<CapacityRow>(kCapacityFields, t.rows)}});
     }
     out["tables"] = std::move(tables);
     out["layer_curves"] = curvesJson(r.layerCurves);
     out["tip_curve"] = pointsJson(r.tipCurve);
     out["verification_curves"] = curvesJson(r.verificationCurves);
     ordered_json distributions = ordered_json::array();
-    for (const LoadStep& step : r.loadSteps) distributions.push_back(rowsJson(kSegmentColumns, step.distribution));
-    out["load_steps"] = {{"columns", columnsJson(kLoadStepColumns, units)},
-                         {"rows", rowsJson(kLoadStepColumns, r.loadSteps)},
-                         {"distribution_columns", columnsJson(kSegmentColumns, units)},
+    for (const LoadStep& step : r.loadSteps) distributions.push_back(rowsJson<SegmentLoad>(kDistributionFields, step.distribution));
+    out["load_steps"] = {{"columns", columnsJson<LoadStep>(kLoadStepFields, r.unitSystem)},
+                         {"rows", rowsJson<LoadStep>(kLoadStepFields, r.loadSteps)},
+                         {"distribution_columns", columnsJson<SegmentLoad>(kDistributionFields, r.unitSystem)},
                          {"distributions", std::move(distributions)}};
     out["charts"] = chartsJson(r);
     out["design"] = designJson(r);
@@ -190,25 +166,23 @@ ordered_json resultJson(const AnalysisResult& r, RunStatus status, const Analysi
 }
 
 std::string capacityTablesCsv(const AnalysisResult& r) {
-    const ChartUnits units = cli::chartUnitsFor(r.unitSystem);
     std::ostringstream text;
     cli::CsvWriter csv(text);
     std::vector<std::string> heading = {"method"};
-    for (const Column<CapacityRow>& c : kCapacityColumns) {
-        const std::string unit = c.unit == nullptr ? std::string() : units.*c.unit;
-        heading.push_back(std::string(c.key) + (unit.empty() ? "" : " (" + unit + ")"));
+    for (const ResultField<CapacityRow>& f : kCapacityFields) {
+        const std::string_view unit = resultUnitText(f.unit, r.unitSystem);
+        heading.push_back(std::string(f.key) + (unit.empty() ? "" : " (" + std::string(unit) + ")"));
     }
     csv.writeRecord(heading);
     for (const MethodTable& t : r.tables) {
         for (const CapacityRow& row : t.rows) {
             std::vector<std::string> record = {methodKey(t.selection)};
-            for (const Column<CapacityRow>& c : kCapacityColumns) {
-                const ordered_json v = c.value(row);
-                if (v.is_boolean()) {
-                    const bool yes = v.get<bool>();
-                    record.push_back(std::string_view(c.key) == "plug_mark" ? (yes ? "*" : "") : (yes ? "yes" : "no"));
+            for (const ResultField<CapacityRow>& f : kCapacityFields) {
+                const double v = f.get(row);
+                if (f.flag) {
+                    record.push_back(f.key == "plug_mark" ? (v != 0.0 ? "*" : "") : (v != 0.0 ? "yes" : "no"));
                 } else {
-                    record.push_back(shortestNumberText(v.get<double>()));
+                    record.push_back(shortestNumberText(v));
                 }
             }
             csv.writeRecord(record);

@@ -151,7 +151,7 @@ inline constexpr ResultField<CapacityRow> kCapacityFields[] = {
     VORTA_RESULT(CapacityRow, "ultimate_capacity", ultimateCapacity, Force, "ultimate capacity"),
     VORTA_RESULT(CapacityRow, "unit_friction", unitFriction, UnitFriction, "unit skin friction (the plot-data column)"),
     VORTA_RESULT(CapacityRow, "plug_length", plugLength, Length, "plug length (0 when the table has no plug column)"),
-    ResultField<CapacityRow>{"plug_mark", "the friction of the soil plug governs the tip (\"*\")", ResultUnit::None,
+    ResultField<CapacityRow>{"plug_mark", "plug friction governs the tip (\"*\" in the report)", ResultUnit::None,
                              [](const CapacityRow& r) -> double { return r.plugMark ? 1.0 : 0.0; },
                              [](CapacityRow& r, double v) { r.plugMark = v != 0.0; }, true},
     ResultField<CapacityRow>{"printed", "the report and the plot data print the row", ResultUnit::None,
