@@ -93,48 +93,48 @@ class Edits(unittest.TestCase):
     def setUp(self):
         self.path = EXAMPLES / "closed-pipe-si" / "project.toml"
         self.text = self.path.read_text()
-        self.analysis = vorta.Analysis.read(self.path)
         self.folder = tempfile.TemporaryDirectory(prefix="vorta-test-")
 
     def tearDown(self):
         self.folder.cleanup()
 
-    def assertSameAsFile(self, edited_text):
-        edited = Path(self.folder.name) / "edited.toml"
-        edited.write_text(edited_text)
-        by_file = vorta.run(edited)
-        self.assertEqual(by_file.status, vorta.COMPLETED, by_file.messages)
-        self.assertEqual(result_key(self.analysis.run()), result_key(by_file))
-        self.assertNotEqual(result_key(self.analysis.run()), result_key(vorta.run(self.path)))
+    def test_edits_of_layers_the_pile_and_the_methods(self):
+        def value(a):
+            a.layers[1].shear_strength = (35, 52)
+            return self.text.replace("shear_strength = [25, 40]", "shear_strength = [35, 52]")
 
-    def test_a_layer_value(self):
-        self.analysis.layers[1].shear_strength = (35, 52)
-        self.assertSameAsFile(self.text.replace("shear_strength = [25, 40]", "shear_strength = [35, 52]"))
+        def removed(a):
+            del a.layers[2]
+            a.layers[2].top = 11
+            head, blocks, tail = layer_blocks(self.text)
+            return head + blocks[0] + blocks[1] + blocks[3].replace("top = 20 ", "top = 11 ") + tail
 
-    def test_a_layer_removed(self):
-        del self.analysis.layers[2]
-        self.analysis.layers[2].top = 11
-        head, blocks, tail = layer_blocks(self.text)
-        blocks[3] = blocks[3].replace("top = 20 ", "top = 11 ")
-        self.assertSameAsFile(head + blocks[0] + blocks[1] + blocks[3] + tail)
+        def inserted(a):
+            deeper = a.layers[3].copy()
+            a.layers[3].bottom = 25
+            deeper.top, deeper.friction_angle = 25, 38
+            a.layers.insert(4, deeper)
+            head, blocks, tail = layer_blocks(self.text)
+            upper = blocks[3].replace("bottom = 30 ", "bottom = 25 ")
+            lower = blocks[3].replace("top = 20 ", "top = 25 ").replace("friction_angle = 36 ", "friction_angle = 38 ")
+            return head + "".join(blocks[:3]) + upper + lower + tail
 
-    def test_a_layer_inserted(self):
-        deeper = self.analysis.layers[3].copy()
-        self.analysis.layers[3].bottom = 25
-        deeper.top, deeper.friction_angle = 25, 38
-        self.analysis.layers.insert(4, deeper)
-        head, blocks, tail = layer_blocks(self.text)
-        upper = blocks[3].replace("bottom = 30 ", "bottom = 25 ")
-        lower = blocks[3].replace("top = 20 ", "top = 25 ").replace("friction_angle = 36 ", "friction_angle = 38 ")
-        self.assertSameAsFile(head + "".join(blocks[:3]) + upper + lower + tail)
+        def pile_and_methods(a):
+            a.pile.length = 20
+            a.methods.selected = ["FHWA", 9]
+            return self.text.replace("length = 25.5 ", "length = 20 ").replace(
+                'selected = ["FHWA", "USACE", "Revised_Lambda", "API_RP2A", "NGI", "ICP_MTD"]', 'selected = ["FHWA", "UWA"]')
 
-    def test_the_pile_and_the_methods(self):
-        self.analysis.pile.length = 20
-        self.analysis.methods.selected = ["FHWA", 9]
-        text = self.text.replace("length = 25.5 ", "length = 20 ")
-        text = text.replace('selected = ["FHWA", "USACE", "Revised_Lambda", "API_RP2A", "NGI", "ICP_MTD"]',
-                            'selected = ["FHWA", "UWA"]')
-        self.assertSameAsFile(text)
+        unedited = result_key(vorta.run(self.path))
+        for edit in (value, removed, inserted, pile_and_methods):
+            with self.subTest(edit=edit.__name__):
+                analysis = vorta.Analysis.read(self.path)
+                edited = Path(self.folder.name) / "edited.toml"
+                edited.write_text(edit(analysis))
+                by_file = vorta.run(edited)
+                self.assertEqual(by_file.status, vorta.COMPLETED, by_file.messages)
+                self.assertEqual(result_key(analysis.run()), result_key(by_file))
+                self.assertNotEqual(result_key(by_file), unedited)
 
 
 class LayerValues(unittest.TestCase):

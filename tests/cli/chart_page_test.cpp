@@ -155,7 +155,10 @@ void expectExampleCharts(const std::map<std::string, ChartSeen>& charts, const t
     EXPECT_EQ(charts.size(), expectedCharts);
 }
 
-TEST(ChartPage, EveryExampleFromItsPlotDataFileAndReport) {
+// Every example drawn three ways: from its plot-data file and report, from the plot-data file
+// alone (tables unnamed), and from the run's results in memory as `vorta run --charts` draws them
+// (every row, where the files hold the printed ones): the same series each time.
+TEST(ChartPage, EveryExampleFromItsFilesAndFromTheRunsResults) {
     for (const test::ChartExample& ex : test::chartExamples()) {
         SCOPED_TRACE(ex.folder);
         test::ExampleRun run = test::runExample(ex.folder);
@@ -168,28 +171,13 @@ TEST(ChartPage, EveryExampleFromItsPlotDataFileAndReport) {
         // The run's title, as the report prints it, heads the page.
         EXPECT_NE(html.find("<h1>" + cli::xmlEscaped(d.result.title) + "</h1>"), std::string::npos);
         EXPECT_EQ(run.result.title.rfind(d.result.title, 0), 0u);
-    }
-}
 
-TEST(ChartPage, EveryExampleFromItsPlotDataFileAlone) {
-    for (const test::ChartExample& ex : test::chartExamples()) {
-        SCOPED_TRACE(ex.folder);
-        test::ExampleRun run = test::runExample(ex.folder);
-        const cli::PlotData d = cli::readPlotData(run.plot, std::nullopt);
-        cli::ChartPageOptions options;
-        options.tablesNamed = false;
-        const std::string html = cli::renderChartPage(d.result, options);
-        expectExampleCharts(chartsOnPage(html), ex, false);
-        EXPECT_NE(html.find("Drawn without the report"), std::string::npos);
-    }
-}
+        cli::ChartPageOptions unnamed;
+        unnamed.tablesNamed = false;
+        const std::string alone = cli::renderChartPage(cli::readPlotData(run.plot, std::nullopt).result, unnamed);
+        expectExampleCharts(chartsOnPage(alone), ex, false);
+        EXPECT_NE(alone.find("Drawn without the report"), std::string::npos);
 
-// The charts of `vorta run --charts` come from the run's results in memory; they must show the
-// same series as those drawn from the files.
-TEST(ChartPage, EveryExampleFromTheRunsResults) {
-    for (const test::ChartExample& ex : test::chartExamples()) {
-        SCOPED_TRACE(ex.folder);
-        test::ExampleRun run = test::runExample(ex.folder);
         expectExampleCharts(chartsOnPage(cli::renderChartPage(run.result)), ex, true, true);
     }
 }

@@ -9,26 +9,24 @@
 namespace vorta::cli {
 namespace {
 
-TEST(CsvField, PlainTextAndBlanksAreWrittenAsTheyStand) {
-    EXPECT_EQ(csvField("FHWA"), "FHWA");
-    EXPECT_EQ(csvField(""), "");
-    // Blanks are part of a field and need no quotes.
-    EXPECT_EQ(csvField("  24.00 "), "  24.00 ");
-    EXPECT_EQ(csvField("API RP-2A"), "API RP-2A");
-}
-
-TEST(CsvField, CommaQuoteCarriageReturnAndLineFeedAreQuoted) {
-    EXPECT_EQ(csvField("PIER 7, ROW B"), "\"PIER 7, ROW B\"");
-    EXPECT_EQ(csvField("line\nbreak"), "\"line\nbreak\"");
-    EXPECT_EQ(csvField("carriage\rreturn"), "\"carriage\rreturn\"");
-    EXPECT_EQ(csvField("a\r\nb"), "\"a\r\nb\"");
-}
-
-TEST(CsvField, QuotesInsideAFieldAreDoubled) {
-    EXPECT_EQ(csvField("18\" PIPE"), "\"18\"\" PIPE\"");
-    EXPECT_EQ(csvField("\""), "\"\"\"\"");
-    EXPECT_EQ(csvField("\"\""), "\"\"\"\"\"\"");
-    EXPECT_EQ(csvField("say \"yes\", then go"), "\"say \"\"yes\"\", then go\"");
+// Plain text and blanks stand as they are; a comma, quote, carriage return or line feed quotes
+// the field, and quotes inside it are doubled.
+TEST(CsvField, OnlyCommasQuotesAndLineEndsAreQuotedAndQuotesDoubled) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"FHWA", "FHWA"},
+        {"", ""},
+        {"  24.00 ", "  24.00 "},
+        {"API RP-2A", "API RP-2A"},
+        {"PIER 7, ROW B", "\"PIER 7, ROW B\""},
+        {"line\nbreak", "\"line\nbreak\""},
+        {"carriage\rreturn", "\"carriage\rreturn\""},
+        {"a\r\nb", "\"a\r\nb\""},
+        {"18\" PIPE", "\"18\"\" PIPE\""},
+        {"\"", "\"\"\"\""},
+        {"\"\"", "\"\"\"\"\"\""},
+        {"say \"yes\", then go", "\"say \"\"yes\"\", then go\""},
+    };
+    for (const auto& [text, field] : cases) EXPECT_EQ(csvField(text), field) << text;
 }
 
 TEST(CsvRecord, FieldsAreSeparatedByCommasAndTheRecordEndsWithCrLf) {

@@ -1,9 +1,6 @@
 // `vorta plot` and `--charts` as an engineer or a script uses them.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <sstream>
 
 #include "cli/chart_examples.h"
@@ -15,7 +12,7 @@ namespace {
 
 struct Outcome {
     int exitCode = -1;
-    std::string out;
+    std::string output;
     std::string err;
 };
 
@@ -25,21 +22,8 @@ Outcome plot(const std::vector<std::string>& args) {
     std::ostringstream err;
     Outcome o;
     o.exitCode = cli::plotCommand(views, out, err);
-    o.out = out.str();
+    o.output = out.str();
     o.err = err.str();
-    return o;
-}
-
-Outcome runProgram(const std::string& arguments, const std::filesystem::path& folder) {
-    const std::string command =
-        "cd '" + folder.string() + "' && '" + std::string(VORTA_CLI) + "' " + arguments + " 2>&1 </dev/null";
-    Outcome o;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return o;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe) != nullptr) o.out += buffer;
-    const int status = pclose(pipe);
-    o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return o;
 }
 
@@ -55,7 +39,7 @@ TEST(PlotCommand, WritesThePageBesideThePlotFileByDefault) {
     ASSERT_EQ(o.exitCode, 0) << o.err;
     const std::filesystem::path page = *run.dir / "plot.html";
     ASSERT_TRUE(std::filesystem::exists(page));
-    EXPECT_NE(o.out.find(page.string()), std::string::npos);
+    EXPECT_NE(o.output.find(page.string()), std::string::npos);
     // Two tables and all methods together, two charts of nine layer curves, the tip curve, the
     // load-settlement curve, the load distribution and one chart of three verification curves.
     EXPECT_EQ(svgCount(test::readFile(page)), 2u + 1 + 2 + 1 + 2 + 1);
@@ -122,7 +106,7 @@ TEST(PlotCommand, UsageErrors) {
               cli::kExitUsage);
     const Outcome help = plot({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("vorta plot PLOTFILE"), std::string::npos);
+    EXPECT_NE(help.output.find("vorta plot PLOTFILE"), std::string::npos);
 }
 
 TEST(PlotCommand, RunThatStoppedHasNoCharts) {
@@ -150,35 +134,35 @@ TEST(PlotCommand, ChartsThatCannotBeWrittenGiveStatusTwo) {
 }
 
 TEST(CommandLineCharts, RunWithChartsWritesTheReportPlotFileAndPage) {
-    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    if (!test::cliBuilt()) GTEST_SKIP() << "the command-line program is not built";
     test::TempDir dir("cli-charts");
     const std::filesystem::path source = test::sourcePath("examples/usace-stress-rule-si");
     std::filesystem::copy_file(source / "input.dat", dir / "pile.dat");
-    const Outcome o = runProgram("run pile.dat --charts pile.html", dir.path());
-    EXPECT_EQ(o.exitCode, 0) << o.out;
+    const test::CliRun o = test::runCli("run pile.dat --charts pile.html", dir.path());
+    EXPECT_EQ(o.exitCode, 0) << o.output;
     EXPECT_TRUE(std::filesystem::exists(dir / "pile.out"));
     EXPECT_TRUE(std::filesystem::exists(dir / "pile.plt"));
-    ASSERT_TRUE(std::filesystem::exists(dir / "pile.html")) << o.out;
+    ASSERT_TRUE(std::filesystem::exists(dir / "pile.html")) << o.output;
     // One table and all methods together, two charts of twelve layer curves, the tip curve, the
     // load-settlement curve and the load distribution.
     EXPECT_EQ(svgCount(test::readFile(dir / "pile.html")), 2u + 2 + 1 + 2);
-    EXPECT_NE(o.out.find("Charts written to"), std::string::npos);
-    EXPECT_EQ(runProgram("run pile.dat --charts", dir.path()).exitCode, 64);
+    EXPECT_NE(o.output.find("Charts written to"), std::string::npos);
+    EXPECT_EQ(test::runCli("run pile.dat --charts", dir.path()).exitCode, 64);
 }
 
 TEST(CommandLineCharts, RunOnNamesDatWithCharts) {
-    if (std::string(VORTA_CLI).empty()) GTEST_SKIP() << "the command-line program is not built";
+    if (!test::cliBuilt()) GTEST_SKIP() << "the command-line program is not built";
     test::TempDir dir("cli-names-charts");
     const std::filesystem::path source = test::sourcePath("examples/usace-user-critical-depth");
     for (const char* f : {"names.dat", "input.dat", "sounding.cpt"}) std::filesystem::copy_file(source / f, dir / f);
-    const Outcome o = runProgram("--charts charts.html", dir.path());
-    EXPECT_EQ(o.exitCode, 0) << o.out;
-    ASSERT_TRUE(std::filesystem::exists(dir / "charts.html")) << o.out;
+    const test::CliRun o = test::runCli("--charts charts.html", dir.path());
+    EXPECT_EQ(o.exitCode, 0) << o.output;
+    ASSERT_TRUE(std::filesystem::exists(dir / "charts.html")) << o.output;
     EXPECT_EQ(svgCount(test::readFile(dir / "charts.html")), 2u + 1 + 1 + 2);  // 6 layer curves: one chart
-    EXPECT_EQ(runProgram("--charts", dir.path()).exitCode, 64);
+    EXPECT_EQ(test::runCli("--charts", dir.path()).exitCode, 64);
     // The page of the plot command on the same files has the same charts.
-    const Outcome p = runProgram("plot plot.plt --report report.out -o again.html", dir.path());
-    EXPECT_EQ(p.exitCode, 0) << p.out;
+    const test::CliRun p = test::runCli("plot plot.plt --report report.out -o again.html", dir.path());
+    EXPECT_EQ(p.exitCode, 0) << p.output;
     EXPECT_EQ(svgCount(test::readFile(dir / "again.html")), 6u);
 }
 

@@ -139,20 +139,17 @@ TEST(MethodRuns, TablesFollowTheReportOrderWhateverTheSelection) {
     EXPECT_EQ(plot[36].find("    30.00"), std::string::npos);
 }
 
-TEST(MethodRuns, GeneralMethodNeedsUserValuesButTheHeaderCountsItsFlag) {
-    Case c;
-    c.methods = "1 0 0 0 1 0 0 0 0";
-    const test::RunResult r = run(c);
-    EXPECT_EQ(tableBanners(r.report), (std::vector<std::string>{"*  FED. HWY. METHOD  *"}));
-    EXPECT_EQ(test::splitLines(r.plot)[0], "           2           7           1           1");
-}
-
-TEST(MethodRuns, CptTablesNeedTheCptFlag) {
-    Case c;
-    c.methods = "1 0 0 0 0 1 1 1 1";
-    const test::RunResult r = run(c);
-    EXPECT_EQ(tableBanners(r.report), (std::vector<std::string>{"*  FED. HWY. METHOD  *"}));
-    EXPECT_EQ(test::splitLines(r.plot)[0], "           1           7           1           1");
+// The general method needs user values (its flag is still counted by the plot header); the CPT
+// methods need the CPT flag (theirs are not).
+TEST(MethodRuns, GeneralMethodNeedsUserValuesAndCptTablesTheCptFlag) {
+    for (const auto& [methods, header] : {std::pair{"1 0 0 0 1 0 0 0 0", "           2           7           1           1"},
+                                          {"1 0 0 0 0 1 1 1 1", "           1           7           1           1"}}) {
+        Case c;
+        c.methods = methods;
+        const test::RunResult r = run(c);
+        EXPECT_EQ(tableBanners(r.report), (std::vector<std::string>{"*  FED. HWY. METHOD  *"})) << methods;
+        EXPECT_EQ(test::splitLines(r.plot)[0], header) << methods;
+    }
 }
 
 TEST(MethodRuns, LoadTransferMethodHandsOverItsRowsWhenItsTableIsNotPrinted) {

@@ -17,7 +17,6 @@ namespace vorta {
 namespace {
 
 std::string blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
-std::string stars(int n) { return std::string(static_cast<std::size_t>(n), '*'); }
 
 struct Captured {
     std::unique_ptr<AnalysisState> s = test::newState();
@@ -38,10 +37,6 @@ struct Captured {
     std::vector<std::string> reportLines() const { return test::splitLines(report.str()); }
     std::vector<std::string> plotLines() const { return test::splitLines(plot.str()); }
 };
-
-std::vector<std::string> bannerLines(int indent, int width, const std::string& text) {
-    return {"", "", "", blanks(indent) + stars(width), blanks(indent) + text, blanks(indent) + stars(width), ""};
-}
 
 std::vector<std::string> headerOf(Captured& c, int code, const TableVariant& v) {
     writeTableHeader(*c.s, code, v);
@@ -73,120 +68,60 @@ TEST(PrintedRows, CountMatchesTheSelectorForEveryStepAndRowCount) {
     EXPECT_EQ(printedRowCountFor(7, 3), 3);
     EXPECT_EQ(printedRowCountFor(1, 5), 1);
     EXPECT_EQ(printedRowCountFor(0, 3), 0);
-}
-
-TEST(PrintedRows, StepBelowOneIsTakenAsOne) {
+    // A step below one is taken as one.
     EXPECT_EQ(printedRowCountFor(5, 0), 5);
-    PrintedRowSelector selector(-2, 3);
-    EXPECT_TRUE(selector.printsRow(1));
-    EXPECT_TRUE(selector.printsRow(2));
-    EXPECT_TRUE(selector.printsRow(3));
+    PrintedRowSelector below(-2, 3);
+    EXPECT_TRUE(below.printsRow(1) && below.printsRow(2) && below.printsRow(3));
 }
 
-TEST(TableBanner, EveryMethodHasItsTextIndentAndStarRow) {
-    struct Banner {
+// Every variant of the three header lines: tension prints SELF WEIGHT for END BEARING, a battered
+// table adds the depth column, a plug column adds PLUG LENGTH and its unit, and the general
+// method's battered compression header moves BEARING one column right.
+TEST(TableHeader, EveryVariantCharacterForCharacter) {
+    const std::string vertical1 = blanks(10) + "   PILE          SKIN          END       ULTIMATE";
+    const std::string vertical2 = blanks(10) + "PENETRATION   FRICTION       BEARING     CAPACITY";
+    const std::string battered1 = blanks(10) + "PILE LENGTH      DEPTH         SKIN          END       ULTIMATE";
+    const std::string battered2 = blanks(10) + "BELOW GND.    BELOW GND.    FRICTION       BEARING     CAPACITY";
+    const std::string forces = "KIP" + blanks(11) + "KIP" + blanks(10) + "KIP";
+    const std::string verticalUnits = blanks(14) + "FT." + blanks(10) + forces;
+    const std::string batteredUnits = blanks(14) + "FT." + blanks(10) + "FT." + blanks(10) + forces;
+    const std::string plug1 = blanks(8) + "PLUG";
+    const std::string plug2 = blanks(7) + "LENGTH";
+    const std::string plugUnit = blanks(10) + "FT.";
+    struct Case {
         int code;
-        int indent;
-        int width;
-        std::string text;
+        TableVariant variant;
+        std::vector<std::string> lines;
     };
-    const std::vector<Banner> banners = {
-        {kCodeFhwa, 28, 22, "*  FED. HWY. METHOD  *"},
-        {kCodeUsace, 28, 22, "* ARMY CORPS METHOD  *"},
-        {kCodeLambda, 28, 22, "*  LAMBDA 2 METHOD   *"},
-        {kCodeApi, 28, 22, "*  API RP-2A (2010)  *"},
-        {kCodeUser, 29, 18, "* GENERAL METHOD *"},
-        {kCodeNgi, 10, 52, "*  NORWEIGIAN GEOTECHNICAL INSTITUTE (NGI) METHOD  *"},
-        {kCodeIcp, 20, 35, "*  IMPERIAL COLLEGE (MTD) METHOD  *"},
-        {kCodeFugro, 20, 35, "*    FUGRO 2004 (FUGRO) METHOD    *"},
-        {kCodeUwa, 13, 45, "*  UNIV. OF WESTERN AUSTRALIA (UWA) METHOD  *"},
+    const Case cases[] = {
+        {kCodeFhwa, {false, false, false}, {vertical1, vertical2, verticalUnits}},
+        {kCodeFhwa, {false, false, true}, {vertical1 + plug1, vertical2 + plug2, verticalUnits + plugUnit}},
+        {kCodeApi, {false, true, false}, {battered1, battered2, batteredUnits}},
+        {kCodeUsace, {false, true, true}, {battered1 + plug1, battered2 + plug2, batteredUnits + plugUnit}},
+        {kCodeFhwa,
+         {true, false, false},
+         {blanks(10) + "   PILE          SKIN          SELF      ULTIMATE",
+          blanks(10) + "PENETRATION   FRICTION        WEIGHT     CAPACITY", verticalUnits}},
+        {kCodeFhwa,
+         {true, true, false},
+         {blanks(10) + "PILE LENGTH      DEPTH         SKIN          SELF      ULTIMATE",
+          blanks(10) + "BELOW GND.    BELOW GND.    FRICTION        WEIGHT     CAPACITY", batteredUnits}},
+        {kCodeUser,
+         {false, true, false},
+         {battered1, blanks(10) + "BELOW GND.    BELOW GND.    FRICTION        BEARING    CAPACITY", batteredUnits}},
+        // The general method's other headers are those of every method.
+        {kCodeUser, {false, false, false}, {vertical1, vertical2, verticalUnits}},
+        {kCodeUser,
+         {true, true, false},
+         {blanks(10) + "PILE LENGTH      DEPTH         SKIN          SELF      ULTIMATE",
+          blanks(10) + "BELOW GND.    BELOW GND.    FRICTION        WEIGHT     CAPACITY", batteredUnits}},
     };
-    for (const Banner& b : banners) {
-        ASSERT_EQ(b.text.size(), static_cast<std::size_t>(b.width));
+    for (const Case& k : cases) {
         Captured c;
-        writeTableBanner(*c.s, b.code);
-        EXPECT_EQ(c.reportLines(), bannerLines(b.indent, b.width, b.text)) << "method code " << b.code;
+        EXPECT_EQ(headerOf(c, k.code, k.variant), k.lines)
+            << "method " << k.code << ", tension " << k.variant.tension << ", battered " << k.variant.battered
+            << ", plug " << k.variant.plugColumn;
     }
-}
-
-TEST(TableHeader, CompressionVertical) {
-    Captured c;
-    EXPECT_EQ(headerOf(c, kCodeFhwa, {false, false, false}),
-              (std::vector<std::string>{
-                  blanks(10) + "   PILE          SKIN          END       ULTIMATE",
-                  blanks(10) + "PENETRATION   FRICTION       BEARING     CAPACITY",
-                  blanks(14) + "FT." + blanks(10) + "KIP" + blanks(11) + "KIP" + blanks(10) + "KIP",
-              }));
-}
-
-TEST(TableHeader, CompressionVerticalWithPlugColumn) {
-    Captured c;
-    EXPECT_EQ(headerOf(c, kCodeFhwa, {false, false, true}),
-              (std::vector<std::string>{
-                  blanks(10) + "   PILE          SKIN          END       ULTIMATE" + blanks(8) + "PLUG",
-                  blanks(10) + "PENETRATION   FRICTION       BEARING     CAPACITY" + blanks(7) + "LENGTH",
-                  blanks(14) + "FT." + blanks(10) + "KIP" + blanks(11) + "KIP" + blanks(10) + "KIP" + blanks(10) +
-                      "FT.",
-              }));
-}
-
-TEST(TableHeader, CompressionBattered) {
-    Captured c;
-    EXPECT_EQ(headerOf(c, kCodeApi, {false, true, false}),
-              (std::vector<std::string>{
-                  blanks(10) + "PILE LENGTH      DEPTH         SKIN          END       ULTIMATE",
-                  blanks(10) + "BELOW GND.    BELOW GND.    FRICTION       BEARING     CAPACITY",
-                  blanks(14) + "FT." + blanks(10) + "FT." + blanks(10) + "KIP" + blanks(11) + "KIP" + blanks(10) +
-                      "KIP",
-              }));
-}
-
-TEST(TableHeader, CompressionBatteredWithPlugColumn) {
-    Captured c;
-    EXPECT_EQ(headerOf(c, kCodeUsace, {false, true, true}),
-              (std::vector<std::string>{
-                  blanks(10) + "PILE LENGTH      DEPTH         SKIN          END       ULTIMATE" + blanks(8) + "PLUG",
-                  blanks(10) + "BELOW GND.    BELOW GND.    FRICTION       BEARING     CAPACITY" + blanks(7) +
-                      "LENGTH",
-                  blanks(14) + "FT." + blanks(10) + "FT." + blanks(10) + "KIP" + blanks(11) + "KIP" + blanks(10) +
-                      "KIP" + blanks(10) + "FT.",
-              }));
-}
-
-TEST(TableHeader, TensionVerticalAndBattered) {
-    Captured vertical;
-    EXPECT_EQ(headerOf(vertical, kCodeFhwa, {true, false, false}),
-              (std::vector<std::string>{
-                  blanks(10) + "   PILE          SKIN          SELF      ULTIMATE",
-                  blanks(10) + "PENETRATION   FRICTION        WEIGHT     CAPACITY",
-                  blanks(14) + "FT." + blanks(10) + "KIP" + blanks(11) + "KIP" + blanks(10) + "KIP",
-              }));
-    Captured battered;
-    EXPECT_EQ(headerOf(battered, kCodeFhwa, {true, true, false}),
-              (std::vector<std::string>{
-                  blanks(10) + "PILE LENGTH      DEPTH         SKIN          SELF      ULTIMATE",
-                  blanks(10) + "BELOW GND.    BELOW GND.    FRICTION        WEIGHT     CAPACITY",
-                  blanks(14) + "FT." + blanks(10) + "FT." + blanks(10) + "KIP" + blanks(11) + "KIP" + blanks(10) +
-                      "KIP",
-              }));
-}
-
-TEST(TableHeader, GeneralMethodBatteredCompressionShiftsBearingOneColumn) {
-    Captured c;
-    EXPECT_EQ(headerOf(c, kCodeUser, {false, true, false}),
-              (std::vector<std::string>{
-                  blanks(10) + "PILE LENGTH      DEPTH         SKIN          END       ULTIMATE",
-                  blanks(10) + "BELOW GND.    BELOW GND.    FRICTION        BEARING    CAPACITY",
-                  blanks(14) + "FT." + blanks(10) + "FT." + blanks(10) + "KIP" + blanks(11) + "KIP" + blanks(10) +
-                      "KIP",
-              }));
-    // Its other lines are those of every method.
-    Captured vertical;
-    Captured reference;
-    EXPECT_EQ(headerOf(vertical, kCodeUser, {false, false, false}), headerOf(reference, kCodeFhwa, {false, false, false}));
-    Captured tension;
-    Captured tensionReference;
-    EXPECT_EQ(headerOf(tension, kCodeUser, {true, true, false}), headerOf(tensionReference, kCodeFhwa, {true, true, false}));
 }
 
 TEST(TableHeader, SiLabels) {
@@ -198,31 +133,30 @@ TEST(TableHeader, SiLabels) {
 }
 
 TEST(TableVariantChoice, PlugColumnOnlyForAnOpenPileWhosePlugTheProgramDecides) {
+    struct Case {
+        double insideDiameter;
+        int tipClosure, plugCondition, code;
+        bool plugColumn;
+    };
+    for (const Case& k : {Case{22.0, 0, 0, kCodeFhwa, true}, Case{22.0, 0, 0, kCodeUser, false},
+                          Case{22.0, 0, 1, kCodeFhwa, false}, Case{22.0, 0, 2, kCodeFhwa, false},
+                          Case{22.0, 1, 0, kCodeFhwa, false}, Case{0.0, 0, 0, kCodeFhwa, false}}) {
+        Captured c;
+        c.s->input.insideDiameter = k.insideDiameter;
+        c.s->input.tipClosure = k.tipClosure;
+        c.s->input.plugCondition = k.plugCondition;
+        EXPECT_EQ(tableVariantFor(*c.s, k.code).plugColumn, k.plugColumn)
+            << k.insideDiameter << " " << k.tipClosure << " " << k.plugCondition << " " << k.code;
+    }
+    // Tension has no plug column; any batter makes a battered table.
     Captured c;
-    InputData& in = c.s->input;
-    in.insideDiameter = 22.0;
-    in.tipClosure = 0;
-    in.plugCondition = 0;
-    EXPECT_TRUE(tableVariantFor(*c.s, kCodeFhwa).plugColumn);
-    EXPECT_FALSE(tableVariantFor(*c.s, kCodeUser).plugColumn);
-    in.plugCondition = 1;
-    EXPECT_FALSE(tableVariantFor(*c.s, kCodeFhwa).plugColumn);
-    in.plugCondition = 2;
-    EXPECT_FALSE(tableVariantFor(*c.s, kCodeFhwa).plugColumn);
-    in.plugCondition = 0;
-    in.tipClosure = 1;
-    EXPECT_FALSE(tableVariantFor(*c.s, kCodeFhwa).plugColumn);
-    in.tipClosure = 0;
-    in.insideDiameter = 0.0;
-    EXPECT_FALSE(tableVariantFor(*c.s, kCodeFhwa).plugColumn);
-    in.insideDiameter = 22.0;
-    in.loadingType = 1;
+    c.s->input.insideDiameter = 22.0;
+    c.s->input.loadingType = 1;
+    c.s->input.batterAngle = 0.1;
     const TableVariant tension = tableVariantFor(*c.s, kCodeFhwa);
-    EXPECT_TRUE(tension.tension);
+    EXPECT_TRUE(tension.tension && tension.battered);
     EXPECT_FALSE(tension.plugColumn);
-    in.batterAngle = 0.1;
-    EXPECT_TRUE(tableVariantFor(*c.s, kCodeFhwa).battered);
-    in.batterAngle = 0.0;
+    c.s->input.batterAngle = 0.0;
     EXPECT_FALSE(tableVariantFor(*c.s, kCodeFhwa).battered);
 }
 
@@ -240,12 +174,17 @@ void fillRows(AnalysisState& s) {
     }
 }
 
-TEST(ResultTable, VerticalRowsAndTheirPlotRecords) {
-    Captured c;
-    fillRows(*c.s);
+// The API RP-2A table of those rows, factored and written.
+void writeApiTable(Captured& c) {
     const MethodTableColumns cols = tableColumnsFor(*c.s, kCodeApi);
     applyBearingFactor(*c.s, cols, nullptr);
     writeResultTable(*c.s, cols);
+}
+
+TEST(ResultTable, VerticalRowsAndTheirPlotRecords) {
+    Captured c;
+    fillRows(*c.s);
+    writeApiTable(c);
     const std::vector<std::string> lines = c.reportLines();
     ASSERT_EQ(lines.size(), 7u + 3u + 3u);
     EXPECT_EQ(lines[10], blanks(11) + "   0.00" + blanks(6) + "     0.0" + blanks(6) + "     1.1" + blanks(4) + "      1.1");
@@ -278,9 +217,7 @@ TEST(ResultTable, PlugColumnCarriesTheMarkOfRowsWhosePlugFrictionGoverns) {
     c.s->rowTipFlag(kCodeApi, 1) = 1;
     c.s->rowTipFlag(kCodeApi, 2) = 2;
     c.s->rowTipFlag(kCodeApi, 3) = 1;
-    const MethodTableColumns cols = tableColumnsFor(*c.s, kCodeApi);
-    applyBearingFactor(*c.s, cols, nullptr);
-    writeResultTable(*c.s, cols);
+    writeApiTable(c);
     const std::vector<std::string> lines = c.reportLines();
     ASSERT_EQ(lines.size(), 13u);
     EXPECT_EQ(lines[11], blanks(11) + "   1.00" + blanks(6) + "    12.3" + blanks(6) + "    20.4" + "*" + blanks(3) +
@@ -294,9 +231,7 @@ TEST(ResultTable, BatteredRowsPrintTheDepthAsLengthTimesCosine) {
     fillRows(*c.s);
     c.s->input.batterAngle = std::acos(0.5);  // depth = half the pile length
     c.s->input.outputStep = 2;
-    const MethodTableColumns cols = tableColumnsFor(*c.s, kCodeApi);
-    applyBearingFactor(*c.s, cols, nullptr);
-    writeResultTable(*c.s, cols);
+    writeApiTable(c);
     const std::vector<std::string> lines = c.reportLines();
     ASSERT_EQ(lines.size(), 12u);  // rows 1 and 3
     EXPECT_EQ(lines[11], blanks(11) + "   2.00" + blanks(6) + "   1.00" + blanks(6) + "    45.6" + blanks(6) +
@@ -368,6 +303,7 @@ TEST(LoadTransferCopy, HandsOverTheUnfactoredTipOfTheChosenMethod) {
     fillRows(*c.s);
     c.s->input.loadTransferMethod = kSelApi;
     c.s->segLrfdBearingFactor[2] = 0.5;
+    c.s->segLrfdBearingFactor[3] = 0.0;
     const MethodTableColumns cols = tableColumnsFor(*c.s, kCodeApi);
     RowArray unfactored;
     applyBearingFactor(*c.s, cols, &unfactored);
@@ -376,22 +312,10 @@ TEST(LoadTransferCopy, HandsOverTheUnfactoredTipOfTheChosenMethod) {
     for (int k = 1; k <= 3; ++k) c.s->rowTipResistance[k] = c.s->rowSkinFriction[k] = c.s->rowUnitFriction[k] = -9.0;
     EXPECT_TRUE(copyLoadTransferMethod(*c.s));
     EXPECT_DOUBLE_EQ(c.s->rowTipResistance[2], 20.4);  // 10.2 / 0.5
+    EXPECT_DOUBLE_EQ(c.s->rowTipResistance[3], 30.7);  // a factor of 0: the tip before it, not 0 / 0
     EXPECT_DOUBLE_EQ(c.s->rowSkinFriction[3], 45.6);
     EXPECT_DOUBLE_EQ(c.s->rowUnitFriction[2], 0.1);
     EXPECT_TRUE(c.report.str().empty());
-}
-
-TEST(LoadTransferCopy, BearingFactorOfZeroHandsOverTheTipBeforeTheFactor) {
-    Captured c;
-    fillRows(*c.s);
-    c.s->input.loadTransferMethod = kSelApi;
-    c.s->segLrfdBearingFactor[3] = 0.0;
-    const MethodTableColumns cols = tableColumnsFor(*c.s, kCodeApi);
-    RowArray unfactored;
-    applyBearingFactor(*c.s, cols, &unfactored);
-    storeMethodRows(*c.s, cols, unfactored);
-    copyLoadTransferMethod(*c.s);
-    EXPECT_DOUBLE_EQ(c.s->rowTipResistance[3], 30.7);  // not 0 / 0
 }
 
 TEST(LoadTransferCopy, MethodNotComputedHandsOverZerosAndSaysSo) {

@@ -76,7 +76,6 @@ TEST_F(Api, FilesListsAnalysesAndSoundingsButNotRunControlFiles) {
 
 TEST_F(Api, AnAnalysisReadsAsTheProjectFileAndTheDeckWithTheSoundingNamesDatNames) {
     const fs::path example = sourcePath("examples/closed-pipe-si");
-    const std::string want = deckText(readProject(example / "project.toml"));
     for (const char* file : {"closed-pipe-si/project.toml", "closed-pipe-si/input.dat"}) {
         const auto r = c.Get((std::string("/api/analysis?file=") + file).c_str());
         ASSERT_TRUE(r) << file;
@@ -84,7 +83,6 @@ TEST_F(Api, AnAnalysisReadsAsTheProjectFileAndTheDeckWithTheSoundingNamesDatName
         const Analysis got = analysis_json::analysisFromJson(json::parse(r->body), file, served.folder());
         EXPECT_EQ(deckText(got), deckText(readInputDeck(example / "input.dat", example / "sounding.cpt"))) << file;
     }
-    EXPECT_EQ(want, deckText(readInputDeck(example / "input.dat", example / "sounding.cpt")));
 }
 
 TEST_F(Api, SavingWritesTheProjectFileWholeAndAsksBeforeReplacingOne) {
@@ -143,15 +141,9 @@ TEST_F(Api, RunGivesTheNumbersOfARunOfTheProjectFile) {
     EXPECT_EQ(answer["plot"], single.plot);
     EXPECT_EQ(reportAfterHeader(answer["report"]), single.report);
     // The last row of the first table, to the last bit.
-    AnalysisResult result;
-    RunOptions options;
-    std::ostringstream console;
-    options.console = &console;
-    options.result = &result;
-    runAnalysis(readProject(project), options);
     const json& row = answer["tables"][0]["rows"].back();
-    EXPECT_EQ(row[4].get<double>(), result.tables[0].rows.back().ultimateCapacity);
-    EXPECT_EQ(answer["tables"].size(), result.tables.size());
+    EXPECT_EQ(row[4].get<double>(), single.result.tables[0].rows.back().ultimateCapacity);
+    EXPECT_EQ(answer["tables"].size(), single.result.tables.size());
     EXPECT_FALSE(answer["charts"].empty());
 }
 

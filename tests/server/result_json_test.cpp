@@ -43,13 +43,11 @@ TEST(ResultJson, EveryColumnHoldsItsOwnValue) {
     const json& t = out["tables"][0];
     const CapacityRow& row = r.tables[0].rows.back();
     const json& got = t["rows"].back();
-    EXPECT_EQ(got[column(t["columns"], "pile_length")], row.pileLength);
-    EXPECT_EQ(got[column(t["columns"], "depth")], row.depth);
-    EXPECT_EQ(got[column(t["columns"], "skin_friction")], row.skinFriction);
-    EXPECT_EQ(got[column(t["columns"], "tip_resistance")], row.tipResistance);
-    EXPECT_EQ(got[column(t["columns"], "ultimate_capacity")], row.ultimateCapacity);
-    EXPECT_EQ(got[column(t["columns"], "unit_friction")], row.unitFriction);
-    EXPECT_EQ(got[column(t["columns"], "plug_length")], row.plugLength);
+    const std::pair<const char*, double> values[] = {
+        {"pile_length", row.pileLength}, {"depth", row.depth}, {"skin_friction", row.skinFriction},
+        {"tip_resistance", row.tipResistance}, {"ultimate_capacity", row.ultimateCapacity},
+        {"unit_friction", row.unitFriction}, {"plug_length", row.plugLength}};
+    for (const auto& [key, value] : values) EXPECT_EQ(got[column(t["columns"], key)], value) << key;
     EXPECT_EQ(got[column(t["columns"], "plug_mark")], row.plugMark);
     EXPECT_EQ(t["battered"], r.tables[0].battered);
     EXPECT_EQ(t["columns"][column(t["columns"], "skin_friction")]["unit"], "kips");
@@ -57,10 +55,10 @@ TEST(ResultJson, EveryColumnHoldsItsOwnValue) {
     ASSERT_FALSE(r.loadSteps.empty());
     const json& steps = out["load_steps"];
     const LoadStep& last = r.loadSteps.back();
-    EXPECT_EQ(steps["rows"].back()[column(steps["columns"], "top_load")], last.topLoad);
-    EXPECT_EQ(steps["rows"].back()[column(steps["columns"], "top_movement")], last.topMovement);
-    EXPECT_EQ(steps["rows"].back()[column(steps["columns"], "tip_load")], last.tipLoad);
-    EXPECT_EQ(steps["rows"].back()[column(steps["columns"], "tip_movement")], last.tipMovement);
+    for (const auto& [key, value] : {std::pair{"top_load", last.topLoad}, {"top_movement", last.topMovement},
+                                     {"tip_load", last.tipLoad}, {"tip_movement", last.tipMovement}}) {
+        EXPECT_EQ(steps["rows"].back()[column(steps["columns"], key)], value) << key;
+    }
     const json& segment = steps["distributions"].back()[0];
     EXPECT_EQ(segment[column(steps["distribution_columns"], "distance_from_head")], last.distribution[0].distanceFromHead);
     EXPECT_EQ(segment[column(steps["distribution_columns"], "axial_load")], last.distribution[0].axialLoad);

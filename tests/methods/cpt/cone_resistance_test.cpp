@@ -9,42 +9,31 @@
 namespace vorta::test {
 namespace {
 
-TEST(ConeResistance, SegmentQcInPsfIsTurnedIntoKsf) {
+TEST(ConeResistance, SegmentQcInPsfIsTurnedIntoKsfInSiTakenAsItStandsElseEstimated) {
     auto s = makeCptState(CptPile{});
+    // No qc, no sounding and a ratio of zero: nothing.
+    EXPECT_EQ(coneResistanceAtSegment(*s, 3, sp(5.847953)), 0.0);
     s->segQc[3] = 150000.0;  // psf
     s->segYieldStressRatio[3] = 40.0;
     EXPECT_DOUBLE_EQ(coneResistanceAtSegment(*s, 3, 5.0), 150.0);
-}
+    // Below the 1.0E-5 threshold there is no qc: 2.8 pa of the shaft formulas, 5.847953, times
+    // N = 10, not divided by 1000.
+    s->segQc[3] = sp(0.9e-5);
+    s->segYieldStressRatio[3] = 10.0;
+    EXPECT_DOUBLE_EQ(coneResistanceAtSegment(*s, 3, sp(5.847953)), sp(5.847953) * 10.0);
 
-TEST(ConeResistance, SegmentQcInSiIsTakenAsItStands) {
     CptPile p;
     p.unitSystem = kSi;
-    auto s = makeCptState(p);
-    s->segQc[3] = 12000.0;
-    EXPECT_DOUBLE_EQ(coneResistanceAtSegment(*s, 3, 280.0), 12000.0);
+    auto si = makeCptState(p);
+    si->segQc[3] = 12000.0;
+    EXPECT_DOUBLE_EQ(coneResistanceAtSegment(*si, 3, 280.0), 12000.0);
 }
 
-TEST(ConeResistance, WithoutQcOrSoundingTheBlowCountEstimateIsNotDividedBy1000) {
-    auto s = makeCptState(CptPile{});
-    s->segQc[3] = sp(0.9e-5);  // below the 1.0E-5 threshold: no qc
-    s->segYieldStressRatio[3] = 10.0;
-    // 2.8 pa of the shaft formulas, 5.847953, times N = 10.
-    EXPECT_DOUBLE_EQ(coneResistanceAtSegment(*s, 3, sp(5.847953)), sp(5.847953) * 10.0);
-}
-
-TEST(ConeResistance, NoQcNoSoundingAndZeroRatioGiveZero) {
-    auto s = makeCptState(CptPile{});
-    EXPECT_EQ(coneResistanceAtSegment(*s, 3, sp(5.847953)), 0.0);
-}
-
-TEST(ClayInterfaceAngle, HoldsTheEndValuesBeyondTheTable) {
+TEST(ClayInterfaceAngle, HoldsTheEndValuesBeyondTheTableAndIsLinearBetweenItsPoints) {
     EXPECT_DOUBLE_EQ(clayInterfaceAngle(-5.0), 34.0);
     EXPECT_DOUBLE_EQ(clayInterfaceAngle(0.0), 34.0);
     EXPECT_DOUBLE_EQ(clayInterfaceAngle(80.0), sp(8.5));
     EXPECT_DOUBLE_EQ(clayInterfaceAngle(95.0), sp(8.5));
-}
-
-TEST(ClayInterfaceAngle, IsLinearBetweenTabulatedPoints) {
     // PI 22 lies between 20 (24.5) and 25 (22.5): 24.5 - 2 * 2 / 5 = 23.7.
     EXPECT_NEAR(clayInterfaceAngle(22.0), 23.7, 1.0e-12);
     EXPECT_DOUBLE_EQ(clayInterfaceAngle(45.0), sp(15.2));

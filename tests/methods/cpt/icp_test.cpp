@@ -9,6 +9,7 @@
 
 #include "methods/cpt/cpt.h"
 #include "methods/cpt/cpt_state.h"
+#include "support/test_support.h"
 #include "vorta/analysis.h"
 
 namespace vorta::test {
@@ -121,14 +122,10 @@ TEST(IcpSand, ShaftGrowsWithConeResistanceThroughDenseSandNearTheSurface) {
     double previousShaft = -1.0;
     for (int mpa = 4; mpa <= 80; mpa += 2) {
         for (ProfilePoint& p : a.soilProfile) p.coneResistance = mpa * 1000.0;
-        AnalysisResult result;
-        RunOptions options;
-        std::ostringstream console;
-        options.console = &console;
-        options.result = &result;
-        ASSERT_EQ(runAnalysis(a, options), kRunCompleted) << "qc " << mpa << " MPa";
-        ASSERT_EQ(result.tables.size(), 1u);
-        const std::vector<CapacityRow>& rows = result.tables[0].rows;
+        const ModelRun run = runModel(a);
+        ASSERT_EQ(run.status, kRunCompleted) << "qc " << mpa << " MPa";
+        ASSERT_EQ(run.result.tables.size(), 1u);
+        const std::vector<CapacityRow>& rows = run.result.tables[0].rows;
         for (const CapacityRow& row : rows) EXPECT_GE(row.unitFriction, 0.0) << "qc " << mpa << " MPa, " << row.pileLength << " m";
         EXPECT_GT(rows.back().skinFriction, previousShaft) << "qc " << mpa << " MPa";
         previousShaft = rows.back().skinFriction;
