@@ -1,16 +1,14 @@
-"""Helpers of the Python tests: the example cases, and readers of the report and plot-data file
-that take the printed numbers back, so that the results of vorta.run can be held against them."""
+"""Helpers of the Python tests: the example cases, the numbers as the plot-data file prints them,
+and whole results as comparable values."""
 
 import os
 import re
-import tempfile
 from pathlib import Path
 
 EXAMPLES = Path(os.environ.get("VORTA_EXAMPLES", Path(__file__).resolve().parents[2] / "examples"))
 
 STOPPING_EXAMPLE = "stop-profile-too-short"
 
-# Table banners of the report and the method numbers they stand for.
 def example_names():
     return sorted(p.name for p in EXAMPLES.iterdir() if (p / "input.dat").is_file())
 
@@ -22,20 +20,6 @@ def completed_example_names():
 def example_files(name):
     folder = EXAMPLES / name
     return folder / "input.dat", folder / "sounding.cpt"
-
-
-class ExampleRun:
-    """One example run by vorta.run with its report and plot-data file kept for reading."""
-
-    def __init__(self, vorta, name):
-        self.name = name
-        with tempfile.TemporaryDirectory(prefix="vorta-test-") as folder:
-            report = Path(folder) / "report.out"
-            plot = Path(folder) / "plot.plt"
-            inp, cpt = example_files(name)
-            self.result = vorta.run(str(inp), str(cpt), report=str(report), plot=str(plot))
-            self.report = report.read_text()
-            self.plot = plot.read_text()
 
 
 # --- The printed numbers ------------------------------------------------------------------------
@@ -51,25 +35,12 @@ def significant(value, digits):
     return float(f"{value:.{digits - 1}e}")
 
 
-def overflowed(field):
-    return field != "" and set(field) == {"*"}
-
-
 def as_key(value):
     """A float as an exact, comparable key (NaN included)."""
     return float(value).hex()
 
 
 # --- The plot-data file -------------------------------------------------------------------------
-
-
-def plot_header(plot):
-    return [int(v) for v in plot.splitlines()[0].split()]
-
-
-def plot_table_rows(plot, count):
-    """The first `count` capacity records after the header: five fields each."""
-    return [line.split() for line in plot.splitlines()[1 : 1 + count]]
 
 
 _E3 = re.compile(r"-?0\.\d{3}E[+-]\d\d")

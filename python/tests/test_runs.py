@@ -11,7 +11,7 @@ from pathlib import Path
 
 import vorta
 
-from support import STOPPING_EXAMPLE, example_files, result_key
+from support import STOPPING_EXAMPLE, example_files, fixed, plot_distribution_rows, result_key, significant
 
 try:
     import numpy
@@ -239,6 +239,48 @@ class Columns(unittest.TestCase):
         self.assertEqual(list(step.distribution.columns), ["distance_from_head", "axial_load", "movement"])
         self.assertEqual(list(r.tip_curve.columns), ["movement", "load"])
         self.assertIs(r.layer_curves[1].columns["load"], r.layer_curves[1].load)
+
+    def test_columns_hold_the_numbers_the_plot_data_file_prints(self):
+        # That the engine's results agree with its files on every example is the C++ tests' part;
+        # here each column must be bound to its own value: the printed rows of the open pipe's tables
+        # and its load distribution against the plot-data records, rounded as they are printed.
+        with tempfile.TemporaryDirectory() as folder:
+            plot = Path(folder) / "p.plt"
+            r = vorta.run(self.inp, self.cpt, report=Path(folder) / "r.out", plot=plot)
+            text = plot.read_text()
+        rows = [[fixed(v, d) for v, d in zip((t.pile_length[k], t.skin_friction[k], t.tip_resistance[k],
+                                               t.ultimate_capacity[k], t.unit_friction[k]), (2, 1, 1, 1, 3))]
+                for t in r.tables for k in range(len(t)) if t.printed[k]]
+        records = [[float(f) for f in line.split()] for line in text.splitlines()[1 : 1 + len(rows)]]
+        self.assertEqual(records, rows)
+        distribution = [[significant(v, 3) for v in (d.distance_from_head[k], d.axial_load[k], d.movement[k])]
+                        for d in (s.distribution for s in r.load_steps) for k in range(len(d))]
+        self.assertEqual([[float(f) for f in fields] for fields in plot_distribution_rows(text)], distribution)
+
+    def test_columns_the_plot_data_file_does_not_print(self):
+        # Read off the printed FHWA table of the open pipe (0 to 70 ft in 1 ft rows, every second
+        # printed): at 32 ft the plug still governs (45.4*, plug 32.00); at 34 ft the annulus bearing
+        # does (no mark); the last row has a plug of 36.17 ft.
+        r = vorta.run(self.inp, self.cpt)
+        fhwa = r.tables[0]
+        self.assertEqual((fhwa.title, len(fhwa), list(fhwa.printed[:4])), ("FED. HWY. METHOD", 71, [True, False, True, False]))
+        self.assertEqual((bool(fhwa.plug_mark[32]), bool(fhwa.plug_mark[34])), (True, False))
+        self.assertAlmostEqual(fhwa.plug_length[-1], 36.17, delta=0.005)
+        # The tip curve's second point is 4.524 kips at 0.012 in; the first load step 0.5512 kips at
+        # 0.4219E-03 in at the top, 0.3770E-01 kips at 0.0001 in at the tip.
+        self.assertEqual([significant(v, 4) for v in (r.tip_curve.load[1], r.tip_curve.movement[1])], [4.524, 0.012])
+        step = r.load_steps[0]
+        self.assertEqual([significant(v, 4) for v in (step.top_load, step.top_movement, step.tip_load, step.tip_movement)],
+                         [0.5512, 0.0004219, 0.0377, 0.0001])
+        # 14 degrees of batter: depth = length x cos 14 deg (0.97030).
+        for table in vorta.run(*example_files("battered-pipe-pile")).tables:
+            self.assertTrue(table.battered)
+            self.assertAlmostEqual(table.depth[-1] / table.pile_length[-1], 0.97030, places=4)
+        # Uplift of a timber pile with the water table at 5 ft: the buoyant self weight turns
+        # negative below it.
+        for table in vorta.run(*example_files("timber-pile-tension")).tables:
+            self.assertEqual((table.tension, table.plug_column), (True, False))
+            self.assertLess(min(table.tip_resistance), 0.0)
 
     def test_result_outlives_its_parts(self):
         # Tables and steps taken out of a result stay valid after the result is gone.

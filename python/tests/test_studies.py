@@ -38,7 +38,7 @@ class Frames(unittest.TestCase):
         return vorta.Analysis.read(*example_files(name)).run(keep_text=True)
 
     def test_capacity_frame_holds_every_table_row_with_its_method_and_units(self):
-        # The result's columns hold the printed numbers (test_printed_values); the frame lays them
+        # The result's columns hold the printed numbers (test_runs); the frame lays them
         # out one printed row a row, with the method's name and the units of each column.
         for name in ("open-pipe-sand-over-clay", "closed-pipe-si", "timber-pile-tension"):
             r = self.run_example(name)

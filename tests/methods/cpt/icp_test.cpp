@@ -132,42 +132,39 @@ TEST(IcpSand, ShaftGrowsWithConeResistanceThroughDenseSandNearTheSurface) {
     }
 }
 
-TEST(RadialStressClay, InsensitiveClayHasNoVoidIndexTerm) {
+TEST(RadialStressClay, SensitivityAndPlasticityIndexSetTheFriction) {
+    struct Case {
+        const char* what;
+        double su, remolded, pi;
+        double friction;
+    };
+    const Case cases[] = {
+        // delta = 20 degrees at PI 30; Kc = 2 * 2^0.42 * 80.0695^-0.2 = 1.113702 (no void index
+        // term); f = 0.8 * sigma' * tan 20 * Kc = 0.194570 at 0.6 ksf.
+        {"insensitive", 1.0, 1.0, 30.0, 0.19457008672391077},
+        // St = 4: Kc = (2 - 0.625 log10 4) * 2^0.42 * 80.0695^-0.2 = 0.904166; f = 0.157963.
+        {"sensitivity 4", 2.0, 0.5, 30.0, 0.15796294149713616},
+        // No remolded strength: taken as insensitive.
+        {"no remolded strength", 1.0, 0.0, 30.0, 0.19457008672391077},
+        // delta = 23.7 degrees at PI 22: 0.8 * 0.6 * tan 23.7 * 1.113702 = 0.234663.
+        {"PI 22", 1.0, 1.0, 22.0, 0.23466285848187624},
+    };
+    for (const Case& k : cases) {
+        auto s = makeCptState(CptPile{});
+        makeClay(*s, 5, k.su, k.remolded, 2.0, k.pi);
+        icpMethod(*s);
+        EXPECT_TRUE(closeTo(s->nodeSkinFriction[10], k.friction)) << k.what;
+    }
+    // The top node at 0.48 ksf: 0.155656; clay of no strength at all stays finite.
     auto s = makeCptState(CptPile{});
     makeClay(*s, 5, 1.0, 1.0, 2.0, 30.0);
-    icpMethod(*s);
-    // delta = 20 degrees at PI 30; Kc = 2 * 2^0.42 * 80.0695^-0.2 = 1.113702;
-    // f = 0.8 * sigma' * tan 20 * Kc: 0.194570 at 0.6 ksf, 0.155656 at 0.48 ksf.
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[10], 0.19457008672391077));
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[9], 0.15565606937912863));
-    EXPECT_EQ(s->methodUnitFriction(9, kCodeIcp), s->nodeSkinFriction[9]);
-}
-
-TEST(RadialStressClay, SensitivityLowersTheRadialStress) {
-    auto s = makeCptState(CptPile{});
-    makeClay(*s, 5, 2.0, 0.5, 2.0, 30.0);
-    icpMethod(*s);
-    // St = 4: Kc = (2 - 0.625 log10 4) * 2^0.42 * 80.0695^-0.2 = 0.904166; f = 0.157963.
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[10], 0.15796294149713616));
-}
-
-TEST(RadialStressClay, MissingRemoldedStrengthIsTakenAsInsensitive) {
-    auto s = makeCptState(CptPile{});
-    makeClay(*s, 5, 1.0, 0.0, 2.0, 30.0);
     makeClay(*s, 6, 0.0, 0.0, 2.0, 30.0);
     icpMethod(*s);
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[10], 0.19457008672391077));
+    EXPECT_TRUE(closeTo(s->nodeSkinFriction[9], 0.15565606937912863));
+    EXPECT_EQ(s->methodUnitFriction(9, kCodeIcp), s->nodeSkinFriction[9]);
     EXPECT_TRUE(std::isfinite(s->nodeSkinFriction[11]));
-    EXPECT_TRUE(std::isfinite(s->nodeSkinFriction[12]));
     EXPECT_GT(s->nodeSkinFriction[12], 0.0);
-}
-
-TEST(RadialStressClay, InterfaceAngleFollowsThePlasticityIndex) {
-    auto s = makeCptState(CptPile{});
-    makeClay(*s, 5, 1.0, 1.0, 2.0, 22.0);
-    icpMethod(*s);
-    // delta = 23.7 degrees: 0.8 * 0.6 * tan 23.7 * 1.113702 = 0.234663.
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[10], 0.23466285848187624));
+    EXPECT_TRUE(std::isfinite(s->nodeSkinFriction[12]));
 }
 
 TEST(RadialStressClay, NegativePlasticityIndexWritesTheErrorLineAndGoesOn) {

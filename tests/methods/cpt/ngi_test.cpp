@@ -113,60 +113,49 @@ TEST(NgiSand, SiRaisesQcBelowTheReferenceResistanceForBothNodes) {
     EXPECT_TRUE(closeTo(s->nodeSkinFriction[3], 1.549441605940098));
 }
 
-TEST(NgiClay, OverconsolidatedClayUsesAlphaWithTheOpenEndFactor) {
+// Clay of segment 5 (0.6 ksf at its bottom node): the friction there and the plug friction.
+TEST(NgiClay, AlphaByTheStrengthRatioWithTheOpenEndFactorAndThePlugFriction) {
+    struct Case {
+        const char* what;
+        double su, remolded, pi;
+        int tipClosure;
+        double friction, plug;  // plug < 0: not checked
+    };
+    const Case cases[] = {
+        // psi = 1.2 / 0.6 = 2; F_c = 0.8 + 0.2 sqrt(2) = 1.08284; alpha = 0.5 * 2^-0.3 = 0.40613;
+        // f = 1.2 * 1.08284 * 0.40613 = 0.527725; plug: max(0.06 * 0.6 * 18^0.33, 1.08284 * 0.40613
+        // * 0.4) = max(0.093442, 0.175908).
+        {"overconsolidated", 1.2, 0.4, 30.0, 0, 0.5277249563537826, 0.1759083187845942},
+        // psi = 0.15; f = 0.08 * 0.6 * 20^0.3 = 0.117910; plug with the segment's own lower bound and
+        // alpha = 0.32 * 20^0.3 = 0.786066: max(0.093442, 0.87746 * 0.786066 * 0.05 = 0.034487).
+        {"normally consolidated", 0.09, 0.05, 30.0, 0, 0.11790989208241201, 0.09344206645141116},
+        // f = 0.08 * 0.6 * (10.000001 - 10)^0.3 with 10.000001 held as 10.00000095; plug: alpha =
+        // 0.32 * (12.000001 - 10)^0.3 = 0.393966, f_min = 0.036 * (9.5E-7)^0.33 = 0.000371;
+        // max(0.000371, 0.87746 * 0.393966 * 0.05 = 0.017284).
+        {"low plasticity raised above 10 and 12", 0.09, 0.05, 5.0, 0, 0.0007499998592918322, 0.017284475556511407},
+        // psi = 0.5: alpha = 0.786066 + 0.25 (0.5 * 0.5^-0.3 - 0.786066) / 0.75 = 0.729235;
+        // F_c = 0.8 + 0.2 sqrt(0.5) = 0.941421; f = max(0.093442, 0.3 * 0.941421 * 0.729235) = 0.205955.
+        {"middle range", 0.3, 0.2, 30.0, 0, 0.20595513973860308, 0.13730342649240207},
+        // As the middle range with F_c = 1 at a closed end: 0.3 * 0.729235 = 0.218770.
+        {"closed end", 0.3, 0.2, 30.0, 1, 0.21877041061910657, -1.0},
+    };
+    for (const Case& k : cases) {
+        CptPile p;
+        p.tipClosure = k.tipClosure;
+        auto s = makeCptState(p);
+        makeClay(*s, 5, k.su, k.remolded, 1.0, k.pi);
+        ngiMethod(*s);
+        EXPECT_TRUE(closeTo(s->nodeSkinFriction[10], k.friction)) << k.what;
+        if (k.plug >= 0.0) {
+            EXPECT_TRUE(closeTo(s->methodUnitFriction(10, kCodeNgi), k.plug)) << k.what;
+        }
+    }
+    // Overconsolidated clay has the same friction at both nodes of the segment.
     auto s = makeCptState(CptPile{});
     makeClay(*s, 5, 1.2, 0.4, 1.0, 30.0);
     ngiMethod(*s);
-    // psi = 1.2 / 0.6 = 2; F_c = 0.8 + 0.2 sqrt(2) = 1.08284; alpha = 0.5 * 2^-0.3 = 0.40613;
-    // f = 1.2 * 1.08284 * 0.40613 = 0.527725 at both nodes.
     EXPECT_TRUE(closeTo(s->nodeSkinFriction[9], 0.5277249563537826));
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[10], 0.5277249563537826));
-    // Plug: max(0.06 * 0.6 * 18^0.33, 1.08284 * 0.40613 * 0.4) = max(0.093442, 0.175908).
     EXPECT_TRUE(closeTo(s->methodUnitFriction(9, kCodeNgi), 0.1759083187845942));
-    EXPECT_TRUE(closeTo(s->methodUnitFriction(10, kCodeNgi), 0.1759083187845942));
-}
-
-TEST(NgiClay, NormallyConsolidatedClayUsesTheStressAndPlasticity) {
-    auto s = makeCptState(CptPile{});
-    makeClay(*s, 5, 0.09, 0.05, 1.0, 30.0);
-    ngiMethod(*s);
-    // psi = 0.15; f = 0.08 * 0.6 * 20^0.3 = 0.117910.
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[10], 0.11790989208241201));
-    // Plug with the segment's own lower bound and alpha = 0.32 * 20^0.3 = 0.786066:
-    // max(0.093442, 0.87746 * 0.786066 * 0.05 = 0.034487) = 0.093442.
-    EXPECT_TRUE(closeTo(s->methodUnitFriction(10, kCodeNgi), 0.09344206645141116));
-}
-
-TEST(NgiClay, LowPlasticityIsRaisedAboveTenAndTwelve) {
-    auto s = makeCptState(CptPile{});
-    makeClay(*s, 5, 0.09, 0.05, 1.0, 5.0);
-    ngiMethod(*s);
-    // f = 0.08 * 0.6 * (10.000001 - 10)^0.3 with 10.000001 held as 10.00000095.
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[10], 0.0007499998592918322));
-    // Plug: alpha = 0.32 * (12.000001 - 10)^0.3 = 0.393966, f_min = 0.036 * (9.5E-7)^0.33 = 0.000371;
-    // max(0.000371, 0.87746 * 0.393966 * 0.05 = 0.017284).
-    EXPECT_TRUE(closeTo(s->methodUnitFriction(10, kCodeNgi), 0.017284475556511407));
-    EXPECT_TRUE(std::isfinite(s->nodeSkinFriction[10]));
-}
-
-TEST(NgiClay, MiddleRangeBlendsAlphaAndKeepsTheLowerBound) {
-    auto s = makeCptState(CptPile{});
-    makeClay(*s, 5, 0.3, 0.2, 1.0, 30.0);
-    ngiMethod(*s);
-    // psi = 0.5: alpha = 0.786066 + 0.25 (0.5 * 0.5^-0.3 - 0.786066) / 0.75 = 0.729235;
-    // F_c = 0.8 + 0.2 sqrt(0.5) = 0.941421; f = max(0.093442, 0.3 * 0.941421 * 0.729235) = 0.205955.
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[10], 0.20595513973860308));
-    EXPECT_TRUE(closeTo(s->methodUnitFriction(10, kCodeNgi), 0.13730342649240207));
-}
-
-TEST(NgiClay, ClosedEndHasNoTipFactor) {
-    CptPile p;
-    p.tipClosure = 1;
-    auto s = makeCptState(p);
-    makeClay(*s, 5, 0.3, 0.2, 1.0, 30.0);
-    ngiMethod(*s);
-    // As the middle range above with F_c = 1: 0.3 * 0.729235 = 0.218770.
-    EXPECT_TRUE(closeTo(s->nodeSkinFriction[10], 0.21877041061910657));
 }
 
 TEST(NgiClay, PlugFrictionComesFromTheSegmentItselfInEveryRange) {
