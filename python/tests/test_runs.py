@@ -276,6 +276,9 @@ class Columns(unittest.TestCase):
         for table in vorta.run(*example_files("battered-pipe-pile")).tables:
             self.assertTrue(table.battered)
             self.assertAlmostEqual(table.depth[-1] / table.pile_length[-1], 0.97030, places=4)
+        # Four verification depths, the last (60 ft) below the profile: three curves.
+        curves = vorta.run(*example_files("verification-curves-and-modifiers")).verification_curves
+        self.assertEqual([c.depth for c in curves], [5.0, 18.0, 35.0])
         # Uplift of a timber pile with the water table at 5 ft: the buoyant self weight turns
         # negative below it.
         for table in vorta.run(*example_files("timber-pile-tension")).tables:
