@@ -1,6 +1,7 @@
 """The page of `vorta serve` driven in headless Chromium: open an example, edit it and see the numbers of
-a command-line run of the same analysis, see a value out of range marked at its input, add a layer,
-save a new project file and check it with `vorta check`.
+a command-line run of the same analysis, see a value out of range marked at its input, see an
+advisory and the design answers of `vorta design`, add a layer, save a new project file and check it
+with `vorta check`.
 
     python3 test_page.py --vorta PATH/TO/vorta
 
@@ -51,7 +52,8 @@ class Page(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.mkdtemp(prefix="vorta-page-")
-        shutil.copytree(os.path.join(SOURCE, "examples", "closed-pipe-si"), os.path.join(cls.folder, "closed-pipe-si"))
+        for example in ("closed-pipe-si", "timber-pile-tension"):
+            shutil.copytree(os.path.join(SOURCE, "examples", example), os.path.join(cls.folder, example))
         cls.server = subprocess.Popen([VORTA, "serve", cls.folder, "--port", "0"], stdout=subprocess.PIPE, text=True)
         cls.address = cls.server.stdout.readline().strip()
         options = Options()
@@ -135,6 +137,29 @@ class Page(unittest.TestCase):
         for (ultimate, length), cli_row in zip(series, cli):
             self.assertAlmostEqual(ultimate, cli_row[2], delta=0.051)
             self.assertAlmostEqual(length, 19.0, delta=1e-9)
+
+    def test_design_loads_give_the_lengths_of_vorta_design_and_advisories_show(self):
+        # The timber pile in tension takes its water table from a unit weight: an advisory, not a stop.
+        self.open("?file=timber-pile-tension/project.toml")
+        self.tab("problems")
+        self.assertIn("water table", self.browser.find_element(By.ID, "problem-list").text)
+        self.assertIn("advisory", self.browser.find_element(By.CSS_SELECTOR, "#problem-list .severity").text.lower())
+        self.tab("methods")
+        self.type_into("design.loads", "20 40")
+        self.tab("design")
+        rows = [[c.text for c in r.find_elements(By.CSS_SELECTOR, "th, td")]
+                for r in self.browser.find_elements(By.CSS_SELECTOR, "#design-table tbody tr")]
+        cli = json.loads(subprocess.run([VORTA, "design", "project.toml", "--load", "20", "--load", "40", "--json"],
+                                        cwd=os.path.join(self.folder, "timber-pile-tension"), check=True,
+                                        capture_output=True, text=True).stdout)
+        self.assertEqual(len(rows), len(cli))
+        for row, answer in zip(rows, cli):
+            self.assertEqual(row[0], answer["method"].replace("_", " "))
+            self.assertEqual(float(row[1]), answer["load"])
+            if answer["embedded_length"] is None:
+                self.assertIn("not reached within the pile", row[5])
+            else:
+                self.assertAlmostEqual(float(row[3]), answer["embedded_length"], delta=0.0051)
 
     def test_a_value_out_of_range_is_marked_at_its_input(self):
         self.open()

@@ -164,14 +164,35 @@ export function renderDesign(panel, tab, result) {
   tab.hidden = !design;
   panel.replaceChildren();
   if (!design) return;
-  const list = Array.isArray(design) ? design : [design];
-  for (const answer of list) {
-    const dl = el('dl', { className: 'facts' });
-    for (const [k, v] of Object.entries(answer)) {
-      dl.append(el('dt', { text: k.replace(/_/g, ' ') }), el('dd', { text: typeof v === 'number' ? formatNumber(v) : JSON.stringify(v) }));
-    }
-    panel.append(dl);
+  const u = result.units;
+  const tension = (result.tables || []).some((t) => t.tension);
+  const factored = design.some((a) => a.factored);
+  const intro = 'The least embedded length at which the capacity' + (factored ? ' (factored by the layers\' resistance factors)' : '') +
+    ' divided by the factor of safety reaches each ' + (tension ? 'uplift ' : '') + 'load, linear between the rows of the computation.';
+  panel.append(el('p', { className: 'note', text: intro }));
+  const table = el('table', { className: 'data design-table', id: 'design-table' });
+  const head = el('tr', {});
+  for (const [text, unit] of [['Method', ''], [tension ? 'Uplift load' : 'Load', u.force], ['Factor of safety', ''],
+    ['Embedded length', u.length], ['Capacity', u.force], ['Note', '']]) {
+    head.append(el('th', { scope: 'col' }, document.createTextNode(text), unit ? el('span', { className: 'unit', text: unit }) : null));
   }
+  const body = el('tbody');
+  for (const a of design) {
+    const reached = a.embedded_length !== null;
+    const notes = [];
+    if (!reached) notes.push(`not reached within the pile (largest ${fixed('ultimate_capacity', a.capacity)} ${u.force} at ${fixed('pile_length', a.capacity_length)} ${u.length})`);
+    if (a.falls_below_again_at !== null) notes.push(`lost again from ${fixed('pile_length', a.falls_below_again_at)} ${u.length}`);
+    if (a.advisory) notes.push(a.advisory);
+    body.append(el('tr', { 'data-method': a.method, className: reached ? '' : 'not-reached' },
+      el('th', { scope: 'row', text: a.method.replace(/_/g, ' ') }),
+      el('td', { text: fixed('ultimate_capacity', a.load) }),
+      el('td', { text: formatNumber(a.factor_of_safety) }),
+      el('td', { text: reached ? fixed('pile_length', a.embedded_length) : '\u2014' }),
+      el('td', { text: reached ? fixed('ultimate_capacity', a.capacity) : '' }),
+      el('td', { className: 'note-cell', text: notes.join('; ') })));
+  }
+  table.append(el('thead', {}, head), body);
+  panel.append(table);
 }
 
 // The problems and warnings, each with a link to its input.

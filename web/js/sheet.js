@@ -72,7 +72,8 @@ export function buildSheet(sheet, { analysis, system, file, result, problems, ve
     givenValues('Methods', 'methods', analysis.methods, system),
     givenValues('Loading', 'loading', analysis.loading, system),
     givenValues('Options', 'options', analysis.options, system),
-    givenValues('Load transfer', 'load_transfer', analysis.load_transfer, system)));
+    givenValues('Load transfer', 'load_transfer', analysis.load_transfer, system),
+    givenValues('Design loads', 'design', analysis.design, system)));
   inputs.append(layerTable(analysis, system) || el('p', { text: 'No soil profile.' }));
   if (cpt.length) {
     inputs.append(el('p', { text: `CPT sounding: ${cpt.length} points from ${cpt[0][0]} to ${cpt[cpt.length - 1][0]} ${unitOf(part('cpt.points').fields[0], system)}.` }));
@@ -90,6 +91,8 @@ export function buildSheet(sheet, { analysis, system, file, result, problems, ve
     results.append(el('p', { text: result.status === 0 ? 'The run completed.' : 'The run stopped on its input.' }));
     const summary = document.getElementById('summary-table');
     if (summary) results.append(summary.cloneNode(true));
+    const design = document.getElementById('design-table');
+    if (result.design && design) results.append(el('h3', { text: 'Length each design load needs' }), design.cloneNode(true));
     for (const t of result.tables || []) results.append(el('div', { className: 'sheet-table' }, el('h3', { text: t.title }), capacityTable(t)));
     for (const section of result.charts || []) {
       const s = el('section', { className: 'sheet-charts' }, el('h3', { text: section.heading }));
