@@ -7,6 +7,7 @@
 
 #include "chart_page.h"
 #include "csv_writer.h"
+#include "design_answers.h"
 #include "plot_data.h"
 
 namespace vorta::server {
@@ -94,24 +95,6 @@ std::string methodKey(int selection) {
     return std::string(choiceName(methodNames(), selection));
 }
 
-// The design answers, with the keys of `vorta design --json`: the method, the numbers of the
-// result field table (null for a length that is not there) and the advisory; null without loads.
-ordered_json designJson(const AnalysisResult& r) {
-    if (r.design.empty()) return nullptr;
-    ordered_json list = ordered_json::array();
-    for (const DesignAnswer& a : r.design) {
-        ordered_json answer;
-        answer["method"] = a.method;
-        for (const ResultField<DesignAnswer>& f : kDesignAnswerFields) {
-            const double v = f.get(a);
-            answer[std::string(f.key)] = f.flag ? ordered_json(v != 0.0) : std::isnan(v) ? ordered_json() : ordered_json(v);
-        }
-        answer["advisory"] = a.advisory.empty() ? ordered_json() : ordered_json(a.advisory);
-        list.push_back(std::move(answer));
-    }
-    return list;
-}
-
 }  // namespace
 
 ordered_json resultJson(const AnalysisResult& r, RunStatus status, const Analysis& analysis) {
@@ -156,7 +139,8 @@ ordered_json resultJson(const AnalysisResult& r, RunStatus status, const Analysi
                          {"distribution_columns", columnsJson<SegmentLoad>(kDistributionFields, r.unitSystem)},
                          {"distributions", std::move(distributions)}};
     out["charts"] = chartsJson(r);
-    out["design"] = designJson(r);
+    // The design answers as `vorta design --json` gives them; null without loads.
+    out["design"] = r.design.empty() ? ordered_json() : ordered_json::parse(cli::designJson(r));
     // The sounding the run used (depth, qc), read from its file where the analysis names one.
     ordered_json sounding = ordered_json::array();
     for (const CptPoint& p : analysis.cpt.points) sounding.push_back({p.depth, p.coneResistance});
